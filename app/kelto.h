@@ -1,0 +1,86 @@
+#pragma once
+
+#include <QFileInfoList>
+#include <QMainWindow>
+#include <QString>
+#include <QStringList>
+
+#include <array>
+
+class QDataStream;
+class QTcpSocket;
+
+namespace Ui {
+class kelto;
+}
+
+class kelto : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    explicit kelto(QWidget *parent = nullptr);
+    ~kelto() override;
+
+    // Tree listings (selection/)
+    QFileInfoList listTreeFolders(QString path);
+    QFileInfoList listTreeFiles(QString path);
+    QFileInfoList listTreeImages(QString path);
+
+    // Server link (link/)
+    void readServerConfig();
+    bool writeServerConfig();
+    QByteArray buildRequest(const QString &command);
+    bool sendMessage(const QString &command);
+    void handleResponse(QByteArray payload);
+    void storeAdSet(QDataStream &stream);
+
+    // Ad panel (ads/)
+    QFileInfoList listFolderFiles(const QString &path);
+    void loadAdLinks();
+    void saveAdLinks();
+    void loadAdTiles();
+
+signals:
+    void sendErrorList(QStringList errorMessages);
+
+private slots:
+    void bt_toErrorList(QStringList errorMessages);
+    void bt_seletSmallImagesPath();
+    void bt_seletBigImagesPath();
+    void bt_seletOutputPath();
+    void bt_combinedOutput();
+    void bt_classifiedOutput();
+    void bt_writeConfig();
+    void receive_from_errorlist(bool decision);
+    void bt_GG1();
+    void bt_GG2();
+    void bt_GG3();
+    void bt_GG4();
+    void bt_GG5();
+    void bt_GG6();
+    void bt_GG7();
+    void bt_GG8();
+    void bt_GG9();
+    bool connectHost();
+    void on_connected();
+    void on_disconnected();
+    void disconnectSocket();
+    void on_readyread();
+
+public:
+    // The program's whole state. Public so that each subsystem's tests can set up and inspect it.
+    Ui::kelto *ui;
+    QString smallImagesPath;
+    QString bigImagesPath;
+    QString outputPath;
+    QTcpSocket *socket = nullptr;
+    qint64 headerBytes = 0;
+    qint64 frameSize = 0;
+    bool continueCopy = true;
+    bool waitingForDecision = false;
+    QString serverHost = QStringLiteral("127.0.0.1");
+    qint32 serverPort = 8888;
+    std::array<QString, 9> adLinks;
+
+};

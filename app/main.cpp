@@ -1,0 +1,17 @@
+#include "kelto.h"
+
+#include <QApplication>
+#include <QIcon>
+
+int main(int argc, char **argv)
+{
+    QCoreApplication::setAttribute(Qt::AA_EnableHighDpiScaling, true);
+    QApplication a(argc, argv);
+    // The resources live in the static core library, so they must be registered by hand.
+    Q_INIT_RESOURCE(zanora);
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/zanora.png")));
+
+    kelto w;
+    w.show();
+    return a.exec();
+}

@@ -1,0 +1,10 @@
+#include "kelto.h"
+
+void kelto::readServerConfig() {}
+
+bool kelto::writeServerConfig()
+{
+    return false;
+}
+
+void kelto::bt_writeConfig() {}

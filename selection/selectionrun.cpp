@@ -1,0 +1,5 @@
+#include "kelto.h"
+
+void kelto::bt_combinedOutput() {}
+
+void kelto::bt_classifiedOutput() {}

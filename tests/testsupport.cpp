@@ -1,0 +1,99 @@
+#include "testsupport.h"
+
+#include <QPushButton>
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QHostAddress>
+#include <QTcpServer>
+#include <QTest>
+
+TestWorkDir::TestWorkDir()
+    : previous(QDir::currentPath())
+{
+    if (!dir.isValid())
+        return;
+    QDir::setCurrent(dir.path());
+    writeConfig(QStringLiteral("127.0.0.1"), closedLoopbackPort());
+}
+
+TestWorkDir::~TestWorkDir()
+{
+    QDir::setCurrent(previous);
+}
+
+quint16 TestWorkDir::closedLoopbackPort()
+{
+    QTcpServer server;
+    server.listen(QHostAddress::LocalHost, 0);
+    return server.serverPort();
+}
+
+void TestWorkDir::writeConfig(const QString &host, int port)
+{
+    QFile file(QStringLiteral("config.json"));
+    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        file.write(QStringLiteral("{\n    \"HostIP\": \"%1\",\n    \"HostPORT\": %2\n}\n")
+                           .arg(host)
+                           .arg(port)
+                           .toUtf8());
+}
+
+DialogAnswerer::DialogAnswerer(QObject *parent)
+    : QObject(parent)
+{
+    timer.setInterval(10);
+    connect(&timer, &QTimer::timeout, this, &DialogAnswerer::poll);
+    timer.start();
+}
+
+void DialogAnswerer::poll()
+{
+    const QWidgetList windows = QApplication::topLevelWidgets();
+    for (QWidget *window : windows) {
+        auto *dialog = qobject_cast<QDialog *>(window);
+        if (!dialog || !dialog->isVisible() || dialog->property("answered").toBool())
+            continue;
+        dialog->setProperty("answered", true);
+
+        if (auto *box = qobject_cast<QMessageBox *>(dialog)) {
+            ShownBox shown;
+            shown.title = box->windowTitle();
+            shown.text = box->text();
+            shown.buttons = box->standardButtons();
+            if (box->defaultButton())
+                shown.defaultButton = box->standardButton(box->defaultButton());
+            shown.hasParent = box->parentWidget() != nullptr;
+            shown.answer = boxAnswers.isEmpty() ? defaultAnswer : boxAnswers.dequeue();
+            boxes.append(shown);
+            if (shown.answer == QMessageBox::Escape) {
+                QTest::keyClick(box, Qt::Key_Escape);
+            } else if (QAbstractButton *button = box->button(shown.answer)) {
+                button->click();
+            } else {
+                box->done(shown.answer);
+            }
+        } else if (auto *chooser = qobject_cast<QFileDialog *>(dialog)) {
+            ShownFolderChooser shown;
+            shown.caption = chooser->windowTitle();
+            shown.startDirectory = chooser->directory().path();
+            shown.fileMode = chooser->fileMode();
+            shown.options = chooser->options();
+            shown.hasParent = chooser->parentWidget() != nullptr;
+            folderChoosers.append(shown);
+            const QString folder = folders.isEmpty() ? QString() : folders.dequeue();
+            if (folder.isEmpty()) {
+                chooser->reject();
+            } else {
+                chooser->setDirectory(folder);
+                static_cast<QDialog *>(chooser)->accept();
+            }
+        } else if (!dialogHandlers.isEmpty()) {
+            ++otherDialogs;
+            dialogHandlers.dequeue()(dialog);
+        } else {
+            // Left for the test to handle itself.
+            dialog->setProperty("answered", false);
+        }
+    }
+}

@@ -1,0 +1,90 @@
+#pragma once
+
+#include <QFileDialog>
+#include <QList>
+#include <QMessageBox>
+#include <QObject>
+#include <QQueue>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <functional>
+
+class QDialog;
+
+// A fresh temporary folder made the process's working folder for as long as the object lives.
+// It holds a config.json that points the program at a loopback port nobody listens on, so a
+// window built here starts without a configuration box and without waiting for a server.
+class TestWorkDir
+{
+public:
+    TestWorkDir();
+    ~TestWorkDir();
+
+    bool isValid() const { return dir.isValid(); }
+    QString path() const { return dir.path(); }
+    QString filePath(const QString &name) const { return dir.filePath(name); }
+
+    static quint16 closedLoopbackPort();
+    static void writeConfig(const QString &host, int port);
+
+private:
+    QString previous;
+    QTemporaryDir dir;
+};
+
+// What a message box showed when the answerer closed it.
+struct ShownBox
+{
+    QString title;
+    QString text;
+    QMessageBox::StandardButtons buttons;
+    QMessageBox::StandardButton defaultButton = QMessageBox::NoButton; // NoButton: none set
+    bool hasParent = false;
+    QMessageBox::StandardButton answer = QMessageBox::NoButton;
+};
+
+// What a folder chooser showed.
+struct ShownFolderChooser
+{
+    QString caption;
+    QString startDirectory;
+    QFileDialog::FileMode fileMode = QFileDialog::AnyFile;
+    QFileDialog::Options options;
+    bool hasParent = false;
+};
+
+// Answers every modal box and dialog that the program opens, from a timer, and records what each
+// showed. Message boxes take the queued answers in order, then the default answer (Yes); the
+// answer QMessageBox::Escape presses Escape instead of a button. Folder choosers take the queued
+// folders in order (an empty string cancels). Any other dialog goes to the queued handlers.
+class DialogAnswerer : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit DialogAnswerer(QObject *parent = nullptr);
+
+    void queueBoxAnswer(QMessageBox::StandardButton answer) { boxAnswers.enqueue(answer); }
+    void setDefaultBoxAnswer(QMessageBox::StandardButton answer) { defaultAnswer = answer; }
+    void queueFolder(const QString &path) { folders.enqueue(path); }
+    void queueDialogHandler(std::function<void(QDialog *)> handler)
+    {
+        dialogHandlers.enqueue(std::move(handler));
+    }
+
+    QList<ShownBox> boxes;
+    QList<ShownFolderChooser> folderChoosers;
+    int otherDialogs = 0;
+
+private:
+    void poll();
+
+    QTimer timer;
+    QQueue<QMessageBox::StandardButton> boxAnswers;
+    QMessageBox::StandardButton defaultAnswer = QMessageBox::Yes;
+    QQueue<QString> folders;
+    QQueue<std::function<void(QDialog *)>> dialogHandlers;
+};
