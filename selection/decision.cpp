@@ -1,8 +1,13 @@
+#include "errorlist.h"
 #include "kelto.h"
 
 void kelto::bt_toErrorList(QStringList errorMessages)
 {
-    Q_UNUSED(errorMessages)
+    auto *dialog = new errorList(this);
+    connect(dialog, &errorList::jugement, this, &kelto::receive_from_errorlist);
+    connect(this, &kelto::sendErrorList, dialog, &errorList::receiveErrorList);
+    emit sendErrorList(errorMessages);
+    dialog->show();
 }
 
 void kelto::receive_from_errorlist(bool decision)

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QDialog>
+#include <QStringList>
+
+namespace Ui {
+class errorList;
+}
+
+class errorList : public QDialog
+{
+    Q_OBJECT
+
+public:
+    explicit errorList(QWidget *parent = nullptr);
+    ~errorList() override;
+
+signals:
+    void jugement(bool decision);
+
+private slots:
+    void receiveErrorList(QStringList errorMessages);
+    void bt_1();
+    void bt_2();
+
+private:
+    friend class kelto; // wires receiveErrorList to its sendErrorList when it opens the dialog
+    void deliver(bool decision);
+
+    Ui::errorList *ui;
+    bool delivered = false;
+};
