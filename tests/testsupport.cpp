@@ -4,9 +4,25 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QHostAddress>
+#include <QSettings>
 #include <QTcpServer>
 #include <QTest>
+
+namespace {
+
+// The folder chooser stores its history in the user's settings; test programs keep theirs in a
+// folder of their own instead of the home folder.
+void isolateUserSettings()
+{
+    static QTemporaryDir settingsDir;
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settingsDir.path());
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settingsDir.path());
+}
+Q_COREAPP_STARTUP_FUNCTION(isolateUserSettings)
+
+} // namespace
 
 TestWorkDir::TestWorkDir()
     : previous(QDir::currentPath())
@@ -84,8 +100,19 @@ void DialogAnswerer::poll()
             const QString folder = folders.isEmpty() ? QString() : folders.dequeue();
             if (folder.isEmpty()) {
                 chooser->reject();
+            } else if (!QFileInfo(folder).isDir()) {
+                // The chooser would refuse it and stay open; cancel so the test fails, not hangs.
+                qWarning("DialogAnswerer: queued folder %s does not exist", qPrintable(folder));
+                chooser->reject();
             } else {
+                // What a click on "Choose" does with nothing selected inside the folder shown:
+                // the chooser answers with that folder. Its accept() is protected; the call
+                // through QDialog still reaches it.
                 chooser->setDirectory(folder);
+                if (chooser->selectedFiles() != QStringList(folder))
+                    qWarning("DialogAnswerer: the chooser answers %s for the queued %s",
+                             qPrintable(chooser->selectedFiles().join(QLatin1Char(' '))),
+                             qPrintable(folder));
                 static_cast<QDialog *>(chooser)->accept();
             }
         } else if (!dialogHandlers.isEmpty()) {
