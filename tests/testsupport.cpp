@@ -55,6 +55,26 @@ void TestWorkDir::writeConfig(const QString &host, int port)
                            .toUtf8());
 }
 
+bool makeTree(const QString &root, const QStringList &entries)
+{
+    QDir dir(root);
+    for (const QString &entry : entries) {
+        const int arrow = entry.indexOf(QLatin1String(" -> "));
+        if (arrow >= 0) {
+            if (!QFile::link(dir.filePath(entry.mid(arrow + 4)), dir.filePath(entry.left(arrow))))
+                return false;
+        } else if (entry.endsWith(QLatin1Char('/'))) {
+            if (!dir.mkpath(entry))
+                return false;
+        } else {
+            QFile file(dir.filePath(entry));
+            if (!file.open(QIODevice::WriteOnly))
+                return false;
+        }
+    }
+    return true;
+}
+
 DialogAnswerer::DialogAnswerer(QObject *parent)
     : QObject(parent)
 {

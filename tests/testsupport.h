@@ -35,6 +35,11 @@ private:
     QTemporaryDir dir;
 };
 
+// Builds a tree below `root`: entries ending in "/" are folders (parents made as needed),
+// "name -> target" is a symbolic link to `target` (relative to the root), anything else an empty
+// file. False on the first entry that cannot be made.
+bool makeTree(const QString &root, const QStringList &entries);
+
 // What a message box showed when the answerer closed it.
 struct ShownBox
 {

@@ -1,34 +1,10 @@
 #include "kelto.h"
 #include "testsupport.h"
 
-#include <QDir>
 #include <QFile>
 #include <QtTest>
 
 namespace {
-
-// Builds a tree below `root`: names ending in "/" are folders, "name -> target" is a symbolic
-// link to `target` (relative to the root), anything else an empty file.
-bool makeTree(const QString &root, const QStringList &entries)
-{
-    QDir dir(root);
-    for (const QString &entry : entries) {
-        const int arrow = entry.indexOf(QLatin1String(" -> "));
-        if (arrow >= 0) {
-            const QString target = dir.filePath(entry.mid(arrow + 4));
-            if (!QFile::link(target, dir.filePath(entry.left(arrow))))
-                return false;
-        } else if (entry.endsWith(QLatin1Char('/'))) {
-            if (!dir.mkpath(entry))
-                return false;
-        } else {
-            QFile file(dir.filePath(entry));
-            if (!file.open(QIODevice::WriteOnly))
-                return false;
-        }
-    }
-    return true;
-}
 
 // Result paths with the root and its "/" cut off; every path must start with the root.
 QStringList relative(const QString &root, const QFileInfoList &list)
