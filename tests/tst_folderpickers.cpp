@@ -79,7 +79,7 @@ void tst_folderpickers::click(const char *button)
     widget->click();
 }
 
-// Per picker: its button, the member it fills and its label.
+// Per picker: its button and its label; the member it fills follows from the label.
 static void addPickerRows()
 {
     QTest::addColumn<QString>("button");
