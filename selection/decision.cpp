@@ -5,8 +5,11 @@ void kelto::bt_toErrorList(QStringList errorMessages)
 {
     auto *dialog = new errorList(this);
     connect(dialog, &errorList::jugement, this, &kelto::receive_from_errorlist);
-    connect(this, &kelto::sendErrorList, dialog, &errorList::receiveErrorList);
+    // Only this dialog takes this list: a dialog still open from an earlier call keeps its own.
+    const QMetaObject::Connection delivery = connect(this, &kelto::sendErrorList, dialog,
+                                                     &errorList::receiveErrorList);
     emit sendErrorList(errorMessages);
+    disconnect(delivery);
     dialog->show();
 }
 

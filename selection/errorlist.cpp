@@ -23,13 +23,20 @@ errorList::~errorList()
 
 void errorList::receiveErrorList(QStringList errorMessages)
 {
-    // Paths go in as plain text: a file name such as "<b>.jpg" must not be read as markup.
+    // Paths go in as plain text, one paragraph each: a file name such as "<b>.jpg" must not be
+    // read as markup, and a line break inside a name must not split it into two entries.
     QTextCursor cursor(ui->errorFiles->document());
-    for (const QString &message : errorMessages) {
-        cursor.movePosition(QTextCursor::End);
-        if (!ui->errorFiles->document()->isEmpty())
+    cursor.movePosition(QTextCursor::End);
+    for (QString message : errorMessages) {
+        for (QChar &c : message) {
+            if (c == QLatin1Char('\n') || c == QLatin1Char('\r') || c == QChar::ParagraphSeparator)
+                c = QChar::LineSeparator;
+        }
+        // The first entry takes the document's initial empty paragraph.
+        if (listsEntries)
             cursor.insertBlock();
         cursor.insertText(message);
+        listsEntries = true;
     }
 }
 

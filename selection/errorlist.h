@@ -29,4 +29,5 @@ private:
 
     Ui::errorList *ui;
     bool delivered = false;
+    bool listsEntries = false;
 };

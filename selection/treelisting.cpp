@@ -3,50 +3,68 @@
 #include <QDir>
 
 // Depth-first listings of a folder tree, each folder's entries in the directory's default order
-// (name, ignoring case), folders and files interleaved.
+// (name, ignoring case), folders and files interleaved. Paths are joined as the directory listing
+// forms them, never made canonical, so the root path leads every result path.
 
-QFileInfoList kelto::listTreeFolders(QString path)
+namespace {
+
+enum class Keep { Folders, Files, Images };
+
+bool hasImageSuffix(const QFileInfo &entry)
 {
-    QFileInfoList result;
+    static const QStringList imageSuffixes = {"jpg", "jpeg", "png", "JPG", "JPEG", "PNG"};
+    return imageSuffixes.contains(entry.suffix(), Qt::CaseSensitive);
+}
+
+// `ancestors` holds the canonical paths of the folders from the root down to `path`, both
+// included. A folder link that leads back to one of them would make the walk endless, so such a
+// folder is neither listed nor entered. Links to anywhere else are followed like plain folders.
+void listTree(const QString &path, Keep keep, QStringList &ancestors, QFileInfoList &result)
+{
     QDir dir(path);
     dir.setFilter(QDir::Dirs | QDir::Files | QDir::NoDotAndDotDot);
     const QFileInfoList entries = dir.entryInfoList();
     for (const QFileInfo &entry : entries) {
         if (entry.isDir()) {
+            const QString canonical = entry.canonicalFilePath();
+            if (ancestors.contains(canonical))
+                continue;
+            if (keep == Keep::Folders)
+                result.append(entry);
+            ancestors.append(canonical);
+            listTree(entry.filePath(), keep, ancestors, result);
+            ancestors.removeLast();
+        } else if (keep == Keep::Files
+                   || (keep == Keep::Images && entry.isFile() && hasImageSuffix(entry))) {
             result.append(entry);
-            result.append(listTreeFolders(entry.filePath()));
         }
     }
+}
+
+QFileInfoList listTree(const QString &root, Keep keep)
+{
+    QFileInfoList result;
+    QStringList ancestors;
+    const QString canonicalRoot = QFileInfo(root).canonicalFilePath();
+    if (!canonicalRoot.isEmpty())
+        ancestors.append(canonicalRoot);
+    listTree(root, keep, ancestors, result);
     return result;
+}
+
+} // namespace
+
+QFileInfoList kelto::listTreeFolders(QString path)
+{
+    return listTree(path, Keep::Folders);
 }
 
 QFileInfoList kelto::listTreeFiles(QString path)
 {
-    QFileInfoList result;
-    QDir dir(path);
-    dir.setFilter(QDir::Dirs | QDir::Files | QDir::NoDotAndDotDot);
-    const QFileInfoList entries = dir.entryInfoList();
-    for (const QFileInfo &entry : entries) {
-        if (entry.isDir())
-            result.append(listTreeFiles(entry.filePath()));
-        else
-            result.append(entry);
-    }
-    return result;
+    return listTree(path, Keep::Files);
 }
 
 QFileInfoList kelto::listTreeImages(QString path)
 {
-    static const QStringList imageSuffixes = {"jpg", "jpeg", "png", "JPG", "JPEG", "PNG"};
-    QFileInfoList result;
-    QDir dir(path);
-    dir.setFilter(QDir::Dirs | QDir::Files | QDir::NoDotAndDotDot);
-    const QFileInfoList entries = dir.entryInfoList();
-    for (const QFileInfo &entry : entries) {
-        if (entry.isDir())
-            result.append(listTreeImages(entry.filePath()));
-        else if (entry.isFile() && imageSuffixes.contains(entry.suffix()))
-            result.append(entry);
-    }
-    return result;
+    return listTree(path, Keep::Images);
 }

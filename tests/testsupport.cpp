@@ -4,9 +4,25 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QHostAddress>
+#include <QSettings>
 #include <QTcpServer>
 #include <QTest>
+
+namespace {
+
+// The folder chooser stores its history in the user's settings; test programs keep theirs in a
+// folder of their own instead of the home folder.
+void isolateUserSettings()
+{
+    static QTemporaryDir settingsDir;
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settingsDir.path());
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settingsDir.path());
+}
+Q_COREAPP_STARTUP_FUNCTION(isolateUserSettings)
+
+} // namespace
 
 TestWorkDir::TestWorkDir()
     : previous(QDir::currentPath())
@@ -37,6 +53,26 @@ void TestWorkDir::writeConfig(const QString &host, int port)
                            .arg(host)
                            .arg(port)
                            .toUtf8());
+}
+
+bool makeTree(const QString &root, const QStringList &entries)
+{
+    QDir dir(root);
+    for (const QString &entry : entries) {
+        const int arrow = entry.indexOf(QLatin1String(" -> "));
+        if (arrow >= 0) {
+            if (!QFile::link(dir.filePath(entry.mid(arrow + 4)), dir.filePath(entry.left(arrow))))
+                return false;
+        } else if (entry.endsWith(QLatin1Char('/'))) {
+            if (!dir.mkpath(entry))
+                return false;
+        } else {
+            QFile file(dir.filePath(entry));
+            if (!file.open(QIODevice::WriteOnly))
+                return false;
+        }
+    }
+    return true;
 }
 
 DialogAnswerer::DialogAnswerer(QObject *parent)
@@ -84,8 +120,19 @@ void DialogAnswerer::poll()
             const QString folder = folders.isEmpty() ? QString() : folders.dequeue();
             if (folder.isEmpty()) {
                 chooser->reject();
+            } else if (!QFileInfo(folder).isDir()) {
+                // The chooser would refuse it and stay open; cancel so the test fails, not hangs.
+                qWarning("DialogAnswerer: queued folder %s does not exist", qPrintable(folder));
+                chooser->reject();
             } else {
+                // What a click on "Choose" does with nothing selected inside the folder shown:
+                // the chooser answers with that folder. Its accept() is protected; the call
+                // through QDialog still reaches it.
                 chooser->setDirectory(folder);
+                if (chooser->selectedFiles() != QStringList(folder))
+                    qWarning("DialogAnswerer: the chooser answers %s for the queued %s",
+                             qPrintable(chooser->selectedFiles().join(QLatin1Char(' '))),
+                             qPrintable(folder));
                 static_cast<QDialog *>(chooser)->accept();
             }
         } else if (!dialogHandlers.isEmpty()) {

@@ -35,6 +35,11 @@ private:
     QTemporaryDir dir;
 };
 
+// Builds a tree below `root`: entries ending in "/" are folders (parents made as needed),
+// "name -> target" is a symbolic link to `target` (relative to the root), anything else an empty
+// file. False on the first entry that cannot be made.
+bool makeTree(const QString &root, const QStringList &entries);
+
 // What a message box showed when the answerer closed it.
 struct ShownBox
 {
@@ -59,7 +64,10 @@ struct ShownFolderChooser
 // Answers every modal box and dialog that the program opens, from a timer, and records what each
 // showed. Message boxes take the queued answers in order, then the default answer (Yes); the
 // answer QMessageBox::Escape presses Escape instead of a button. Folder choosers take the queued
-// folders in order (an empty string cancels). Any other dialog goes to the queued handlers.
+// folders in order (an empty string cancels): the chooser opens the folder and accepts, so it
+// returns the folder's path exactly as queued (an existing folder, "/" separators, no trailing
+// "/"; a missing one cancels with a warning). Any other dialog goes to the queued handlers.
+// Test programs keep the user settings Qt writes (the chooser's history) in a temporary folder.
 class DialogAnswerer : public QObject
 {
     Q_OBJECT

@@ -1,0 +1,380 @@
+#include "errorlist.h"
+#include "kelto.h"
+#include "testsupport.h"
+
+#include <QLabel>
+#include <QPointer>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTextBlock>
+#include <QTextBrowser>
+#include <QtTest>
+
+namespace {
+
+QString captured;
+void captureMessage(QtMsgType, const QMessageLogContext &, const QString &message)
+{
+    captured += message + QLatin1Char('\n');
+}
+
+QStringList paragraphs(const QTextBrowser *browser)
+{
+    QStringList result;
+    for (QTextBlock block = browser->document()->begin(); block.isValid(); block = block.next())
+        result << block.text();
+    return result;
+}
+
+// Records whether the dialog's list was complete when it first became visible.
+class ShowWatcher : public QObject
+{
+public:
+    int paragraphsAtShow = -1;
+    QStringList textAtShow;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Show && qobject_cast<errorList *>(watched)
+            && paragraphsAtShow < 0) {
+            textAtShow = paragraphs(watched->findChild<QTextBrowser *>("errorFiles"));
+            paragraphsAtShow = textAtShow.size();
+        }
+        return false;
+    }
+};
+
+} // namespace
+
+class tst_errorlist : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+    void inventory_data();
+    void inventory();
+    void dialogWindow();
+    void buttonConnections_data();
+    void buttonConnections();
+    void paragraphs_data();
+    void paragraphs();
+    void listAppendsAcrossCalls();
+    void opensModelessWithList();
+    void longListScrolls();
+    void decisions_data();
+    void decisions();
+    void decisionReachesWaitingLoop();
+    void twoDialogsKeepTheirLists();
+
+private:
+    errorList *openDialog(const QStringList &list);
+
+    TestWorkDir *workDir = nullptr;
+    kelto *window = nullptr;
+};
+
+void tst_errorlist::init()
+{
+    workDir = new TestWorkDir;
+    QVERIFY(workDir->isValid());
+    window = new kelto;
+}
+
+void tst_errorlist::cleanup()
+{
+    delete window;
+    window = nullptr;
+    delete workDir;
+    workDir = nullptr;
+}
+
+errorList *tst_errorlist::openDialog(const QStringList &list)
+{
+    const QList<errorList *> before = window->findChildren<errorList *>();
+    QMetaObject::invokeMethod(window, "bt_toErrorList", Q_ARG(QStringList, list));
+    for (errorList *dialog : window->findChildren<errorList *>()) {
+        if (!before.contains(dialog))
+            return dialog;
+    }
+    return nullptr;
+}
+
+void tst_errorlist::inventory_data()
+{
+    QTest::addColumn<int>("index");
+    QTest::addColumn<QString>("className");
+    QTest::addColumn<QRect>("rect");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("styleSheet");
+
+    QTest::newRow("errorFiles") << 0 << "QTextBrowser" << QRect(30, 80, 731, 431) << QString()
+                                << QString();
+    QTest::newRow("pushButton") << 1 << "QPushButton" << QRect(100, 530, 201, 31)
+                                << QStringLiteral("确定") << QString();
+    QTest::newRow("pushButton_2") << 2 << "QPushButton" << QRect(470, 530, 211, 31)
+                                  << QStringLiteral("取消") << QString();
+    QTest::newRow("label") << 3 << "QLabel" << QRect(110, 20, 561, 31)
+                           << QStringLiteral("缺少以下小图文件对应的大图，是否继续复制文件？")
+                           << QStringLiteral("font: 18pt \"微软雅黑\";");
+}
+
+void tst_errorlist::inventory()
+{
+    QFETCH(int, index);
+    QFETCH(QString, className);
+    QFETCH(QRect, rect);
+    QFETCH(QString, text);
+    QFETCH(QString, styleSheet);
+
+    errorList dialog;
+    QList<QWidget *> widgets;
+    for (QObject *child : dialog.children()) {
+        if (auto *widget = qobject_cast<QWidget *>(child))
+            widgets << widget;
+    }
+    QCOMPARE(widgets.size(), 4);
+    QWidget *widget = widgets.at(index);
+    QCOMPARE(widget->objectName(), QString::fromLatin1(QTest::currentDataTag()));
+    QCOMPARE(QString::fromLatin1(widget->metaObject()->className()), className);
+    QCOMPARE(widget->geometry(), rect);
+    QCOMPARE(widget->styleSheet(), styleSheet);
+    if (auto *browser = qobject_cast<QTextBrowser *>(widget)) {
+        QVERIFY(browser->isReadOnly());
+        QVERIFY(browser->document()->isEmpty());
+    } else {
+        QCOMPARE(widget->property("text").toString(), text);
+    }
+}
+
+void tst_errorlist::dialogWindow()
+{
+    errorList dialog;
+    QCOMPARE(dialog.objectName(), QStringLiteral("errorList"));
+    QCOMPARE(dialog.windowTitle(), QStringLiteral("Dialog"));
+    QCOMPARE(dialog.size(), QSize(799, 571));
+    QVERIFY(dialog.styleSheet().isEmpty());
+    QVERIFY(dialog.minimumSize() != dialog.maximumSize());
+    QVERIFY(!dialog.isModal());
+}
+
+void tst_errorlist::buttonConnections_data()
+{
+    QTest::addColumn<QString>("slot");
+    QTest::newRow("pushButton") << "bt_1()";
+    QTest::newRow("pushButton_2") << "bt_2()";
+}
+
+void tst_errorlist::buttonConnections()
+{
+    QFETCH(QString, slot);
+    errorList dialog;
+    auto *button = dialog.findChild<QPushButton *>(QString::fromLatin1(QTest::currentDataTag()));
+    QVERIFY(button);
+    // The object dump lists every outgoing connection: exactly one, from clicked() to the slot.
+    captured.clear();
+    const QtMessageHandler previous = qInstallMessageHandler(captureMessage);
+    button->dumpObjectInfo();
+    qInstallMessageHandler(previous);
+    QStringList targets;
+    QString signal;
+    for (const QString &line : captured.split('\n')) {
+        if (line.trimmed().startsWith("signal:"))
+            signal = line.trimmed();
+        else if (line.contains("-->") && signal.startsWith("signal: clicked("))
+            targets << line.simplified();
+    }
+    QCOMPARE(targets, QStringList("--> errorList::errorList " + slot));
+}
+
+void tst_errorlist::paragraphs_data()
+{
+    QTest::addColumn<QStringList>("list");
+    QTest::addColumn<QStringList>("shown");
+
+    const QStringList three = {"D:/picks/a/IMG_1.jpg", "D:/picks/b.JPG", "D:/picks/c/d/e.png"};
+    QTest::newRow("three paths in order") << three << three;
+    QTest::newRow("empty list") << QStringList() << QStringList{QString()};
+    QTest::newRow("markup stays text")
+            << QStringList{"/p/<b>bold</b>.jpg", "/p/&amp;.png", "/p/<img src=x>.jpg"}
+            << QStringList{"/p/<b>bold</b>.jpg", "/p/&amp;.png", "/p/<img src=x>.jpg"};
+    QTest::newRow("line break inside a name stays in its entry")
+            << QStringList{"/p/a\nb.jpg", "/p/c\r\nd.jpg", QStringLiteral("/p/e\u2029f.jpg")}
+            << QStringList{QStringLiteral("/p/a\u2028b.jpg"),
+                           QStringLiteral("/p/c\u2028\u2028d.jpg"),
+                           QStringLiteral("/p/e\u2028f.jpg")};
+    QTest::newRow("empty entry keeps its paragraph")
+            << QStringList{QString(), "/p/x.jpg", QString()}
+            << QStringList{QString(), "/p/x.jpg", QString()};
+    QTest::newRow("blanks and Chinese")
+            << QStringList{"  /客户/选片 1.jpg  "} << QStringList{"  /客户/选片 1.jpg  "};
+}
+
+void tst_errorlist::paragraphs()
+{
+    QFETCH(QStringList, list);
+    QFETCH(QStringList, shown);
+
+    errorList *dialog = openDialog(list);
+    QVERIFY(dialog);
+    const auto *browser = dialog->findChild<QTextBrowser *>("errorFiles");
+    QCOMPARE(::paragraphs(browser), shown);
+    QCOMPARE(browser->document()->blockCount(), shown.size());
+    QCOMPARE(dialog->findChild<QLabel *>("label")->text(),
+             QStringLiteral("缺少以下小图文件对应的大图，是否继续复制文件？"));
+    QCOMPARE(dialog->findChild<QPushButton *>("pushButton")->text(), QStringLiteral("确定"));
+    QCOMPARE(dialog->findChild<QPushButton *>("pushButton_2")->text(), QStringLiteral("取消"));
+}
+
+void tst_errorlist::listAppendsAcrossCalls()
+{
+    errorList dialog;
+    for (const QStringList &list :
+         {QStringList{"a.jpg"}, QStringList{}, QStringList{"b.jpg", "c.jpg"}})
+        QMetaObject::invokeMethod(&dialog, "receiveErrorList", Q_ARG(QStringList, list));
+    QCOMPARE(::paragraphs(dialog.findChild<QTextBrowser *>("errorFiles")),
+             QStringList({"a.jpg", "b.jpg", "c.jpg"}));
+}
+
+void tst_errorlist::opensModelessWithList()
+{
+    window->show();
+    ShowWatcher watcher;
+    qApp->installEventFilter(&watcher);
+    const QStringList list = {"/s/1.jpg", "/s/2.jpg"};
+    errorList *dialog = openDialog(list);
+    qApp->removeEventFilter(&watcher);
+
+    QVERIFY(dialog);
+    QCOMPARE(watcher.textAtShow, list);
+    QVERIFY(dialog->isVisible());
+    QCOMPARE(dialog->parentWidget(), window);
+    QVERIFY(dialog->isWindow());
+    QVERIFY(!dialog->isModal());
+    QCOMPARE(QApplication::activeModalWidget(), nullptr);
+    // Nothing is decided by opening.
+    QVERIFY(window->continueCopy);
+    QVERIFY(!window->waitingForDecision);
+}
+
+void tst_errorlist::longListScrolls()
+{
+    QStringList list;
+    for (int i = 0; i < 500; ++i)
+        list << QStringLiteral("/picks/folder %1/IMG_%1.jpg").arg(i);
+    errorList *dialog = openDialog(list);
+    QVERIFY(dialog);
+    QVERIFY(QTest::qWaitForWindowExposed(dialog));
+    const auto *browser = dialog->findChild<QTextBrowser *>("errorFiles");
+    QTRY_VERIFY(browser->verticalScrollBar()->maximum() > 0);
+    QCOMPARE(dialog->size(), QSize(799, 571));
+    QCOMPARE(browser->geometry(), QRect(30, 80, 731, 431));
+    QCOMPARE(browser->document()->blockCount(), 500);
+}
+
+void tst_errorlist::decisions_data()
+{
+    QTest::addColumn<QStringList>("actions");
+    QTest::addColumn<bool>("decision");
+
+    QTest::newRow("确定") << QStringList{"ok"} << true;
+    QTest::newRow("取消") << QStringList{"cancel"} << false;
+    QTest::newRow("Escape") << QStringList{"escape"} << false;
+    QTest::newRow("close") << QStringList{"close"} << false;
+    QTest::newRow("确定 then close") << QStringList{"ok", "close"} << true;
+    QTest::newRow("确定 then 取消") << QStringList{"ok", "cancel"} << true;
+    QTest::newRow("取消 then 确定") << QStringList{"cancel", "ok"} << false;
+    QTest::newRow("Escape then 确定") << QStringList{"escape", "ok"} << false;
+    QTest::newRow("close then Escape") << QStringList{"close", "escape"} << false;
+}
+
+void tst_errorlist::decisions()
+{
+    QFETCH(QStringList, actions);
+    QFETCH(bool, decision);
+
+    // As the run leaves them while it waits; the opposite of the decision, to see it arrive.
+    window->continueCopy = !decision;
+    window->waitingForDecision = true;
+    window->show();
+    QPointer<errorList> dialog = openDialog({"/s/1.jpg"});
+    QVERIFY(dialog);
+    QVERIFY(QTest::qWaitForWindowExposed(dialog));
+    QSignalSpy spy(dialog.data(), &errorList::jugement);
+
+    for (int i = 0; i < actions.size(); ++i) {
+        const QString &action = actions.at(i);
+        if (action == "ok")
+            dialog->findChild<QPushButton *>("pushButton")->click();
+        else if (action == "cancel")
+            dialog->findChild<QPushButton *>("pushButton_2")->click();
+        else if (action == "escape")
+            QTest::keyClick(dialog.data(), Qt::Key_Escape);
+        else
+            dialog->close();
+
+        QCOMPARE(spy.count(), 1);
+        QCOMPARE(spy.first().first().toBool(), decision);
+        QVERIFY(!dialog->isVisible());
+        if (i == 0) {
+            QCOMPARE(window->continueCopy, decision);
+            QVERIFY(!window->waitingForDecision);
+            // Set back, so that a second delivery would show.
+            window->continueCopy = !decision;
+            window->waitingForDecision = true;
+        } else {
+            QCOMPARE(window->continueCopy, !decision);
+            QVERIFY(window->waitingForDecision);
+        }
+    }
+    QTRY_VERIFY(dialog.isNull());
+    QVERIFY(window->findChildren<errorList *>().isEmpty());
+    QVERIFY(window->waitingForDecision);
+}
+
+void tst_errorlist::decisionReachesWaitingLoop()
+{
+    // The run waits by pumping events until the decision clears the flag.
+    window->show();
+    window->continueCopy = true;
+    window->waitingForDecision = true;
+    QPointer<errorList> dialog = openDialog({"/s/1.jpg"});
+    QVERIFY(dialog);
+    QTimer::singleShot(50, dialog,
+                       [dialog] { dialog->findChild<QPushButton *>("pushButton_2")->click(); });
+    QElapsedTimer timer;
+    timer.start();
+    while (window->waitingForDecision && timer.elapsed() < 10000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 100);
+    QVERIFY(!window->waitingForDecision);
+    QVERIFY(!window->continueCopy);
+    QTRY_VERIFY(dialog.isNull());
+}
+
+void tst_errorlist::twoDialogsKeepTheirLists()
+{
+    QPointer<errorList> first = openDialog({"/s/first.jpg"});
+    QPointer<errorList> second = openDialog({"/s/second-1.jpg", "/s/second-2.jpg"});
+    QVERIFY(first && second);
+    QCOMPARE(::paragraphs(first->findChild<QTextBrowser *>("errorFiles")),
+             QStringList({"/s/first.jpg"}));
+    QCOMPARE(::paragraphs(second->findChild<QTextBrowser *>("errorFiles")),
+             QStringList({"/s/second-1.jpg", "/s/second-2.jpg"}));
+
+    // Each answers for itself.
+    window->waitingForDecision = true;
+    first->findChild<QPushButton *>("pushButton")->click();
+    QVERIFY(window->continueCopy);
+    QVERIFY(!window->waitingForDecision);
+    QVERIFY(second->isVisible());
+    window->waitingForDecision = true;
+    QTest::keyClick(second.data(), Qt::Key_Escape);
+    QVERIFY(!window->continueCopy);
+    QVERIFY(!window->waitingForDecision);
+    QTRY_VERIFY(first.isNull() && second.isNull());
+}
+
+QTEST_MAIN(tst_errorlist)
+#include "tst_errorlist.moc"
