@@ -116,8 +116,6 @@ private slots:
     void listFolderFiles_data();
     void listFolderFiles();
 
-    void loadAtStart_data();
-    void loadAtStart();
     void loadReadOnlyFile();
     void saveAfterStartWithoutLinkFile();
     void saveReplacesFile();
@@ -254,35 +252,6 @@ void tst_adstore::listFolderFiles()
     }
     QCOMPARE(names, expected);
     QVERIFY(window.listFolderFiles(workDir->filePath("missing")).isEmpty());
-}
-
-void tst_adstore::loadAtStart_data()
-{
-    QTest::addColumn<QByteArray>("bytes");
-    QTest::addColumn<AdLinks>("expected");
-
-    AdLinks defaults;
-    defaults.fill(QStringLiteral("www.example.com"));
-    const AdLinks sample = sampleLinks();
-
-    QTest::newRow("stored links") << records(sample) << sample;
-    QTest::newRow("empty file replaces the defaults with empty links") << QByteArray() << links({});
-    QTest::newRow("links 1-4 then a cut record")
-            << record("a") + record("b") + record("c") + record("d") + QByteArray("\0\0\0\x10", 4)
-            << links({"a", "b", "c", "d"});
-    QTest::newRow("nine empty links are not a missing file") << QByteArray(36, '\0') << links({});
-}
-
-void tst_adstore::loadAtStart()
-{
-    QFETCH(QByteArray, bytes);
-    QFETCH(AdLinks, expected);
-
-    QVERIFY(QDir().mkpath("GG"));
-    QVERIFY(writeFile(linkFile, bytes));
-    kelto window;
-    QCOMPARE(window.adLinks, expected);
-    QCOMPARE(readFile(linkFile), bytes);
 }
 
 void tst_adstore::loadReadOnlyFile()
