@@ -1,44 +1,56 @@
+#include "adstore.h"
+#include "adlinkcodec.h"
 #include "kelto.h"
 
-#include <QDataStream>
 #include <QDebug>
 #include <QDir>
 #include <QFile>
 #include <QSaveFile>
 
+QString adStoreFolder()
+{
+    return QDir::currentPath() + QStringLiteral("/GG");
+}
+
+QString adLinkFilePath()
+{
+    return adStoreFolder() + QStringLiteral("/setOHS.RDAT");
+}
+
 QFileInfoList kelto::listFolderFiles(const QString &path)
 {
     QDir dir(path);
     dir.setFilter(QDir::Files | QDir::NoDotAndDotDot);
+    dir.setSorting(QDir::Name | QDir::IgnoreCase);
     return dir.entryInfoList();
 }
 
 void kelto::loadAdLinks()
 {
-    const QString path = QDir::currentPath() + QStringLiteral("/GG/setOHS.RDAT");
-    QFile file(path);
-    if (!file.exists() || !file.open(QIODevice::ReadOnly))
+    // Read-only, so that a write-protected link file is still read.
+    QFile file(adLinkFilePath());
+    if (!file.open(QIODevice::ReadOnly))
         return;
     qDebug() << "文件打开成功";
     const QByteArray bytes = file.readAll();
     file.close();
-    QDataStream in(bytes);
-    for (QString &link : adLinks) {
-        in >> link;
-        qDebug() << "GG1_url:" << adLinks[0];
-    }
+
+    adLinks = decodeAdLinks(bytes);
+    for (int k = 0; k < int(adLinks.size()); ++k)
+        qDebug().nospace() << "GG" << k + 1 << "_url:" << adLinks[k];
 }
 
 void kelto::saveAdLinks()
 {
-    QByteArray bytes;
-    QDataStream out(&bytes, QIODevice::WriteOnly);
-    for (const QString &link : adLinks)
-        out << link;
-    QSaveFile file(QDir::currentPath() + QStringLiteral("/GG/setOHS.RDAT"));
-    if (!file.open(QIODevice::WriteOnly))
+    // Replaced atomically: a save that fails keeps the previous file. The store folder is made by
+    // whoever writes images into it; a missing folder means there is nothing to attach links to.
+    QSaveFile file(adLinkFilePath());
+    if (!file.open(QIODevice::WriteOnly)) {
+        qDebug() << "setOHS.RDAT:" << file.errorString();
         return;
+    }
     qDebug() << "File open!";
-    file.write(bytes);
-    file.commit();
+    file.write(encodeAdLinks(adLinks));
+    if (!file.commit())
+        qDebug() << "setOHS.RDAT:" << file.errorString();
 }

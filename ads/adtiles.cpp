@@ -1,13 +1,99 @@
+#include "adstore.h"
 #include "kelto.h"
+#include "ui_kelto.h"
 
-void kelto::loadAdTiles() {}
+#include <QDesktopServices>
+#include <QDir>
+#include <QImage>
+#include <QLabel>
+#include <QMovie>
+#include <QPixmap>
+#include <QUrl>
 
-void kelto::bt_GG1() {}
-void kelto::bt_GG2() {}
-void kelto::bt_GG3() {}
-void kelto::bt_GG4() {}
-void kelto::bt_GG5() {}
-void kelto::bt_GG6() {}
-void kelto::bt_GG7() {}
-void kelto::bt_GG8() {}
-void kelto::bt_GG9() {}
+namespace {
+
+void showAnimation(QLabel *label, const QString &path)
+{
+    // The label owns the animation, so it plays exactly as long as the tile can show it.
+    auto *movie = new QMovie(path, QByteArray(), label);
+    movie->setScaledSize(label->size());
+    label->setMovie(movie);
+    movie->start();
+}
+
+void showStill(QLabel *label, const QString &path)
+{
+    const QImage image(path);
+    label->setPixmap(QPixmap::fromImage(
+            image.scaled(label->size(), Qt::IgnoreAspectRatio, Qt::FastTransformation)));
+}
+
+void openAdLink(const QString &link)
+{
+    QDesktopServices::openUrl(QUrl(link, QUrl::TolerantMode));
+}
+
+} // namespace
+
+void kelto::loadAdTiles()
+{
+    const QString folder = adStoreFolder();
+    QDir().mkpath(folder);
+
+    QLabel *const labels[] = {ui->GG1, ui->GG2, ui->GG3, ui->GG4, ui->GG5,
+                              ui->GG6, ui->GG7, ui->GG8, ui->GG9};
+    const QFileInfoList files = listFolderFiles(folder);
+    for (const QFileInfo &file : files) {
+        const QString base = file.baseName();
+        int tile = 0;
+        while (tile < 9 && base != QStringLiteral("GG%1").arg(tile + 1))
+            ++tile;
+        if (tile == 9)
+            continue;
+        QLabel *label = labels[tile];
+        QMovie *previous = label->movie();
+        if (file.suffix() == QLatin1String("dats"))
+            showAnimation(label, file.filePath());
+        else
+            showStill(label, file.filePath());
+        if (previous && previous->parent() == label)
+            delete previous;
+    }
+}
+
+void kelto::bt_GG1()
+{
+    openAdLink(adLinks[0]);
+}
+void kelto::bt_GG2()
+{
+    openAdLink(adLinks[1]);
+}
+void kelto::bt_GG3()
+{
+    openAdLink(adLinks[2]);
+}
+void kelto::bt_GG4()
+{
+    openAdLink(adLinks[3]);
+}
+void kelto::bt_GG5()
+{
+    openAdLink(adLinks[4]);
+}
+void kelto::bt_GG6()
+{
+    openAdLink(adLinks[5]);
+}
+void kelto::bt_GG7()
+{
+    openAdLink(adLinks[6]);
+}
+void kelto::bt_GG8()
+{
+    openAdLink(adLinks[7]);
+}
+void kelto::bt_GG9()
+{
+    openAdLink(adLinks[8]);
+}
