@@ -59,8 +59,10 @@ void kelto::storeAdSet(QDataStream &stream)
         // Never a half-written image: a failed write leaves no file of this name.
         QSaveFile file(QStringLiteral("./GG/") + stored);
         if (file.open(QIODevice::WriteOnly)) {
-            file.write(content);
-            file.commit();
+            if (file.write(content) == content.size() && file.flush())
+                file.commit();
+            else
+                file.cancelWriting();
         }
     }
 

@@ -96,8 +96,12 @@ bool kelto::writeServerConfig()
     settings.insert(QStringLiteral("HostIP"), serverHost);
     settings.insert(QStringLiteral("HostPORT"), serverPort);
     const QByteArray text = QJsonDocument(settings).toJson(QJsonDocument::Indented);
-    if (file.write(text) != text.size())
+    // commit() alone misses a write that the final flush leaves short (a full disk, a file-size
+    // limit): flush first and look.
+    if (file.write(text) != text.size() || !file.flush()) {
+        file.cancelWriting();
         return false;
+    }
     return file.commit();
 }
 
