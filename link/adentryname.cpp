@@ -21,8 +21,8 @@ bool isWindowsDeviceName(const QString &name)
     if (plain.contains(device))
         return true;
     return device.size() == 4
-            && (device.startsWith(QLatin1String("COM")) || device.startsWith(QLatin1String("LPT")))
-            && device.at(3) >= QLatin1Char('1') && device.at(3) <= QLatin1Char('9');
+           && (device.startsWith(QLatin1String("COM")) || device.startsWith(QLatin1String("LPT")))
+           && device.at(3) >= QLatin1Char('1') && device.at(3) <= QLatin1Char('9');
 }
 
 bool holdsWindowsForbiddenCharacter(const QString &name)
@@ -69,12 +69,13 @@ QString storedName(const QString &entryName, Rules rules)
     const QString base = baseName(entryName);
     if (base.isEmpty() || base.contains(QChar(0)))
         return QString();
-    if (rules == Rules::Windows && (isWindowsDeviceName(base) || holdsWindowsForbiddenCharacter(base)))
+    if (rules == Rules::Windows
+        && (isWindowsDeviceName(base) || holdsWindowsForbiddenCharacter(base)))
         return QString();
 
     const QString stored = base
-            + (suffix(entryName) == QLatin1String("gif") ? QLatin1String(".dats")
-                                                         : QLatin1String(".dat"));
+                           + (suffix(entryName) == QLatin1String("gif") ? QLatin1String(".dats")
+                                                                        : QLatin1String(".dat"));
     // Windows counts UTF-16 units, most POSIX file systems count bytes.
     if (stored.size() > maximumNameLength
         || (rules == Rules::Posix && stored.toUtf8().size() > maximumNameLength))

@@ -16,8 +16,7 @@ QByteArray encode(const QByteArray &payload)
     return block;
 }
 
-ReadResult readFrame(QIODevice *device, qint64 &headerBytes, qint64 &frameSize,
-                     QByteArray &payload)
+ReadResult readFrame(QIODevice *device, qint64 &headerBytes, qint64 &frameSize, QByteArray &payload)
 {
     if (headerBytes == 0) {
         if (device->bytesAvailable() < headerSize)

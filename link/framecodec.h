@@ -25,7 +25,6 @@ QByteArray encode(const QByteArray &payload);
 // Reads at most one frame from the device. headerBytes (0 or 8) and frameSize carry the state
 // between calls. A frame is taken as soon as its declared length is available; bytes after it
 // stay in the device.
-ReadResult readFrame(QIODevice *device, qint64 &headerBytes, qint64 &frameSize,
-                     QByteArray &payload);
+ReadResult readFrame(QIODevice *device, qint64 &headerBytes, qint64 &frameSize, QByteArray &payload);
 
 } // namespace FrameCodec

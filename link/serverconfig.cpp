@@ -112,8 +112,7 @@ void kelto::bt_writeConfig()
                                  tr("重新写入配置文件成功，请修改配置文件内容后再重启程序"),
                                  QMessageBox::Yes);
     } else {
-        QMessageBox::information(nullptr, tr("错误"), tr("重新写入配置文件失败"),
-                                 QMessageBox::Yes);
+        QMessageBox::information(nullptr, tr("错误"), tr("重新写入配置文件失败"), QMessageBox::Yes);
     }
 }
 

@@ -23,19 +23,58 @@ void tst_adentryname::parts_data()
     QTest::addColumn<QString>("baseName");
     QTest::addColumn<QString>("suffix");
 
-    QTest::newRow("plain") << "GG1.png" << "GG1.png" << "GG1" << "png";
-    QTest::newRow("two dots") << "GG5.spring.gif" << "GG5.spring.gif" << "GG5" << "gif";
-    QTest::newRow("no dot") << "GG1" << "GG1" << "GG1" << "";
-    QTest::newRow("trailing dot") << "GG1." << "GG1." << "GG1" << "";
-    QTest::newRow("leading dot") << ".gif" << ".gif" << "" << "gif";
-    QTest::newRow("slash folders") << "../../evil/GG4.png" << "GG4.png" << "GG4" << "png";
-    QTest::newRow("backslash folders") << "..\\..\\GG4.png" << "GG4.png" << "GG4" << "png";
-    QTest::newRow("mixed separators") << "a\\b/c\\GG2.jpg" << "GG2.jpg" << "GG2" << "jpg";
-    QTest::newRow("absolute") << "/etc/GG6.jpg" << "GG6.jpg" << "GG6" << "jpg";
-    QTest::newRow("drive letter") << "C:\\Windows\\GG7.gif" << "GG7.gif" << "GG7" << "gif";
-    QTest::newRow("folder only") << "ads/" << "" << "" << "";
-    QTest::newRow("dot dot") << ".." << ".." << "" << "";
-    QTest::newRow("dot in folder only") << "v1.2/GG3" << "GG3" << "GG3" << "";
+    QTest::newRow("plain") << "GG1.png"
+                           << "GG1.png"
+                           << "GG1"
+                           << "png";
+    QTest::newRow("two dots") << "GG5.spring.gif"
+                              << "GG5.spring.gif"
+                              << "GG5"
+                              << "gif";
+    QTest::newRow("no dot") << "GG1"
+                            << "GG1"
+                            << "GG1"
+                            << "";
+    QTest::newRow("trailing dot") << "GG1."
+                                  << "GG1."
+                                  << "GG1"
+                                  << "";
+    QTest::newRow("leading dot") << ".gif"
+                                 << ".gif"
+                                 << ""
+                                 << "gif";
+    QTest::newRow("slash folders") << "../../evil/GG4.png"
+                                   << "GG4.png"
+                                   << "GG4"
+                                   << "png";
+    QTest::newRow("backslash folders") << "..\\..\\GG4.png"
+                                       << "GG4.png"
+                                       << "GG4"
+                                       << "png";
+    QTest::newRow("mixed separators") << "a\\b/c\\GG2.jpg"
+                                      << "GG2.jpg"
+                                      << "GG2"
+                                      << "jpg";
+    QTest::newRow("absolute") << "/etc/GG6.jpg"
+                              << "GG6.jpg"
+                              << "GG6"
+                              << "jpg";
+    QTest::newRow("drive letter") << "C:\\Windows\\GG7.gif"
+                                  << "GG7.gif"
+                                  << "GG7"
+                                  << "gif";
+    QTest::newRow("folder only") << "ads/"
+                                 << ""
+                                 << ""
+                                 << "";
+    QTest::newRow("dot dot") << ".."
+                             << ".."
+                             << ""
+                             << "";
+    QTest::newRow("dot in folder only") << "v1.2/GG3"
+                                        << "GG3"
+                                        << "GG3"
+                                        << "";
 }
 
 void tst_adentryname::parts()
@@ -70,17 +109,17 @@ void tst_adentryname::storedName_data()
     QTest::newRow("only a suffix") << ".gif" << Rules::Posix << "";
     QTest::newRow("dot dot") << ".." << Rules::Posix << "";
     QTest::newRow("folder only") << "GG/" << Rules::Posix << "";
-    QTest::newRow("embedded NUL") << QString::fromUtf16(u"GG1\u0000x.png", 9) << Rules::Posix
-                                  << "";
+    QTest::newRow("embedded NUL") << QString::fromUtf16(u"GG1\u0000x.png", 9) << Rules::Posix << "";
     QTest::newRow("stored name of 255") << QString(251, QLatin1Char('a')) + ".png" << Rules::Posix
                                         << QString(251, QLatin1Char('a')) + ".dat";
-    QTest::newRow("stored name of 256") << QString(252, QLatin1Char('a')) + ".png" << Rules::Posix
-                                        << "";
+    QTest::newRow("stored name of 256")
+            << QString(252, QLatin1Char('a')) + ".png" << Rules::Posix << "";
     QTest::newRow("gif stored name of 256")
             << QString(251, QLatin1Char('a')) + ".gif" << Rules::Posix << "";
     QTest::newRow("base over 255") << QString(300, QLatin1Char('a')) << Rules::Windows << "";
     // 84 CJK characters are 252 bytes of UTF-8; with ".dat" 256 bytes, too long for POSIX names.
-    QTest::newRow("POSIX counts bytes") << QString(84, QChar(0x5E7F)) + ".png" << Rules::Posix << "";
+    QTest::newRow("POSIX counts bytes")
+            << QString(84, QChar(0x5E7F)) + ".png" << Rules::Posix << "";
     QTest::newRow("Windows counts characters")
             << QString(84, QChar(0x5E7F)) + ".png" << Rules::Windows
             << QString(84, QChar(0x5E7F)) + ".dat";
@@ -100,8 +139,8 @@ void tst_adentryname::storedName_data()
     QTest::newRow("colon on POSIX") << "GG1:evil.png" << Rules::Posix << "GG1:evil.dat";
     QTest::newRow("question mark on Windows") << "GG?.png" << Rules::Windows << "";
     QTest::newRow("control character on Windows") << "GG\t1.png" << Rules::Windows << "";
-    QTest::newRow("drive letter folder on Windows") << "C:\\GG2.gif" << Rules::Windows
-                                                    << "GG2.dats";
+    QTest::newRow("drive letter folder on Windows")
+            << "C:\\GG2.gif" << Rules::Windows << "GG2.dats";
 }
 
 void tst_adentryname::storedName()

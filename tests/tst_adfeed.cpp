@@ -1,8 +1,11 @@
 #include "kelto.h"
+#include "loopbackserver.h"
 #include "testsupport.h"
 #include "wirebytes.h"
 
+#include <QDataStream>
 #include <QDirIterator>
+#include <QTcpSocket>
 #include <QtTest>
 
 #include <csignal>
@@ -12,6 +15,14 @@ using Files = QMap<QString, QByteArray>;
 using WireBytes::AdEntry;
 
 namespace {
+
+QStringList logged;
+QtMessageHandler previousHandler = nullptr;
+void recordMessage(QtMsgType type, const QMessageLogContext &context, const QString &message)
+{
+    logged << message;
+    previousHandler(type, context, message);
+}
 
 QByteArray fileContent(const QString &path)
 {
@@ -108,6 +119,8 @@ class tst_adfeed : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase();
+    void cleanupTestCase();
     void init();
     void cleanup();
     void adSet_data();
@@ -118,9 +131,46 @@ private slots:
     void failedWriteGoesOn();
 
 private:
+    void deliver(const QByteArray &payload);
+
     TestWorkDir *workDir = nullptr;
     kelto *window = nullptr;
 };
+
+void tst_adfeed::initTestCase()
+{
+    previousHandler = qInstallMessageHandler(recordMessage);
+}
+
+void tst_adfeed::cleanupTestCase()
+{
+    qInstallMessageHandler(previousHandler);
+}
+
+// Sends the payload as the answer of a loopback server and waits until the window has handled it.
+void tst_adfeed::deliver(const QByteArray &payload)
+{
+    LoopbackServer server({WireBytes::frame(payload)});
+    window->serverHost = QStringLiteral("127.0.0.1");
+    window->serverPort = server.port();
+    bool connected = false;
+    QMetaObject::invokeMethod(window, "connectHost", Qt::DirectConnection,
+                              Q_RETURN_ARG(bool, connected));
+    QVERIFY(connected);
+    logged.clear();
+    QVERIFY(window->sendMessage(QStringLiteral("requestGG")));
+
+    QString keyword;
+    QDataStream in(payload);
+    in >> keyword;
+    QTRY_VERIFY(logged.contains(QLatin1Char('"') + keyword + QLatin1Char('"')));
+    if (keyword == QLatin1String("GGFiles")) {
+        QTRY_VERIFY(server.clientClosed());
+        QCOMPARE(window->socket->state(), QAbstractSocket::UnconnectedState);
+    } else {
+        QCOMPARE(window->socket->state(), QAbstractSocket::ConnectedState);
+    }
+}
 
 void tst_adfeed::init()
 {
@@ -152,7 +202,9 @@ void tst_adfeed::adSet_data()
     const auto set = [](const QList<AdEntry> &entries) { return WireBytes::ggFiles(entries); };
 
     QTest::newRow("gif stored as dats, older files of its tile removed")
-            << Files{{"GG3.dat", "old"}, {"GG3.x.dats", "older"}, {"GG30.dat", "keep"},
+            << Files{{"GG3.dat", "old"},
+                     {"GG3.x.dats", "older"},
+                     {"GG30.dat", "keep"},
                      {"gg3.dat", "keep"}}
             << set({{"GG3.gif", "https://ads.example/3", gifBytes}})
             << Files{{"GG3.dats", gifBytes}, {"GG30.dat", "keep"}, {"gg3.dat", "keep"}}
@@ -172,8 +224,11 @@ void tst_adfeed::adSet_data()
     QTest::newRow("free text name") << Files{} << set({{"spring sale.jpg", "l", pngBytes}})
                                     << Files{{"spring sale.dat", pngBytes}} << old << true;
     QTest::newRow("folder parts dropped")
-            << Files{} << set({{"../../GG6.png", "l6", "6"}, {"..\\..\\GG7.png", "l7", "7"},
-                               {"/tmp/GG8.gif", "l8", "8"}, {"GG/GG/GG9.jpg", "l9", "9"}})
+            << Files{}
+            << set({{"../../GG6.png", "l6", "6"},
+                    {"..\\..\\GG7.png", "l7", "7"},
+                    {"/tmp/GG8.gif", "l8", "8"},
+                    {"GG/GG/GG9.jpg", "l9", "9"}})
             << Files{{"GG6.dat", "6"}, {"GG7.dat", "7"}, {"GG8.dats", "8"}, {"GG9.dat", "9"}}
             << withLinks(old, {{6, "l6"}, {7, "l7"}, {8, "l8"}, {9, "l9"}}) << true;
     QTest::newRow("same base twice, same kind")
@@ -185,16 +240,22 @@ void tst_adfeed::adSet_data()
             << Files{{"GG2.dats", "a"}, {"GG2.dat", "b"}} << withLinks(old, {{2, "second"}})
             << true;
     QTest::newRow("empty content") << Files{{"GG1.dat", "old"}} << set({{"GG1.png", "l1", ""}})
-                                   << Files{{"GG1.dat", ""}} << withLinks(old, {{1, "l1"}})
-                                   << true;
+                                   << Files{{"GG1.dat", ""}} << withLinks(old, {{1, "l1"}}) << true;
     QTest::newRow("null content") << Files{} << set({{"GG1.png", "l1", QByteArray()}})
                                   << Files{{"GG1.dat", ""}} << withLinks(old, {{1, "l1"}}) << true;
-    QTest::newRow("empty link") << Files{} << set({{"GG1.png", "", "x"}})
-                                << Files{{"GG1.dat", "x"}} << withLinks(old, {{1, ""}}) << true;
+    QTest::newRow("empty link") << Files{} << set({{"GG1.png", "", "x"}}) << Files{{"GG1.dat", "x"}}
+                                << withLinks(old, {{1, ""}}) << true;
     QTest::newRow("all nine tiles")
-            << Files{} << set({{"GG1.png", "a", "1"}, {"GG2.png", "b", "2"}, {"GG3.png", "c", "3"},
-                               {"GG4.png", "d", "4"}, {"GG5.png", "e", "5"}, {"GG6.png", "f", "6"},
-                               {"GG7.png", "g", "7"}, {"GG8.png", "h", "8"}, {"GG9.gif", "i", "9"}})
+            << Files{}
+            << set({{"GG1.png", "a", "1"},
+                    {"GG2.png", "b", "2"},
+                    {"GG3.png", "c", "3"},
+                    {"GG4.png", "d", "4"},
+                    {"GG5.png", "e", "5"},
+                    {"GG6.png", "f", "6"},
+                    {"GG7.png", "g", "7"},
+                    {"GG8.png", "h", "8"},
+                    {"GG9.gif", "i", "9"}})
             << Files{{"GG1.dat", "1"}, {"GG2.dat", "2"}, {"GG3.dat", "3"},
                      {"GG4.dat", "4"}, {"GG5.dat", "5"}, {"GG6.dat", "6"},
                      {"GG7.dat", "7"}, {"GG8.dat", "8"}, {"GG9.dats", "9"}}
@@ -203,24 +264,24 @@ void tst_adfeed::adSet_data()
     const QByteArray two = WireBytes::adEntries({{"GG1.png", "l1", "1"}, {"GG2.png", "l2", "2"}});
     QTest::newRow("count 0") << Files{{"GG1.dat", "old"}} << WireBytes::ggFiles("0", two)
                              << Files{{"GG1.dat", "old"}} << old << true;
-    QTest::newRow("count not a number") << Files{} << WireBytes::ggFiles("two", two) << Files{}
-                                        << old << true;
-    QTest::newRow("count negative") << Files{} << WireBytes::ggFiles("-2", two) << Files{} << old
-                                    << true;
+    QTest::newRow("count not a number")
+            << Files{} << WireBytes::ggFiles("two", two) << Files{} << old << true;
+    QTest::newRow("count negative")
+            << Files{} << WireBytes::ggFiles("-2", two) << Files{} << old << true;
     QTest::newRow("count null") << Files{} << WireBytes::ggFiles(QString(), two) << Files{} << old
                                 << true;
     QTest::newRow("count smaller than the set")
             << Files{} << WireBytes::ggFiles("1", two) << Files{{"GG1.dat", "1"}}
             << withLinks(old, {{1, "l1"}}) << true;
-    QTest::newRow("count larger than the set")
-            << Files{} << WireBytes::ggFiles("1000000", two)
-            << Files{{"GG1.dat", "1"}, {"GG2.dat", "2"}} << withLinks(old, {{1, "l1"}, {2, "l2"}})
-            << true;
+    QTest::newRow("count larger than the set") << Files{} << WireBytes::ggFiles("1000000", two)
+                                               << Files{{"GG1.dat", "1"}, {"GG2.dat", "2"}}
+                                               << withLinks(old, {{1, "l1"}, {2, "l2"}}) << true;
     QTest::newRow("entry cut short")
             << Files{}
             << WireBytes::ggFiles("2", WireBytes::adEntries({{"GG1.png", "l1", "1"}})
-                                               + WireBytes::string("GG2.png") + WireBytes::string("l2")
-                                               + WireBytes::uint32(100) + "short")
+                                               + WireBytes::string("GG2.png")
+                                               + WireBytes::string("l2") + WireBytes::uint32(100)
+                                               + "short")
             << Files{{"GG1.dat", "1"}} << withLinks(old, {{1, "l1"}}) << true;
     QTest::newRow("corrupt entry: odd string length")
             << Files{}
@@ -230,12 +291,15 @@ void tst_adfeed::adSet_data()
             << Files{{"GG1.dat", "1"}} << withLinks(old, {{1, "l1"}}) << true;
     QTest::newRow("unusable names skipped")
             << Files{{"GG9.dat", "old"}}
-            << set({{"", "a", "x"}, {".gif", "b", "x"}, {QString(), "c", "x"},
-                    {QString(300, QLatin1Char('A')) + ".png", "d", "x"}, {"dir/", "e", "x"},
+            << set({{"", "a", "x"},
+                    {".gif", "b", "x"},
+                    {QString(), "c", "x"},
+                    {QString(300, QLatin1Char('A')) + ".png", "d", "x"},
+                    {"dir/", "e", "x"},
                     {"GG9.gif", "l9", "9"}})
             << Files{{"GG9.dats", "9"}} << withLinks(old, {{9, "l9"}}) << true;
-    QTest::newRow("ad set without entries, count 1") << Files{} << WireBytes::ggFiles("1", "")
-                                                     << Files{} << old << true;
+    QTest::newRow("ad set without entries, count 1")
+            << Files{} << WireBytes::ggFiles("1", "") << Files{} << old << true;
     QTest::newRow("null ad set") << Files{} << WireBytes::ggFiles("1", QByteArray()) << Files{}
                                  << old << true;
     QTest::newRow("keyword only") << Files{} << WireBytes::string("GGFiles") << Files{} << old
@@ -243,13 +307,12 @@ void tst_adfeed::adSet_data()
     QTest::newRow("bytes after the ad set ignored")
             << Files{} << set({{"GG1.png", "l1", "1"}}) + WireBytes::string("GG2.png")
             << Files{{"GG1.dat", "1"}} << withLinks(old, {{1, "l1"}}) << true;
-    QTest::newRow("other keyword") << Files{{"GG1.dat", "old"}}
-                                   << WireBytes::string("GGFile")
-                                            + WireBytes::string("1")
-                                            + WireBytes::bytes(WireBytes::adEntries(
-                                                    {{"GG1.png", "l1", "1"}}))
-                                   << Files{{"GG1.dat", "old"}} << old << false;
-    QTest::newRow("empty payload") << Files{} << QByteArray() << Files{} << old << false;
+    QTest::newRow("other keyword")
+            << Files{{"GG1.dat", "old"}}
+            << WireBytes::string("GGFile") + WireBytes::string("1")
+                       + WireBytes::bytes(WireBytes::adEntries({{"GG1.png", "l1", "1"}}))
+            << Files{{"GG1.dat", "old"}} << old << false;
+    QTest::newRow("empty payload") << Files{} << QByteArray("") << Files{} << old << false;
 }
 
 void tst_adfeed::adSet()
@@ -263,7 +326,7 @@ void tst_adfeed::adSet()
     for (auto it = before.cbegin(); it != before.cend(); ++it)
         writeFile(QStringLiteral("GG/") + it.key(), it.value());
 
-    window->handleResponse(payload);
+    deliver(payload);
 
     QCOMPARE(storeFiles(), after);
     QCOMPARE(QStringList(window->adLinks.cbegin(), window->adLinks.cend()), linksAfter);
@@ -277,7 +340,7 @@ void tst_adfeed::adSet()
 void tst_adfeed::storeFolderCreated()
 {
     QVERIFY(QDir(QStringLiteral("GG")).removeRecursively());
-    window->handleResponse(WireBytes::ggFiles({{"GG1.gif", "l1", gifBytes}}));
+    deliver(WireBytes::ggFiles({{"GG1.gif", "l1", gifBytes}}));
     QCOMPARE(storeFiles(), (Files{{"GG1.dats", gifBytes}}));
     QCOMPARE(fileContent(QStringLiteral("GG/setOHS.RDAT")),
              WireBytes::linkFile(links(withLinks(oldLinks(), {{1, "l1"}}))));
@@ -287,7 +350,7 @@ void tst_adfeed::storeFolderBlocked()
 {
     QVERIFY(QDir(QStringLiteral("GG")).removeRecursively());
     writeFile(QStringLiteral("GG"), "not a folder");
-    window->handleResponse(WireBytes::ggFiles({{"GG1.gif", "l1", gifBytes}}));
+    deliver(WireBytes::ggFiles({{"GG1.gif", "l1", gifBytes}}));
     // Nothing can be stored, but the link held in memory follows the set.
     QCOMPARE(fileContent(QStringLiteral("GG")), QByteArray("not a folder"));
     QCOMPARE(window->adLinks[0], QStringLiteral("l1"));
@@ -313,7 +376,7 @@ void tst_adfeed::failedWriteGoesOn()
     const QByteArray payload = WireBytes::ggFiles({{"GG1.png", "l1", big}, {"GG2.png", "l2", "2"}});
     {
         FileSizeLimit limit(sizeLimit ? 1024 : RLIM_INFINITY);
-        window->handleResponse(payload);
+        deliver(payload);
     }
 
     // The older file of tile 1 is gone, no part of the new one is left, and the next entry is

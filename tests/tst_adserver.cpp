@@ -191,21 +191,24 @@ void tst_adserver::demoAdSet()
     kelto window;
     for (int k = 1; k <= 9; ++k) {
         auto *tile = window.findChild<QLabel *>(QStringLiteral("GG%1").arg(k));
-        QVERIFY2(tile->movie() || !tile->pixmap(Qt::ReturnByValue).isNull(), qPrintable(tile->objectName()));
+        QVERIFY2(tile->movie() || !tile->pixmap(Qt::ReturnByValue).isNull(),
+                 qPrintable(tile->objectName()));
         QVERIFY(window.adLinks[k - 1].startsWith(QLatin1String("https://example.com/ads/")));
     }
     QVERIFY(window.findChild<QLabel *>(QStringLiteral("GG9"))->movie());
-    QCOMPARE(fileContent(QStringLiteral("GG/GG9.dats")), fileContent(demo + QStringLiteral("/GG9.gif")));
-    QCOMPARE(fileContent(QStringLiteral("GG/GG3.dat")), fileContent(demo + QStringLiteral("/GG3.jpg")));
+    QCOMPARE(fileContent(QStringLiteral("GG/GG9.dats")),
+             fileContent(demo + QStringLiteral("/GG9.gif")));
+    QCOMPARE(fileContent(QStringLiteral("GG/GG3.dat")),
+             fileContent(demo + QStringLiteral("/GG3.jpg")));
 }
 
 void tst_adserver::answersEveryRequest()
 {
     QVERIFY(startServer(adsDir->path()));
-    const QByteArray expected = WireBytes::frame(WireBytes::ggFiles(
-            {{"GG1.png", "https://ads.example/one", png(Qt::blue)},
-             {"GG5.gif", "https://ads.example/five?x=1 y", greenGif},
-             {"spring-sale.jpg", "", png(Qt::yellow)}}));
+    const QByteArray expected = WireBytes::frame(
+            WireBytes::ggFiles({{"GG1.png", "https://ads.example/one", png(Qt::blue)},
+                                {"GG5.gif", "https://ads.example/five?x=1 y", greenGif},
+                                {"spring-sale.jpg", "", png(Qt::yellow)}}));
 
     QTcpSocket client;
     client.connectToHost(QHostAddress::LocalHost, port);
@@ -225,7 +228,8 @@ void tst_adserver::ignoresOtherCommands()
     QTcpSocket client;
     client.connectToHost(QHostAddress::LocalHost, port);
     QVERIFY(client.waitForConnected());
-    client.write(requestFrame(QStringLiteral("GGFiles")) + requestFrame(QStringLiteral("requestGG")));
+    client.write(requestFrame(QStringLiteral("GGFiles"))
+                 + requestFrame(QStringLiteral("requestGG")));
     const QByteArray answer = readFrame(client);
     // The first answer is the ad set, so nothing came for the other command.
     QCOMPARE(answer.mid(12, 4 + 14), WireBytes::string(QStringLiteral("GGFiles")));
@@ -261,15 +265,15 @@ void tst_adserver::refusesToStart_data()
     QTest::addColumn<QString>("message");
 
     QTest::newRow("no port") << QStringList{"--ads", "ADS"} << 2 << "--port N is required";
-    QTest::newRow("port too large") << QStringList{"--port", "65536", "--ads", "ADS"} << 2
-                                    << "--port N is required";
-    QTest::newRow("port not a number") << QStringList{"--port", "http", "--ads", "ADS"} << 2
-                                       << "--port N is required";
+    QTest::newRow("port too large")
+            << QStringList{"--port", "65536", "--ads", "ADS"} << 2 << "--port N is required";
+    QTest::newRow("port not a number")
+            << QStringList{"--port", "http", "--ads", "ADS"} << 2 << "--port N is required";
     QTest::newRow("no ads") << QStringList{"--port", "0"} << 2 << "--ads DIR is required";
-    QTest::newRow("ads folder missing") << QStringList{"--port", "0", "--ads", "ADS/none"} << 1
-                                        << "links.txt";
-    QTest::newRow("listed file missing") << QStringList{"--port", "0", "--ads", "ADS"} << 1
-                                         << "line 2: cannot read";
+    QTest::newRow("ads folder missing")
+            << QStringList{"--port", "0", "--ads", "ADS/none"} << 1 << "links.txt";
+    QTest::newRow("listed file missing")
+            << QStringList{"--port", "0", "--ads", "ADS"} << 1 << "line 2: cannot read";
 }
 
 void tst_adserver::refusesToStart()

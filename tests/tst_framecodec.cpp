@@ -17,10 +17,7 @@ public:
     void feed(const QByteArray &bytes) { pending += bytes; }
     QByteArray unread() const { return pending; }
     bool isSequential() const override { return true; }
-    qint64 bytesAvailable() const override
-    {
-        return pending.size() + QIODevice::bytesAvailable();
-    }
+    qint64 bytesAvailable() const override { return pending.size() + QIODevice::bytesAvailable(); }
 
 protected:
     qint64 readData(char *data, qint64 maxSize) override
@@ -64,17 +61,22 @@ void tst_framecodec::encode_data()
     QTest::addColumn<QByteArray>("payload");
     QTest::addColumn<QByteArray>("expected");
 
-    QTest::newRow("empty payload") << QByteArray("") << QByteArray::fromHex("000000000000000c00000000");
+    QTest::newRow("empty payload")
+            << QByteArray("") << QByteArray::fromHex("000000000000000c00000000");
     QTest::newRow("three bytes") << QByteArray("abc")
                                  << QByteArray::fromHex("000000000000000f00000003616263");
     // requestGG with both identities empty: 12 + 4 + 18 + 4 + 4 = 42 bytes.
     const QByteArray request = WireBytes::string(QStringLiteral("requestGG"))
-            + WireBytes::string(QStringLiteral("")) + WireBytes::string(QStringLiteral(""));
+                               + WireBytes::string(QStringLiteral(""))
+                               + WireBytes::string(QStringLiteral(""));
     QTest::newRow("requestGG, empty identities")
             << request
-            << QByteArray::fromHex("000000000000002a0000001e00000012007200650071007500650073007400"
-                                   "470047"
-                                   "0000000000000000");
+            << QByteArray::fromHex("000000000000002a"
+                                   "0000001e"
+                                   "00000012"
+                                   "007200650071007500650073007400470047"
+                                   "00000000"
+                                   "00000000");
 }
 
 void tst_framecodec::encode()
@@ -93,7 +95,8 @@ void tst_framecodec::readFrame_data()
     QTest::addColumn<QList<QByteArray>>("payloads");
 
     const QByteArray payload = WireBytes::string(QStringLiteral("GGFiles"))
-            + WireBytes::string(QStringLiteral("0")) + WireBytes::bytes(QByteArray(""));
+                               + WireBytes::string(QStringLiteral("0"))
+                               + WireBytes::bytes(QByteArray(""));
     const QByteArray whole = WireBytes::frame(payload);
     const QByteArray other = WireBytes::frame("second");
     const int n = whole.size();
@@ -101,9 +104,9 @@ void tst_framecodec::readFrame_data()
     QTest::newRow("whole frame") << QList<QByteArray>{whole} << QList<int>{frame}
                                  << QList<qint64>{0} << QList<qint64>{0}
                                  << QList<QByteArray>{payload};
-    QTest::newRow("fewer than 8 bytes") << QList<QByteArray>{piece(whole, 0, 3)}
-                                        << QList<int>{incomplete} << QList<qint64>{0}
-                                        << QList<qint64>{3} << QList<QByteArray>{};
+    QTest::newRow("fewer than 8 bytes")
+            << QList<QByteArray>{piece(whole, 0, 3)} << QList<int>{incomplete} << QList<qint64>{0}
+            << QList<qint64>{3} << QList<QByteArray>{};
     QTest::newRow("header split before its 8th byte")
             << QList<QByteArray>{piece(whole, 0, 7), piece(whole, 7)}
             << QList<int>{incomplete, frame} << QList<qint64>{0, 0} << QList<qint64>{7, 0}
@@ -114,9 +117,10 @@ void tst_framecodec::readFrame_data()
             << QList<int>{incomplete, incomplete, incomplete, incomplete, frame}
             << QList<qint64>{0, 8, 8, 8, 0} << QList<qint64>{5, 0, 7, 22, 0}
             << QList<QByteArray>{payload};
-    QTest::newRow("last byte alone") << QList<QByteArray>{piece(whole, 0, n - 1), piece(whole, n - 1)}
-                                     << QList<int>{incomplete, frame} << QList<qint64>{8, 0}
-                                     << QList<qint64>{n - 9, 0} << QList<QByteArray>{payload};
+    QTest::newRow("last byte alone")
+            << QList<QByteArray>{piece(whole, 0, n - 1), piece(whole, n - 1)}
+            << QList<int>{incomplete, frame} << QList<qint64>{8, 0} << QList<qint64>{n - 9, 0}
+            << QList<QByteArray>{payload};
     QTest::newRow("trailing bytes stay unread")
             << QList<QByteArray>{whole + "xyz"} << QList<int>{frame} << QList<qint64>{0}
             << QList<qint64>{3} << QList<QByteArray>{payload};
@@ -125,8 +129,7 @@ void tst_framecodec::readFrame_data()
             << QList<qint64>{0, 0} << QList<qint64>{other.size(), 0}
             << QList<QByteArray>{payload, "second"};
     QTest::newRow("empty payload") << QList<QByteArray>{WireBytes::frame("")} << QList<int>{frame}
-                                   << QList<qint64>{0} << QList<qint64>{0}
-                                   << QList<QByteArray>{""};
+                                   << QList<qint64>{0} << QList<qint64>{0} << QList<QByteArray>{""};
 
     const auto dropped = [&](const char *tag, const QByteArray &bytes, qint64 unread) {
         QTest::newRow(tag) << QList<QByteArray>{bytes} << QList<int>{invalid} << QList<qint64>{0}

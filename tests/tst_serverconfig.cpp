@@ -10,16 +10,18 @@
 namespace {
 
 const QString readFailure = QStringLiteral(
-        "错误|服务器配置文件读取失败，请查看配置文件是否存在，若不存在，请重新生成再自行修改|Yes|-");
-const QString parseFailure = QStringLiteral(
-        "错误|服务器配置文件解析失败，请查看配置文件是否为JSON格式，若不是，请重新生成再自行修改|Yes|"
+        "错误|服务器配置文件读取失败，请查看配置文件是否存在，若不存在，请重新生成再自行修改|Yes|"
         "-");
-const QString notAnObject =
-        QStringLiteral("配置消息|配置文件内没有包含需要的对象，请重新写入正确的配置|Yes,No|Yes");
+const QString parseFailure = QStringLiteral(
+        "错误|服务器配置文件解析失败，请查看配置文件是否为JSON格式，若不是，请重新生成再自行修改|"
+        "Yes|"
+        "-");
+const QString notAnObject = QStringLiteral(
+        "配置消息|配置文件内没有包含需要的对象，请重新写入正确的配置|Yes,No|Yes");
 const QString noHost = QStringLiteral("错误|没有找到服务器IP配置，请检查配置文件|Yes,No|Yes");
 const QString noPort = QStringLiteral("错误|没有找到服务器端口配置，请检查配置文件|Yes,No|Yes");
-const QString rewritten =
-        QStringLiteral("消息|重新写入配置文件成功，请修改配置文件内容后再重启程序|Yes|-");
+const QString rewritten = QStringLiteral(
+        "消息|重新写入配置文件成功，请修改配置文件内容后再重启程序|Yes|-");
 const QString rewriteFailed = QStringLiteral("错误|重新写入配置文件失败|Yes|-");
 
 QString buttonName(QMessageBox::StandardButton button)
@@ -40,15 +42,15 @@ QString buttonName(QMessageBox::StandardButton button)
 QString describe(const ShownBox &box)
 {
     QStringList buttons;
-    for (QMessageBox::StandardButton b : {QMessageBox::Yes, QMessageBox::No, QMessageBox::Ok,
-                                          QMessageBox::Cancel}) {
+    for (QMessageBox::StandardButton b :
+         {QMessageBox::Yes, QMessageBox::No, QMessageBox::Ok, QMessageBox::Cancel}) {
         if (box.buttons & b)
             buttons << buttonName(b);
     }
     return QStringList{box.title, box.text, buttons.join(QLatin1Char(',')),
                        buttonName(box.defaultButton)}
                    .join(QLatin1Char('|'))
-            + (box.hasParent ? QStringLiteral("|with parent") : QString());
+           + (box.hasParent ? QStringLiteral("|with parent") : QString());
 }
 
 QStringList describe(const QList<ShownBox> &boxes)
@@ -161,13 +163,11 @@ void tst_serverconfig::read_data()
     QTest::newRow("missing") << QByteArray() << false << host << port << QStringList{readFailure};
     QTest::newRow("folder in place of the file")
             << QByteArray() << true << host << port << QStringList{readFailure};
-    QTest::newRow("empty") << QByteArray("") << false << host << port
-                           << QStringList{parseFailure};
+    QTest::newRow("empty") << QByteArray("") << false << host << port << QStringList{parseFailure};
     QTest::newRow("not JSON") << QByteArray("HostIP=192.168.1.9\nHostPORT=9000\n") << false << host
                               << port << QStringList{parseFailure};
-    QTest::newRow("text after the object")
-            << QByteArray("{\"HostIP\": \"a\", \"HostPORT\": 1} x") << false << host << port
-            << QStringList{parseFailure};
+    QTest::newRow("text after the object") << QByteArray("{\"HostIP\": \"a\", \"HostPORT\": 1} x")
+                                           << false << host << port << QStringList{parseFailure};
     QTest::newRow("array") << QByteArray("[\"192.168.1.9\", 9000]") << false << host << port
                            << QStringList{notAnObject};
     QTest::newRow("both keys") << QByteArray("{\"HostIP\": \"192.168.1.9\", \"HostPORT\": 9000}")
@@ -187,10 +187,10 @@ void tst_serverconfig::read_data()
                                      << false << "h" << 8888 << QStringList();
     QTest::newRow("HostPORT 8888.5") << QByteArray("{\"HostIP\": \"h\", \"HostPORT\": 8888.5}")
                                      << false << "h" << 0 << QStringList();
-    QTest::newRow("HostPORT true") << QByteArray("{\"HostIP\": \"h\", \"HostPORT\": true}")
-                                   << false << "h" << 0 << QStringList();
-    QTest::newRow("HostPORT null") << QByteArray("{\"HostIP\": \"h\", \"HostPORT\": null}")
-                                   << false << "h" << 0 << QStringList();
+    QTest::newRow("HostPORT true") << QByteArray("{\"HostIP\": \"h\", \"HostPORT\": true}") << false
+                                   << "h" << 0 << QStringList();
+    QTest::newRow("HostPORT null") << QByteArray("{\"HostIP\": \"h\", \"HostPORT\": null}") << false
+                                   << "h" << 0 << QStringList();
     QTest::newRow("HostPORT array") << QByteArray("{\"HostIP\": \"h\", \"HostPORT\": [9000]}")
                                     << false << "h" << 0 << QStringList();
     QTest::newRow("HostPORT above 65535") << QByteArray("{\"HostIP\": \"h\", \"HostPORT\": 74536}")
@@ -205,8 +205,8 @@ void tst_serverconfig::read_data()
     QTest::newRow("keys in lower case")
             << QByteArray("{\"hostip\": \"192.168.1.9\", \"hostport\": 9000}") << false << host
             << port << QStringList{noHost, noPort};
-    QTest::newRow("only HostPORT") << QByteArray("{\"HostPORT\": 9000}") << false << host << 9000
-                                   << QStringList{noHost};
+    QTest::newRow("only HostPORT")
+            << QByteArray("{\"HostPORT\": 9000}") << false << host << 9000 << QStringList{noHost};
     QTest::newRow("extra keys") << QByteArray("{\"HostIP\": \"h\", \"HostPORT\": 1, \"X\": [1]}")
                                 << false << "h" << 1 << QStringList();
 }
@@ -346,8 +346,8 @@ void tst_serverconfig::failedRewriteKeepsFile()
     } else {
         writeFile(path, old);
     }
-    const QStringList before = QDir(workDir->path()).entryList(QDir::AllEntries | QDir::Hidden
-                                                               | QDir::NoDotAndDotDot);
+    const QStringList before
+            = QDir(workDir->path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
 
     window->serverHost = QStringLiteral("10.0.0.1");
     bool written = true;

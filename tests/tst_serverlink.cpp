@@ -86,11 +86,13 @@ const QByteArray newStill = png(Qt::blue);
 const QByteArray newAnimation = gif(Qt::green);
 QByteArray answerFrame()
 {
-    return WireBytes::frame(WireBytes::ggFiles({{"GG2.png", "https://ads.example/2", newStill},
-                                                {"GG9.gif", "https://ads.example/9", newAnimation}}));
+    return WireBytes::frame(
+            WireBytes::ggFiles({{"GG2.png", "https://ads.example/2", newStill},
+                                {"GG9.gif", "https://ads.example/9", newAnimation}}));
 }
 
-const QByteArray otherAnswer = WireBytes::frame(WireBytes::string("GGNews") + WireBytes::string("1"));
+const QByteArray otherAnswer = WireBytes::frame(WireBytes::string("GGNews")
+                                                + WireBytes::string("1"));
 
 } // namespace
 
@@ -185,7 +187,7 @@ void tst_serverlink::buildRequest_data()
 
     QTest::newRow("requestGG") << "requestGG"
                                << WireBytes::string("requestGG") + WireBytes::string("Zanora")
-                                        + WireBytes::string(QStringLiteral(ZANORA_VERSION));
+                                          + WireBytes::string(QStringLiteral(ZANORA_VERSION));
     QTest::newRow("empty") << "" << QByteArray();
     QTest::newRow("null") << QString() << QByteArray();
     QTest::newRow("other case") << "requestgg" << QByteArray();
@@ -208,11 +210,14 @@ void tst_serverlink::requestOnTheWire()
     QTRY_VERIFY(server.requestComplete());
 
     // 12 + (4 + 18) + (4 + 12) + (4 + 6): the command, the program's name and its version.
-    const QByteArray expected = QByteArray::fromHex(
-            "000000000000003c" "00000030"
-            "00000012" "007200650071007500650073007400470047"
-            "0000000c" "005a0061006e006f00720061"
-            "00000006" "0033002e0031");
+    const QByteArray expected = QByteArray::fromHex("000000000000003c"
+                                                    "00000030"
+                                                    "00000012"
+                                                    "007200650071007500650073007400470047"
+                                                    "0000000c"
+                                                    "005a0061006e006f00720061"
+                                                    "00000006"
+                                                    "0033002e0031");
     QCOMPARE(QStringLiteral(ZANORA_VERSION), QStringLiteral("3.1"));
     QCOMPARE(server.request().toHex(), expected.toHex());
 }
@@ -228,7 +233,8 @@ void tst_serverlink::onlyRequestGGIsSent()
     // The server sees the one real request and nothing before it.
     QVERIFY(window->sendMessage(QStringLiteral("requestGG")));
     QTRY_VERIFY(server.requestComplete());
-    QCOMPARE(server.request(), FrameCodec::encode(window->buildRequest(QStringLiteral("requestGG"))));
+    QCOMPARE(server.request(),
+             FrameCodec::encode(window->buildRequest(QStringLiteral("requestGG"))));
 }
 
 void tst_serverlink::connectRefused()
@@ -311,8 +317,7 @@ void tst_serverlink::answerInPieces()
     QCOMPARE(window->adLinks[1], QStringLiteral("https://ads.example/2"));
     QCOMPARE(window->adLinks[8], QStringLiteral("https://ads.example/9"));
     QCOMPARE(window->adLinks[0], QStringLiteral("www.example.com/stored1"));
-    QCOMPARE(fileContent(QStringLiteral("GG/setOHS.RDAT")),
-             WireBytes::linkFile(window->adLinks));
+    QCOMPARE(fileContent(QStringLiteral("GG/setOHS.RDAT")), WireBytes::linkFile(window->adLinks));
     QCOMPARE(window->socket->state(), QAbstractSocket::UnconnectedState);
     QVERIFY(logged.contains(QStringLiteral("断开")));
 }
@@ -331,10 +336,10 @@ void tst_serverlink::badFrameDropsConnection_data()
     QTest::newRow("length largest") << WireBytes::int64(std::numeric_limits<qint64>::max());
     QTest::newRow("payload length short of the frame")
             << WireBytes::int64(valid.size()) + WireBytes::uint32(quint32(valid.size() - 13))
-                    + valid.mid(12);
+                       + valid.mid(12);
     QTest::newRow("payload length beyond the frame")
             << WireBytes::int64(valid.size()) + WireBytes::uint32(quint32(valid.size()))
-                    + valid.mid(12) + QByteArray(64, 'x');
+                       + valid.mid(12) + QByteArray(64, 'x');
     QTest::newRow("null payload") << WireBytes::int64(12) + WireBytes::uint32(0xFFFFFFFF);
 }
 
