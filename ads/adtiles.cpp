@@ -1,10 +1,14 @@
+#include "adimageguard.h"
+#include "adlinkpolicy.h"
 #include "adstore.h"
 #include "kelto.h"
 #include "ui_kelto.h"
 
+#include <QDebug>
 #include <QDesktopServices>
 #include <QDir>
 #include <QImage>
+#include <QImageReader>
 #include <QLabel>
 #include <QMovie>
 #include <QPixmap>
@@ -12,10 +16,20 @@
 
 namespace {
 
+// A refused or undecodable file leaves the tile empty, as an image that fails to decode does.
+void showNothing(QLabel *label, const QString &path, const QString &why)
+{
+    qDebug() << "Ad image not shown:" << path << why;
+    label->setPixmap(QPixmap());
+}
+
 void showAnimation(QLabel *label, const QString &path)
 {
+    const AdImageCheck check = checkAdImageFile(path);
+    if (!check.accepted())
+        return showNothing(label, path, check.refusal);
     // The label owns the animation, so it plays exactly as long as the tile can show it.
-    auto *movie = new QMovie(path, QByteArray(), label);
+    auto *movie = new QMovie(path, check.format, label);
     movie->setScaledSize(label->size());
     label->setMovie(movie);
     movie->start();
@@ -23,14 +37,25 @@ void showAnimation(QLabel *label, const QString &path)
 
 void showStill(QLabel *label, const QString &path)
 {
-    const QImage image(path);
+    const AdImageCheck check = checkAdImageFile(path);
+    if (!check.accepted())
+        return showNothing(label, path, check.refusal);
+    QImageReader reader(path, check.format);
+    reader.setAutoDetectImageFormat(false);
+    const QImage image = reader.read();
     label->setPixmap(QPixmap::fromImage(
             image.scaled(label->size(), Qt::IgnoreAspectRatio, Qt::FastTransformation)));
 }
 
 void openAdLink(const QString &link)
 {
-    QDesktopServices::openUrl(QUrl(link, QUrl::TolerantMode));
+    const QUrl url = adLinkTarget(link);
+    if (url.isEmpty()) {
+        if (!link.isEmpty())
+            qDebug() << "Ad link not opened:" << link;
+        return;
+    }
+    QDesktopServices::openUrl(url);
 }
 
 } // namespace

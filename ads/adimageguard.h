@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QByteArray>
+#include <QSize>
+#include <QString>
+
+class QIODevice;
+
+// Store images come from the network. A tile decodes only PNG, JPEG, GIF and BMP content, told by
+// the bytes rather than the name, and only when the header promises something a tile can hold:
+// a hostile file must neither reach rarely used decoders nor make the program allocate gigabytes.
+struct AdImageCheck
+{
+    QByteArray format; // "png", "jpeg", "gif" or "bmp" as sniffed; empty if none of them
+    QSize size; // as the header declares it; for a gif, the largest extent of screen and frames
+    int frameCount = 0; // gif only
+    QString refusal;    // why the file must not be decoded; empty when it may
+
+    bool accepted() const { return refusal.isEmpty(); }
+};
+
+namespace AdImageLimits {
+constexpr qint64 maxFileBytes = 32 * 1024 * 1024;
+constexpr int maxSide = 8192;
+constexpr qint64 maxPixels = 4096 * 4096;
+constexpr int maxFrames = 1000;
+} // namespace AdImageLimits
+
+// The image format of the content starting with head, or an empty array.
+QByteArray sniffAdImageFormat(const QByteArray &head);
+
+// Reads only the header (all block headers, for a gif) from a readable, seekable device and
+// leaves it at its start.
+AdImageCheck checkAdImage(QIODevice *device);
+AdImageCheck checkAdImageFile(const QString &path);

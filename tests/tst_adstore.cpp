@@ -1,0 +1,363 @@
+#include "adlinkcodec.h"
+#include "kelto.h"
+#include "testsupport.h"
+
+#include <QDir>
+#include <QFile>
+#include <QtTest>
+
+#include <csignal>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+Q_DECLARE_METATYPE(AdLinks)
+
+namespace {
+
+const QString linkFile = QStringLiteral("GG/setOHS.RDAT");
+
+// The stored form written out by hand, independent of QDataStream.
+QByteArray record(const QString &link)
+{
+    QByteArray bytes;
+    const quint32 length = link.isNull() ? 0xffffffffu : quint32(link.size() * 2);
+    for (int shift = 24; shift >= 0; shift -= 8)
+        bytes.append(char(length >> shift));
+    for (const QChar c : link) {
+        bytes.append(char(c.unicode() >> 8));
+        bytes.append(char(c.unicode() & 0xff));
+    }
+    return bytes;
+}
+
+QByteArray records(const AdLinks &links)
+{
+    QByteArray bytes;
+    for (const QString &link : links)
+        bytes += record(link);
+    return bytes;
+}
+
+AdLinks links(std::initializer_list<QString> first, const QString &rest = QLatin1String(""))
+{
+    AdLinks result;
+    result.fill(rest);
+    int k = 0;
+    for (const QString &link : first)
+        result[k++] = link;
+    return result;
+}
+
+AdLinks sampleLinks()
+{
+    return {QStringLiteral("www.example.com"),
+            QStringLiteral("https://example.org/a?b=1"),
+            QStringLiteral("广告招租位"),
+            QString(),
+            QLatin1String(""),
+            QStringLiteral("http://例子.测试/😀"),
+            QStringLiteral("x"),
+            QStringLiteral("www.example.com/page#top"),
+            QStringLiteral("9")};
+}
+
+bool writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate)
+           && file.write(bytes) == bytes.size();
+}
+
+QByteArray readFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
+}
+
+// Limits the size of files this process may write, for the lifetime of the object.
+class FileSizeLimit
+{
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+        getrlimit(RLIMIT_FSIZE, &previous);
+        rlimit limit = previous;
+        limit.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit()
+    {
+        setrlimit(RLIMIT_FSIZE, &previous);
+        std::signal(SIGXFSZ, previousHandler);
+    }
+
+private:
+    rlimit previous{};
+    void (*previousHandler)(int) = nullptr;
+};
+
+} // namespace
+
+class tst_adstore : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void encoding_data();
+    void encoding();
+    void decoding_data();
+    void decoding();
+
+    void listFolderFiles_data();
+    void listFolderFiles();
+
+    void loadReadOnlyFile();
+    void saveAfterStartWithoutLinkFile();
+    void saveReplacesFile();
+    void failedSave_data();
+    void failedSave();
+
+private:
+    TestWorkDir *workDir = nullptr;
+};
+
+void tst_adstore::init()
+{
+    workDir = new TestWorkDir;
+    QVERIFY(workDir->isValid());
+}
+
+void tst_adstore::cleanup()
+{
+    delete workDir;
+    workDir = nullptr;
+}
+
+void tst_adstore::encoding_data()
+{
+    QTest::addColumn<AdLinks>("links");
+    QTest::addColumn<QByteArray>("expected");
+
+    AdLinks defaults;
+    defaults.fill(QStringLiteral("www.example.com"));
+    AdLinks empty;
+    empty.fill(QLatin1String(""));
+    AdLinks null;
+
+    QTest::newRow("defaults") << defaults << records(defaults);
+    QTest::newRow("nine empty links: nine zero lengths") << empty << QByteArray(36, '\0');
+    QTest::newRow("nine null links") << null << QByteArray(36, '\xff');
+    QTest::newRow("mixed, non-latin and surrogate pairs")
+            << sampleLinks() << records(sampleLinks());
+    QTest::newRow("first link spelled out")
+            << links({QStringLiteral("ab")})
+            << QByteArray("\0\0\0\4\0a\0b", 8) + QByteArray(32, '\0');
+}
+
+void tst_adstore::encoding()
+{
+    QFETCH(AdLinks, links);
+    QFETCH(QByteArray, expected);
+
+    const QByteArray bytes = encodeAdLinks(links);
+    QCOMPARE(bytes.toHex(), expected.toHex());
+    int units = 0;
+    for (const QString &link : links)
+        units += link.size();
+    QCOMPARE(bytes.size(), 36 + 2 * units);
+    QCOMPARE(decodeAdLinks(bytes), links);
+}
+
+void tst_adstore::decoding_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<AdLinks>("expected");
+
+    const AdLinks sample = sampleLinks();
+    const QByteArray firstFour = record(sample[0]) + record(sample[1]) + record(sample[2])
+                                 + record(sample[3]);
+    const AdLinks firstFourOnly = links({sample[0], sample[1], sample[2], sample[3]},
+                                        QLatin1String(""));
+
+    QTest::newRow("empty file: nine empty links") << QByteArray() << links({});
+    QTest::newRow("nine empty links stay empty") << QByteArray(36, '\0') << links({});
+    QTest::newRow("round trip") << records(sample) << sample;
+    QTest::newRow("links 1-4, then a record cut in its text")
+            << firstFour + record(QStringLiteral("www.cut.example")).left(10) << firstFourOnly;
+    QTest::newRow("links 1-4, then a record cut in its length")
+            << firstFour + QByteArray("\0\0", 2) << firstFourOnly;
+    QTest::newRow("links 1-4, then nothing") << firstFour << firstFourOnly;
+    QTest::newRow("odd length ends the links, later records ignored")
+            << firstFour + QByteArray("\0\0\0\3\0a\0", 7) + record(QStringLiteral("later"))
+            << firstFourOnly;
+    QTest::newRow("length far beyond the file")
+            << record(QStringLiteral("a")) + QByteArray("\x7f\xff\xff\xfe\0b", 6)
+            << links({QStringLiteral("a")});
+    QTest::newRow("bytes after link 9 ignored")
+            << records(sample) + record(QStringLiteral("tenth")) + QByteArray("\x01\x02", 2)
+            << sample;
+}
+
+void tst_adstore::decoding()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(AdLinks, expected);
+
+    const AdLinks decoded = decodeAdLinks(bytes);
+    for (int k = 0; k < 9; ++k) {
+        QCOMPARE(decoded[k], expected[k]);
+        QCOMPARE(decoded[k].isNull(), expected[k].isNull());
+    }
+}
+
+void tst_adstore::listFolderFiles_data()
+{
+    QTest::addColumn<QStringList>("files");
+    QTest::addColumn<QStringList>("folders");
+    QTest::addColumn<QStringList>("expected");
+
+    QTest::newRow("sorted by name ignoring case")
+            << QStringList{"b.dat", "GG2.dats", "A", "gg10.dat", "GG1.dat", "GG1"} << QStringList{}
+            << QStringList{"A", "b.dat", "GG1", "GG1.dat", "gg10.dat", "GG2.dats"};
+    QTest::newRow("folders and hidden files left out")
+            << QStringList{".hidden", "GG3.dat", "sub/GG4.dat"} << QStringList{"GG5.dat", "sub"}
+            << QStringList{"GG3.dat"};
+    QTest::newRow("empty folder") << QStringList{} << QStringList{} << QStringList{};
+}
+
+void tst_adstore::listFolderFiles()
+{
+    QFETCH(QStringList, files);
+    QFETCH(QStringList, folders);
+    QFETCH(QStringList, expected);
+
+    QDir store(workDir->filePath("GG"));
+    QVERIFY(store.mkpath("."));
+    for (const QString &folder : folders)
+        QVERIFY(store.mkpath(folder));
+    for (const QString &file : files)
+        QVERIFY(writeFile(store.filePath(file), "x"));
+
+    kelto window;
+    QStringList names;
+    const QFileInfoList listed = window.listFolderFiles(store.path());
+    for (const QFileInfo &info : listed) {
+        names << info.fileName();
+        QCOMPARE(info.absolutePath(), store.path());
+    }
+    QCOMPARE(names, expected);
+    QVERIFY(window.listFolderFiles(workDir->filePath("missing")).isEmpty());
+}
+
+void tst_adstore::loadReadOnlyFile()
+{
+    QVERIFY(QDir().mkpath("GG"));
+    QVERIFY(writeFile(linkFile, records(sampleLinks())));
+    QVERIFY(QFile::setPermissions(linkFile, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
+
+    kelto window;
+    window.adLinks.fill(QStringLiteral("www.example.com"));
+    if (geteuid() == 0) {
+        // Root may open anything for writing; read as an ordinary user, as a user would run it.
+        QVERIFY(chmod(QFile::encodeName(workDir->path()).constData(), 0755) == 0);
+        QVERIFY(chmod("GG", 0755) == 0);
+        QVERIFY(seteuid(65534) == 0);
+        QFile probe(linkFile);
+        const bool writable = probe.open(QIODevice::ReadWrite);
+        window.loadAdLinks();
+        QVERIFY(seteuid(0) == 0);
+        QVERIFY2(!writable, "the link file must be write-protected for this test");
+    } else {
+        window.loadAdLinks();
+    }
+    QCOMPARE(window.adLinks, sampleLinks());
+}
+
+void tst_adstore::saveAfterStartWithoutLinkFile()
+{
+    AdLinks defaults;
+    {
+        kelto window;
+        QVERIFY(!QFile::exists(linkFile));
+        defaults = window.adLinks;
+        QVERIFY(QFileInfo(QStringLiteral("GG")).isDir()); // made by the tiles
+        window.saveAdLinks();
+    }
+    QCOMPARE(readFile(linkFile).toHex(), records(defaults).toHex());
+    QCOMPARE(readFile(linkFile).size(), 36 + 9 * 2 * defaults[0].size());
+
+    kelto nextStart;
+    QCOMPARE(nextStart.adLinks, defaults);
+}
+
+void tst_adstore::saveReplacesFile()
+{
+    QVERIFY(QDir().mkpath("GG"));
+    QVERIFY(writeFile(linkFile, QByteArray(4000, 'x')));
+    QVERIFY(QFile::setPermissions(linkFile, QFile::ReadOwner | QFile::ReadGroup));
+
+    kelto window;
+    QCOMPARE(window.adLinks, links({})); // the junk reads as a cut first record
+    window.adLinks = sampleLinks();
+    window.saveAdLinks();
+    QCOMPARE(readFile(linkFile).toHex(), records(sampleLinks()).toHex());
+    QCOMPARE(QDir("GG").entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+             QStringList{"setOHS.RDAT"});
+}
+
+void tst_adstore::failedSave_data()
+{
+    QTest::addColumn<QString>("failure");
+
+    QTest::newRow("disk full while writing") << "file size limit";
+    QTest::newRow("store folder missing") << "no folder";
+    QTest::newRow("a file where the store folder must be") << "file for folder";
+    QTest::newRow("a folder where the link file must be") << "folder for file";
+}
+
+void tst_adstore::failedSave()
+{
+    QFETCH(QString, failure);
+
+    const QByteArray old = records(links({QStringLiteral("www.old.example")}));
+    kelto window;
+    window.adLinks = sampleLinks();
+    QVERIFY(QDir("GG").removeRecursively());
+
+    if (failure == "file size limit") {
+        QVERIFY(QDir().mkpath("GG"));
+        QVERIFY(writeFile(linkFile, old));
+        FileSizeLimit limit(20);
+        window.saveAdLinks();
+    } else if (failure == "no folder") {
+        window.saveAdLinks();
+        QVERIFY(!QFileInfo::exists("GG"));
+        return;
+    } else if (failure == "file for folder") {
+        QVERIFY(writeFile("GG", old));
+        window.saveAdLinks();
+        QCOMPARE(readFile("GG"), old);
+        return;
+    } else {
+        QVERIFY(QDir().mkpath(linkFile));
+        window.saveAdLinks();
+        QVERIFY(QFileInfo(linkFile).isDir());
+        QCOMPARE(QDir("GG").entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+                 QStringList{"setOHS.RDAT"});
+        return;
+    }
+
+    QCOMPARE(readFile(linkFile).toHex(), old.toHex());
+    QCOMPARE(QDir("GG").entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+             QStringList{"setOHS.RDAT"});
+    window.loadAdLinks();
+    QCOMPARE(window.adLinks[0], QStringLiteral("www.old.example"));
+}
+
+QTEST_MAIN(tst_adstore)
+#include "tst_adstore.moc"
