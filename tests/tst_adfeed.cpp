@@ -241,10 +241,6 @@ void tst_adfeed::adSet_data()
             << true;
     QTest::newRow("empty content") << Files{{"GG1.dat", "old"}} << set({{"GG1.png", "l1", ""}})
                                    << Files{{"GG1.dat", ""}} << withLinks(old, {{1, "l1"}}) << true;
-    QTest::newRow("null content") << Files{} << set({{"GG1.png", "l1", QByteArray()}})
-                                  << Files{{"GG1.dat", ""}} << withLinks(old, {{1, "l1"}}) << true;
-    QTest::newRow("empty link") << Files{} << set({{"GG1.png", "", "x"}}) << Files{{"GG1.dat", "x"}}
-                                << withLinks(old, {{1, ""}}) << true;
     QTest::newRow("all nine tiles")
             << Files{}
             << set({{"GG1.png", "a", "1"},
@@ -268,8 +264,6 @@ void tst_adfeed::adSet_data()
             << Files{} << WireBytes::ggFiles("two", two) << Files{} << old << true;
     QTest::newRow("count negative")
             << Files{} << WireBytes::ggFiles("-2", two) << Files{} << old << true;
-    QTest::newRow("count null") << Files{} << WireBytes::ggFiles(QString(), two) << Files{} << old
-                                << true;
     QTest::newRow("count smaller than the set")
             << Files{} << WireBytes::ggFiles("1", two) << Files{{"GG1.dat", "1"}}
             << withLinks(old, {{1, "l1"}}) << true;
@@ -300,13 +294,8 @@ void tst_adfeed::adSet_data()
             << Files{{"GG9.dats", "9"}} << withLinks(old, {{9, "l9"}}) << true;
     QTest::newRow("ad set without entries, count 1")
             << Files{} << WireBytes::ggFiles("1", "") << Files{} << old << true;
-    QTest::newRow("null ad set") << Files{} << WireBytes::ggFiles("1", QByteArray()) << Files{}
-                                 << old << true;
     QTest::newRow("keyword only") << Files{} << WireBytes::string("GGFiles") << Files{} << old
                                   << true;
-    QTest::newRow("bytes after the ad set ignored")
-            << Files{} << set({{"GG1.png", "l1", "1"}}) + WireBytes::string("GG2.png")
-            << Files{{"GG1.dat", "1"}} << withLinks(old, {{1, "l1"}}) << true;
     QTest::newRow("other keyword")
             << Files{{"GG1.dat", "old"}}
             << WireBytes::string("GGFile") + WireBytes::string("1")

@@ -166,16 +166,12 @@ void tst_serverconfig::read_data()
     QTest::newRow("empty") << QByteArray("") << false << host << port << QStringList{parseFailure};
     QTest::newRow("not JSON") << QByteArray("HostIP=192.168.1.9\nHostPORT=9000\n") << false << host
                               << port << QStringList{parseFailure};
-    QTest::newRow("text after the object") << QByteArray("{\"HostIP\": \"a\", \"HostPORT\": 1} x")
-                                           << false << host << port << QStringList{parseFailure};
     QTest::newRow("array") << QByteArray("[\"192.168.1.9\", 9000]") << false << host << port
                            << QStringList{notAnObject};
     QTest::newRow("both keys") << QByteArray("{\"HostIP\": \"192.168.1.9\", \"HostPORT\": 9000}")
                                << false << "192.168.1.9" << 9000 << QStringList();
     QTest::newRow("HostIP a number") << QByteArray("{\"HostIP\": 19216819, \"HostPORT\": 9000}")
                                      << false << host << 9000 << QStringList{noHost};
-    QTest::newRow("HostIP null") << QByteArray("{\"HostIP\": null, \"HostPORT\": 9000}") << false
-                                 << host << 9000 << QStringList{noHost};
     QTest::newRow("HostIP empty") << QByteArray("{\"HostIP\": \"\", \"HostPORT\": 9000}") << false
                                   << "" << 9000 << QStringList();
     QTest::newRow("HostIP kept as written")
@@ -189,10 +185,6 @@ void tst_serverconfig::read_data()
                                      << false << "h" << 0 << QStringList();
     QTest::newRow("HostPORT true") << QByteArray("{\"HostIP\": \"h\", \"HostPORT\": true}") << false
                                    << "h" << 0 << QStringList();
-    QTest::newRow("HostPORT null") << QByteArray("{\"HostIP\": \"h\", \"HostPORT\": null}") << false
-                                   << "h" << 0 << QStringList();
-    QTest::newRow("HostPORT array") << QByteArray("{\"HostIP\": \"h\", \"HostPORT\": [9000]}")
-                                    << false << "h" << 0 << QStringList();
     QTest::newRow("HostPORT above 65535") << QByteArray("{\"HostIP\": \"h\", \"HostPORT\": 74536}")
                                           << false << "h" << 74536 << QStringList();
     QTest::newRow("HostPORT negative") << QByteArray("{\"HostIP\": \"h\", \"HostPORT\": -1}")
@@ -278,11 +270,6 @@ void tst_serverconfig::write_data()
     QTest::newRow("port 1000000 without exponent")
             << "h" << 1000000
             << QByteArray("{\n    \"HostIP\": \"h\",\n    \"HostPORT\": 1000000\n}\n");
-    QTest::newRow("largest port") << "h" << 2147483647
-                                  << QByteArray("{\n    \"HostIP\": \"h\",\n"
-                                                "    \"HostPORT\": 2147483647\n}\n");
-    QTest::newRow("empty host") << "" << 1
-                                << QByteArray("{\n    \"HostIP\": \"\",\n    \"HostPORT\": 1\n}\n");
     QTest::newRow("quote and backslash")
             << "a\"b\\c" << 1
             << QByteArray("{\n    \"HostIP\": \"a\\\"b\\\\c\",\n    \"HostPORT\": 1\n}\n");

@@ -189,9 +189,7 @@ void tst_serverlink::buildRequest_data()
                                << WireBytes::string("requestGG") + WireBytes::string("Zanora")
                                           + WireBytes::string(QStringLiteral(ZANORA_VERSION));
     QTest::newRow("empty") << "" << QByteArray();
-    QTest::newRow("null") << QString() << QByteArray();
     QTest::newRow("other case") << "requestgg" << QByteArray();
-    QTest::newRow("trailing blank") << "requestGG " << QByteArray();
     QTest::newRow("the answer's keyword") << "GGFiles" << QByteArray();
 }
 
@@ -252,9 +250,7 @@ void tst_serverlink::connectRefused()
 void tst_serverlink::portLow16Bits_data()
 {
     QTest::addColumn<qint64>("offset");
-    QTest::newRow("port itself") << qint64(0);
     QTest::newRow("plus 65536") << qint64(65536);
-    QTest::newRow("plus 131072") << qint64(131072);
     QTest::newRow("minus 65536") << qint64(-65536);
     QTest::newRow("far below zero") << qint64(-65536) * 30000;
 }
@@ -282,9 +278,7 @@ void tst_serverlink::answerInPieces_data()
     const int n = answerFrame().size();
     QTest::newRow("whole") << QList<int>{} << QByteArray();
     QTest::newRow("header split before its 8th byte") << QList<int>{5} << QByteArray();
-    QTest::newRow("header split after 7 bytes") << QList<int>{7} << QByteArray();
     QTest::newRow("body in several writes") << QList<int>{8, 20, 100, n - 1} << QByteArray();
-    QTest::newRow("header and body split") << QList<int>{3, 8, 9, 300} << QByteArray();
     QTest::newRow("trailing bytes") << QList<int>{} << QByteArray("\x00\x00\x00\x00junk", 8);
     QTest::newRow("a second frame behind") << QList<int>{200} << otherAnswer;
 }
@@ -328,19 +322,11 @@ void tst_serverlink::badFrameDropsConnection_data()
 
     const QByteArray valid = answerFrame();
     QTest::newRow("length 11") << WireBytes::int64(11) + valid.mid(8);
-    QTest::newRow("length 0") << WireBytes::int64(0) + valid.mid(8);
-    QTest::newRow("length negative") << WireBytes::int64(-valid.size()) + valid.mid(8);
-    QTest::newRow("length 64 MiB + 1") << WireBytes::int64(FrameCodec::maximumFrameSize + 1);
     QTest::newRow("length 64 MiB + 1, data streaming")
             << WireBytes::int64(FrameCodec::maximumFrameSize + 1) + QByteArray(1 << 20, 'x');
-    QTest::newRow("length largest") << WireBytes::int64(std::numeric_limits<qint64>::max());
     QTest::newRow("payload length short of the frame")
             << WireBytes::int64(valid.size()) + WireBytes::uint32(quint32(valid.size() - 13))
                        + valid.mid(12);
-    QTest::newRow("payload length beyond the frame")
-            << WireBytes::int64(valid.size()) + WireBytes::uint32(quint32(valid.size()))
-                       + valid.mid(12) + QByteArray(64, 'x');
-    QTest::newRow("null payload") << WireBytes::int64(12) + WireBytes::uint32(0xFFFFFFFF);
 }
 
 void tst_serverlink::badFrameDropsConnection()
