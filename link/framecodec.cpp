@@ -35,7 +35,7 @@ ReadResult readFrame(QIODevice *device, qint64 &headerBytes, qint64 &frameSize, 
     const qint64 bodySize = frameSize - headerSize;
     if (device->bytesAvailable() < bodySize)
         return ReadResult::Incomplete;
-    const QByteArray body = device->read(bodySize);
+    QByteArray body = device->read(bodySize);
     headerBytes = 0;
     if (body.size() != bodySize)
         return ReadResult::Invalid;
@@ -43,7 +43,9 @@ ReadResult readFrame(QIODevice *device, qint64 &headerBytes, qint64 &frameSize, 
     const quint32 payloadSize = qFromBigEndian<quint32>(body.constData());
     if (qint64(payloadSize) != bodySize - 4)
         return ReadResult::Invalid;
-    payload = body.mid(4);
+    // In place: an ad set may be tens of MiB.
+    body.remove(0, 4);
+    payload = std::move(body);
     return ReadResult::Frame;
 }
 
