@@ -44,6 +44,8 @@ kelto::kelto(QWidget *parent)
     ui->progressBar->setValue(0);
     ui->progressBar->setAlignment(Qt::AlignCenter);
     ui->progressBar->reset();
+
+    addWriteConfigAction();
 }
 
 kelto::~kelto()

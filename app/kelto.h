@@ -83,4 +83,7 @@ public:
     qint32 serverPort = 8888;
     std::array<QString, 9> adLinks;
 
+private:
+    // Server link (link/): the context-menu entry and shortcut that reach bt_writeConfig.
+    void addWriteConfigAction();
 };

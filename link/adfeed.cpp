@@ -1,8 +1,71 @@
 #include "kelto.h"
 
+#include "adentryname.h"
+
 #include <QDataStream>
+#include <QDebug>
+#include <QDir>
+#include <QSaveFile>
 
 void kelto::storeAdSet(QDataStream &stream)
 {
-    Q_UNUSED(stream)
+    QString countText;
+    stream >> countText;
+    const int count = countText.toInt(); // 0 when the text is not a whole number
+    QByteArray adSet;
+    stream >> adSet;
+    QDataStream entries(adSet);
+
+    const QString storePath = QDir::currentPath() + QStringLiteral("/GG");
+    QDir().mkpath(storePath);
+    const QFileInfoList storedFiles = listFolderFiles(storePath);
+
+    for (int i = 0; i < count; ++i) {
+        // A count that promises more entries than the set holds, or a corrupt entry, ends the set;
+        // what was read completely before stays stored.
+        if (entries.atEnd())
+            break;
+        QString name;
+        QString link;
+        QByteArray content;
+        entries >> name >> link >> content;
+        if (entries.status() != QDataStream::Ok) {
+            qDebug() << "ad set entry" << i + 1 << "is corrupt, the rest is dropped";
+            break;
+        }
+        qDebug() << name;
+        qDebug() << link;
+
+        const QString stored = AdEntryName::storedName(name);
+        if (stored.isEmpty()) {
+            qDebug() << "ad set entry" << name << "has no usable file name, skipped";
+            continue;
+        }
+        const QString base = AdEntryName::baseName(name);
+
+        for (const QFileInfo &file : storedFiles) {
+            if (file.baseName() != base)
+                continue;
+            qDebug() << "lalalalalalala:" << file.filePath();
+            const bool removed = QFile::remove(file.filePath());
+            qDebug() << "lalalalalalala:" << removed;
+        }
+
+        for (int n = 1; n <= 9; ++n) {
+            if (base == QStringLiteral("GG%1").arg(n))
+                adLinks[n - 1] = link;
+        }
+
+        // Never a half-written image: a failed write leaves no file of this name.
+        QSaveFile file(QStringLiteral("./GG/") + stored);
+        if (file.open(QIODevice::WriteOnly)) {
+            if (file.write(content) == content.size() && file.flush())
+                file.commit();
+            else
+                file.cancelWriting();
+        }
+    }
+
+    disconnectSocket();
+    saveAdLinks();
 }

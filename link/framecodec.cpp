@@ -1,0 +1,52 @@
+#include "framecodec.h"
+
+#include <QDataStream>
+#include <QIODevice>
+#include <QtEndian>
+
+namespace FrameCodec {
+
+QByteArray encode(const QByteArray &payload)
+{
+    QByteArray block;
+    QDataStream out(&block, QIODevice::WriteOnly);
+    out << qint64(0) << payload;
+    out.device()->seek(0);
+    out << qint64(block.size());
+    return block;
+}
+
+ReadResult readFrame(QIODevice *device, qint64 &headerBytes, qint64 &frameSize, QByteArray &payload)
+{
+    if (headerBytes == 0) {
+        if (device->bytesAvailable() < headerSize)
+            return ReadResult::Incomplete;
+        const QByteArray header = device->read(headerSize);
+        if (header.size() != headerSize)
+            return ReadResult::Invalid;
+        frameSize = qFromBigEndian<qint64>(header.constData());
+        headerBytes = headerSize;
+        if (frameSize < minimumFrameSize || frameSize > maximumFrameSize) {
+            headerBytes = 0;
+            return ReadResult::Invalid;
+        }
+    }
+
+    const qint64 bodySize = frameSize - headerSize;
+    if (device->bytesAvailable() < bodySize)
+        return ReadResult::Incomplete;
+    QByteArray body = device->read(bodySize);
+    headerBytes = 0;
+    if (body.size() != bodySize)
+        return ReadResult::Invalid;
+    // A null byte array (length 0xFFFFFFFF) never matches, as no frame can hold one.
+    const quint32 payloadSize = qFromBigEndian<quint32>(body.constData());
+    if (qint64(payloadSize) != bodySize - 4)
+        return ReadResult::Invalid;
+    // In place: an ad set may be tens of MiB.
+    body.remove(0, 4);
+    payload = std::move(body);
+    return ReadResult::Frame;
+}
+
+} // namespace FrameCodec

@@ -1,0 +1,111 @@
+#pragma once
+
+#include <QByteArray>
+#include <QHostAddress>
+#include <QList>
+#include <QMutex>
+#include <QMutexLocker>
+#include <QSemaphore>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QThread>
+#include <QtEndian>
+
+#include <atomic>
+
+// A scripted TCP server on 127.0.0.1 in a thread of its own, for a client that blocks the GUI
+// thread in waitFor* calls. It takes one connection and reads one request frame; then it sends
+// the first answer piece at once and each further piece when the test calls sendNext(); then it
+// waits for the client to close the connection.
+class LoopbackServer : public QThread
+{
+public:
+    explicit LoopbackServer(QList<QByteArray> pieces = {})
+        : pieces(std::move(pieces))
+    {
+        start();
+        listening.acquire();
+    }
+
+    ~LoopbackServer() override
+    {
+        stopping = true;
+        wait();
+    }
+
+    quint16 port() const { return portNumber; }
+    void sendNext() { released.release(); }
+
+    QByteArray request() const
+    {
+        QMutexLocker lock(&mutex);
+        return requestBytes;
+    }
+    bool requestComplete() const { return requestDone; }
+    int piecesSent() const { return sent; }
+    bool clientClosed() const { return closed; }
+
+protected:
+    void run() override
+    {
+        QTcpServer server;
+        server.listen(QHostAddress::LocalHost, 0);
+        portNumber = server.serverPort();
+        listening.release();
+
+        while (!stopping && !server.waitForNewConnection(step)) {
+        }
+        if (stopping)
+            return;
+        QTcpSocket *client = server.nextPendingConnection();
+
+        QByteArray in;
+        while (!stopping && !frameComplete(in)) {
+            if (client->waitForReadyRead(step))
+                in += client->readAll();
+            else if (client->state() != QAbstractSocket::ConnectedState)
+                break;
+        }
+        {
+            QMutexLocker lock(&mutex);
+            requestBytes = in;
+        }
+        requestDone = frameComplete(in);
+
+        for (int i = 0; i < pieces.size() && client->state() == QAbstractSocket::ConnectedState;
+             ++i) {
+            while (i > 0 && !released.tryAcquire(1, step)) {
+                if (stopping)
+                    return;
+            }
+            client->write(pieces.at(i));
+            while (client->bytesToWrite() > 0 && client->waitForBytesWritten(step)) {
+            }
+            ++sent;
+        }
+
+        while (!stopping && client->state() == QAbstractSocket::ConnectedState) {
+            if (client->waitForReadyRead(step))
+                client->readAll();
+        }
+        closed = client->state() == QAbstractSocket::UnconnectedState;
+    }
+
+private:
+    static bool frameComplete(const QByteArray &bytes)
+    {
+        return bytes.size() >= 8 && bytes.size() >= qFromBigEndian<qint64>(bytes.constData());
+    }
+
+    static constexpr int step = 50;
+    const QList<QByteArray> pieces;
+    QSemaphore listening;
+    QSemaphore released;
+    mutable QMutex mutex;
+    QByteArray requestBytes;
+    std::atomic<quint16> portNumber{0};
+    std::atomic<bool> stopping{false};
+    std::atomic<bool> requestDone{false};
+    std::atomic<int> sent{0};
+    std::atomic<bool> closed{false};
+};

@@ -1,0 +1,184 @@
+#include "framecodec.h"
+#include "wirebytes.h"
+
+#include <QIODevice>
+#include <QtTest>
+
+#include <cstring>
+#include <limits>
+
+namespace {
+
+// A sequential device that holds whatever was fed to it, like a socket's read buffer.
+class Pipe : public QIODevice
+{
+public:
+    Pipe() { open(QIODevice::ReadOnly | QIODevice::Unbuffered); }
+    void feed(const QByteArray &bytes) { pending += bytes; }
+    QByteArray unread() const { return pending; }
+    bool isSequential() const override { return true; }
+    qint64 bytesAvailable() const override { return pending.size() + QIODevice::bytesAvailable(); }
+
+protected:
+    qint64 readData(char *data, qint64 maxSize) override
+    {
+        const int n = int(qMin<qint64>(maxSize, pending.size()));
+        std::memcpy(data, pending.constData(), size_t(n));
+        pending.remove(0, n);
+        return n;
+    }
+    qint64 writeData(const char *, qint64) override { return -1; }
+
+private:
+    QByteArray pending;
+};
+
+using Result = FrameCodec::ReadResult;
+const int incomplete = int(Result::Incomplete);
+const int frame = int(Result::Frame);
+const int invalid = int(Result::Invalid);
+
+QByteArray piece(const QByteArray &bytes, int from, int to = -1)
+{
+    return bytes.mid(from, to < 0 ? -1 : to - from);
+}
+
+} // namespace
+
+class tst_framecodec : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void encode_data();
+    void encode();
+    void readFrame_data();
+    void readFrame();
+};
+
+void tst_framecodec::encode_data()
+{
+    QTest::addColumn<QByteArray>("payload");
+    QTest::addColumn<QByteArray>("expected");
+
+    QTest::newRow("empty payload")
+            << QByteArray("") << QByteArray::fromHex("000000000000000c00000000");
+    QTest::newRow("three bytes") << QByteArray("abc")
+                                 << QByteArray::fromHex("000000000000000f00000003616263");
+    // requestGG with both identities empty: 12 + 4 + 18 + 4 + 4 = 42 bytes.
+    const QByteArray request = WireBytes::string(QStringLiteral("requestGG"))
+                               + WireBytes::string(QStringLiteral(""))
+                               + WireBytes::string(QStringLiteral(""));
+    QTest::newRow("requestGG, empty identities")
+            << request
+            << QByteArray::fromHex("000000000000002a"
+                                   "0000001e"
+                                   "00000012"
+                                   "007200650071007500650073007400470047"
+                                   "00000000"
+                                   "00000000");
+}
+
+void tst_framecodec::encode()
+{
+    QFETCH(QByteArray, payload);
+    QFETCH(QByteArray, expected);
+    QCOMPARE(FrameCodec::encode(payload).toHex(), expected.toHex());
+}
+
+void tst_framecodec::readFrame_data()
+{
+    QTest::addColumn<QList<QByteArray>>("pieces");
+    QTest::addColumn<QList<int>>("results");
+    QTest::addColumn<QList<qint64>>("headerBytesAfter");
+    QTest::addColumn<QList<qint64>>("unreadAfter");
+    QTest::addColumn<QList<QByteArray>>("payloads");
+
+    const QByteArray payload = WireBytes::string(QStringLiteral("GGFiles"))
+                               + WireBytes::string(QStringLiteral("0"))
+                               + WireBytes::bytes(QByteArray(""));
+    const QByteArray whole = WireBytes::frame(payload);
+    const QByteArray other = WireBytes::frame("second");
+    const int n = whole.size();
+
+    QTest::newRow("whole frame") << QList<QByteArray>{whole} << QList<int>{frame}
+                                 << QList<qint64>{0} << QList<qint64>{0}
+                                 << QList<QByteArray>{payload};
+    QTest::newRow("fewer than 8 bytes")
+            << QList<QByteArray>{piece(whole, 0, 3)} << QList<int>{incomplete} << QList<qint64>{0}
+            << QList<qint64>{3} << QList<QByteArray>{};
+    QTest::newRow("header split before its 8th byte")
+            << QList<QByteArray>{piece(whole, 0, 7), piece(whole, 7)}
+            << QList<int>{incomplete, frame} << QList<qint64>{0, 0} << QList<qint64>{7, 0}
+            << QList<QByteArray>{payload};
+    QTest::newRow("header in two pieces, body in three")
+            << QList<QByteArray>{piece(whole, 0, 5), piece(whole, 5, 8), piece(whole, 8, 15),
+                                 piece(whole, 15, 30), piece(whole, 30)}
+            << QList<int>{incomplete, incomplete, incomplete, incomplete, frame}
+            << QList<qint64>{0, 8, 8, 8, 0} << QList<qint64>{5, 0, 7, 22, 0}
+            << QList<QByteArray>{payload};
+    QTest::newRow("last byte alone")
+            << QList<QByteArray>{piece(whole, 0, n - 1), piece(whole, n - 1)}
+            << QList<int>{incomplete, frame} << QList<qint64>{8, 0} << QList<qint64>{n - 9, 0}
+            << QList<QByteArray>{payload};
+    QTest::newRow("trailing bytes stay unread")
+            << QList<QByteArray>{whole + "xyz"} << QList<int>{frame} << QList<qint64>{0}
+            << QList<qint64>{3} << QList<QByteArray>{payload};
+    QTest::newRow("second frame waits for the next call")
+            << QList<QByteArray>{whole + other, QByteArray()} << QList<int>{frame, frame}
+            << QList<qint64>{0, 0} << QList<qint64>{other.size(), 0}
+            << QList<QByteArray>{payload, "second"};
+    QTest::newRow("empty payload") << QList<QByteArray>{WireBytes::frame("")} << QList<int>{frame}
+                                   << QList<qint64>{0} << QList<qint64>{0} << QList<QByteArray>{""};
+
+    const auto dropped = [&](const char *tag, const QByteArray &bytes, qint64 unread) {
+        QTest::newRow(tag) << QList<QByteArray>{bytes} << QList<int>{invalid} << QList<qint64>{0}
+                           << QList<qint64>{unread} << QList<QByteArray>{};
+    };
+    dropped("length 11", WireBytes::int64(11) + "abcdefgh", 8);
+    dropped("length 0", WireBytes::int64(0), 0);
+    dropped("length -1", WireBytes::int64(-1) + "abcd", 4);
+    dropped("length most negative", WireBytes::int64(std::numeric_limits<qint64>::min()), 0);
+    dropped("length one above 64 MiB", WireBytes::int64(FrameCodec::maximumFrameSize + 1), 0);
+    dropped("length largest", WireBytes::int64(std::numeric_limits<qint64>::max()), 0);
+    dropped("payload length short of the frame",
+            WireBytes::int64(20) + WireBytes::uint32(4) + "abcdefgh", 0);
+    dropped("payload length beyond the frame",
+            WireBytes::int64(20) + WireBytes::uint32(100) + "abcdefgh" + "tail", 4);
+    dropped("null payload", WireBytes::int64(12) + WireBytes::uint32(0xFFFFFFFF), 0);
+
+    QTest::newRow("length exactly 64 MiB waits")
+            << QList<QByteArray>{WireBytes::int64(FrameCodec::maximumFrameSize) + "abc"}
+            << QList<int>{incomplete} << QList<qint64>{8} << QList<qint64>{3}
+            << QList<QByteArray>{};
+}
+
+void tst_framecodec::readFrame()
+{
+    QFETCH(QList<QByteArray>, pieces);
+    QFETCH(QList<int>, results);
+    QFETCH(QList<qint64>, headerBytesAfter);
+    QFETCH(QList<qint64>, unreadAfter);
+    QFETCH(QList<QByteArray>, payloads);
+
+    Pipe pipe;
+    qint64 headerBytes = 0;
+    qint64 frameSize = 0;
+    QList<QByteArray> decoded;
+    for (int i = 0; i < pieces.size(); ++i) {
+        pipe.feed(pieces.at(i));
+        QByteArray payload;
+        const int result = int(FrameCodec::readFrame(&pipe, headerBytes, frameSize, payload));
+        QCOMPARE(result, results.at(i));
+        QCOMPARE(headerBytes, headerBytesAfter.at(i));
+        QCOMPARE(pipe.bytesAvailable(), unreadAfter.at(i));
+        if (result == frame)
+            decoded.append(payload);
+        else
+            QVERIFY(payload.isNull());
+    }
+    QCOMPARE(decoded, payloads);
+}
+
+QTEST_MAIN(tst_framecodec)
+#include "tst_framecodec.moc"

@@ -1,0 +1,423 @@
+#include "framecodec.h"
+#include "kelto.h"
+#include "loopbackserver.h"
+#include "testsupport.h"
+#include "wirebytes.h"
+
+#include <QBuffer>
+#include <QLabel>
+#include <QMovie>
+#include <QTcpSocket>
+#include <QtTest>
+
+#include <limits>
+
+using WireBytes::AdEntry;
+
+namespace {
+
+QStringList logged;
+QtMessageHandler previousHandler = nullptr;
+void recordMessage(QtMsgType type, const QMessageLogContext &context, const QString &message)
+{
+    logged << message;
+    previousHandler(type, context, message);
+}
+
+QByteArray fileContent(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void writeFile(const QString &path, const QByteArray &content)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    QCOMPARE(file.write(content), qint64(content.size()));
+}
+
+QByteArray png(const QColor &colour, const QSize &size = QSize(240, 53))
+{
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(colour);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    return bytes;
+}
+
+QByteArray gif(const QColor &colour)
+{
+    // Written by hand: Qt has no GIF writer. One 1x1 frame in the given colour.
+    QByteArray bytes("GIF89a\x01\x00\x01\x00\x80\x00\x00", 13);
+    bytes += char(colour.red());
+    bytes += char(colour.green());
+    bytes += char(colour.blue());
+    bytes += QByteArray("\x00\x00\x00", 3);
+    bytes += QByteArray("\x2c\x00\x00\x00\x00\x01\x00\x01\x00\x00\x02\x02\x44\x01\x00\x3b", 16);
+    return bytes;
+}
+
+QColor tileColour(kelto *window, const char *tile)
+{
+    auto *label = window->findChild<QLabel *>(QLatin1String(tile));
+    if (!label)
+        return QColor();
+    const QPixmap pixmap = label->pixmap(Qt::ReturnByValue);
+    return pixmap.isNull() ? QColor() : pixmap.toImage().pixelColor(10, 10);
+}
+
+QList<QByteArray> cut(const QByteArray &bytes, const QList<int> &offsets)
+{
+    QList<QByteArray> pieces;
+    int from = 0;
+    for (int to : offsets) {
+        pieces << bytes.mid(from, to - from);
+        from = to;
+    }
+    pieces << bytes.mid(from);
+    return pieces;
+}
+
+// The answer every test serves: a new still for tile 2, an animation for tile 9.
+const QByteArray newStill = png(Qt::blue);
+const QByteArray newAnimation = gif(Qt::green);
+QByteArray answerFrame()
+{
+    return WireBytes::frame(
+            WireBytes::ggFiles({{"GG2.png", "https://ads.example/2", newStill},
+                                {"GG9.gif", "https://ads.example/9", newAnimation}}));
+}
+
+const QByteArray otherAnswer = WireBytes::frame(WireBytes::string("GGNews")
+                                                + WireBytes::string("1"));
+
+} // namespace
+
+class tst_serverlink : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+    void init();
+    void cleanup();
+    void buildRequest_data();
+    void buildRequest();
+    void requestOnTheWire();
+    void onlyRequestGGIsSent();
+    void connectRefused();
+    void portLow16Bits_data();
+    void portLow16Bits();
+    void answerInPieces_data();
+    void answerInPieces();
+    void badFrameDropsConnection_data();
+    void badFrameDropsConnection();
+    void otherKeywordIgnored();
+    void startupWithoutServer();
+    void startupAnswerInTime();
+    void startupAnswerLate();
+
+private:
+    bool connectTo(const LoopbackServer &server);
+    void fillStore();
+
+    TestWorkDir *workDir = nullptr;
+    kelto *window = nullptr;
+    QByteArray storedLinkFile;
+};
+
+void tst_serverlink::initTestCase()
+{
+    previousHandler = qInstallMessageHandler(recordMessage);
+}
+
+void tst_serverlink::cleanupTestCase()
+{
+    qInstallMessageHandler(previousHandler);
+}
+
+void tst_serverlink::init()
+{
+    workDir = new TestWorkDir;
+    QVERIFY(workDir->isValid());
+    fillStore();
+    window = new kelto;
+    logged.clear();
+}
+
+void tst_serverlink::cleanup()
+{
+    delete window;
+    window = nullptr;
+    delete workDir;
+    workDir = nullptr;
+}
+
+// A store as a previous start left it: red stills for tiles 1 and 2, and stored links.
+void tst_serverlink::fillStore()
+{
+    QVERIFY(QDir().mkpath(QStringLiteral("GG")));
+    writeFile(QStringLiteral("GG/GG1.dat"), png(Qt::red));
+    writeFile(QStringLiteral("GG/GG2.dat"), png(Qt::red));
+    std::array<QString, 9> links;
+    for (int i = 0; i < 9; ++i)
+        links[i] = QStringLiteral("www.example.com/stored%1").arg(i + 1);
+    storedLinkFile = WireBytes::linkFile(links);
+    writeFile(QStringLiteral("GG/setOHS.RDAT"), storedLinkFile);
+}
+
+bool tst_serverlink::connectTo(const LoopbackServer &server)
+{
+    window->serverHost = QStringLiteral("127.0.0.1");
+    window->serverPort = server.port();
+    bool connected = false;
+    QMetaObject::invokeMethod(window, "connectHost", Qt::DirectConnection,
+                              Q_RETURN_ARG(bool, connected));
+    return connected;
+}
+
+void tst_serverlink::buildRequest_data()
+{
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<QByteArray>("payload");
+
+    QTest::newRow("requestGG") << "requestGG"
+                               << WireBytes::string("requestGG") + WireBytes::string("Zanora")
+                                          + WireBytes::string(QStringLiteral(ZANORA_VERSION));
+    QTest::newRow("empty") << "" << QByteArray();
+    QTest::newRow("other case") << "requestgg" << QByteArray();
+    QTest::newRow("the answer's keyword") << "GGFiles" << QByteArray();
+}
+
+void tst_serverlink::buildRequest()
+{
+    QFETCH(QString, command);
+    QFETCH(QByteArray, payload);
+    QCOMPARE(window->buildRequest(command).toHex(), payload.toHex());
+}
+
+void tst_serverlink::requestOnTheWire()
+{
+    LoopbackServer server({otherAnswer});
+    QVERIFY(connectTo(server));
+    QVERIFY(window->sendMessage(QStringLiteral("requestGG")));
+    QTRY_VERIFY(server.requestComplete());
+
+    // 12 + (4 + 18) + (4 + 12) + (4 + 6): the command, the program's name and its version.
+    const QByteArray expected = QByteArray::fromHex("000000000000003c"
+                                                    "00000030"
+                                                    "00000012"
+                                                    "007200650071007500650073007400470047"
+                                                    "0000000c"
+                                                    "005a0061006e006f00720061"
+                                                    "00000006"
+                                                    "0033002e0031");
+    QCOMPARE(QStringLiteral(ZANORA_VERSION), QStringLiteral("3.1"));
+    QCOMPARE(server.request().toHex(), expected.toHex());
+}
+
+void tst_serverlink::onlyRequestGGIsSent()
+{
+    LoopbackServer server({otherAnswer});
+    QVERIFY(connectTo(server));
+    for (const char *command : {"", "GGFiles", "requestgg"}) {
+        QVERIFY(!window->sendMessage(QLatin1String(command)));
+        QCOMPARE(window->socket->bytesToWrite(), qint64(0));
+    }
+    // The server sees the one real request and nothing before it.
+    QVERIFY(window->sendMessage(QStringLiteral("requestGG")));
+    QTRY_VERIFY(server.requestComplete());
+    QCOMPARE(server.request(),
+             FrameCodec::encode(window->buildRequest(QStringLiteral("requestGG"))));
+}
+
+void tst_serverlink::connectRefused()
+{
+    window->serverPort = TestWorkDir::closedLoopbackPort();
+    bool connected = true;
+    QMetaObject::invokeMethod(window, "connectHost", Qt::DirectConnection,
+                              Q_RETURN_ARG(bool, connected));
+    QVERIFY(!connected);
+    QCOMPARE(window->socket->state(), QAbstractSocket::UnconnectedState);
+    QCOMPARE(window->socket->error(), QAbstractSocket::ConnectionRefusedError);
+    QVERIFY(logged.contains(QStringLiteral("false")));
+}
+
+void tst_serverlink::portLow16Bits_data()
+{
+    QTest::addColumn<qint64>("offset");
+    QTest::newRow("plus 65536") << qint64(65536);
+    QTest::newRow("minus 65536") << qint64(-65536);
+    QTest::newRow("far below zero") << qint64(-65536) * 30000;
+}
+
+void tst_serverlink::portLow16Bits()
+{
+    QFETCH(qint64, offset);
+    LoopbackServer server;
+    window->serverHost = QStringLiteral("127.0.0.1");
+    window->serverPort = qint32(server.port() + offset);
+    bool connected = false;
+    QMetaObject::invokeMethod(window, "connectHost", Qt::DirectConnection,
+                              Q_RETURN_ARG(bool, connected));
+    QVERIFY(connected);
+    QCOMPARE(window->socket->peerPort(), server.port());
+    QVERIFY(logged.contains(QStringLiteral("true")));
+    QVERIFY(logged.contains(QStringLiteral("连接成功")));
+}
+
+void tst_serverlink::answerInPieces_data()
+{
+    QTest::addColumn<QList<int>>("cuts");
+    QTest::addColumn<QByteArray>("trailing");
+
+    const int n = answerFrame().size();
+    QTest::newRow("whole") << QList<int>{} << QByteArray();
+    QTest::newRow("header split before its 8th byte") << QList<int>{5} << QByteArray();
+    QTest::newRow("body in several writes") << QList<int>{8, 20, 100, n - 1} << QByteArray();
+    QTest::newRow("trailing bytes") << QList<int>{} << QByteArray("\x00\x00\x00\x00junk", 8);
+    QTest::newRow("a second frame behind") << QList<int>{200} << otherAnswer;
+}
+
+void tst_serverlink::answerInPieces()
+{
+    QFETCH(QList<int>, cuts);
+    QFETCH(QByteArray, trailing);
+
+    const QList<QByteArray> pieces = cut(answerFrame() + trailing, cuts);
+    LoopbackServer server(pieces);
+    QVERIFY(connectTo(server));
+    QVERIFY(window->sendMessage(QStringLiteral("requestGG")));
+
+    for (int i = 1; i < pieces.size(); ++i) {
+        // Piece i-1 has arrived and nothing is decoded before the last byte of the frame.
+        const qint64 arrived = cuts.at(i - 1);
+        QTRY_COMPARE(window->headerBytes + window->socket->bytesAvailable(), arrived);
+        QCOMPARE(window->headerBytes, arrived < 8 ? qint64(0) : qint64(8));
+        QCOMPARE(fileContent(QStringLiteral("GG/GG2.dat")), png(Qt::red));
+        server.sendNext();
+    }
+
+    QTRY_VERIFY(server.clientClosed());
+    QCOMPARE(logged.count(QStringLiteral("\"GGFiles\"")), 1);
+    QCOMPARE(window->headerBytes, qint64(0));
+    QCOMPARE(fileContent(QStringLiteral("GG/GG2.dat")), newStill);
+    QCOMPARE(fileContent(QStringLiteral("GG/GG9.dats")), newAnimation);
+    QCOMPARE(fileContent(QStringLiteral("GG/GG1.dat")), png(Qt::red));
+    QCOMPARE(window->adLinks[1], QStringLiteral("https://ads.example/2"));
+    QCOMPARE(window->adLinks[8], QStringLiteral("https://ads.example/9"));
+    QCOMPARE(window->adLinks[0], QStringLiteral("www.example.com/stored1"));
+    QCOMPARE(fileContent(QStringLiteral("GG/setOHS.RDAT")), WireBytes::linkFile(window->adLinks));
+    QCOMPARE(window->socket->state(), QAbstractSocket::UnconnectedState);
+    QVERIFY(logged.contains(QStringLiteral("断开")));
+}
+
+void tst_serverlink::badFrameDropsConnection_data()
+{
+    QTest::addColumn<QByteArray>("answer");
+
+    const QByteArray valid = answerFrame();
+    QTest::newRow("length 11") << WireBytes::int64(11) + valid.mid(8);
+    QTest::newRow("length 64 MiB + 1, data streaming")
+            << WireBytes::int64(FrameCodec::maximumFrameSize + 1) + QByteArray(1 << 20, 'x');
+    QTest::newRow("payload length short of the frame")
+            << WireBytes::int64(valid.size()) + WireBytes::uint32(quint32(valid.size() - 13))
+                       + valid.mid(12);
+}
+
+void tst_serverlink::badFrameDropsConnection()
+{
+    QFETCH(QByteArray, answer);
+
+    LoopbackServer server({answer});
+    QVERIFY(connectTo(server));
+    QVERIFY(window->sendMessage(QStringLiteral("requestGG")));
+
+    QTRY_VERIFY(server.clientClosed());
+    QCOMPARE(window->socket->state(), QAbstractSocket::UnconnectedState);
+    QCOMPARE(window->headerBytes, qint64(0));
+    QCOMPARE(logged.count(QStringLiteral("\"GGFiles\"")), 0);
+    QCOMPARE(fileContent(QStringLiteral("GG/GG2.dat")), png(Qt::red));
+    QVERIFY(!QFileInfo::exists(QStringLiteral("GG/GG9.dats")));
+    QCOMPARE(fileContent(QStringLiteral("GG/setOHS.RDAT")), storedLinkFile);
+    QCOMPARE(window->adLinks[1], QStringLiteral("www.example.com/stored2"));
+}
+
+void tst_serverlink::otherKeywordIgnored()
+{
+    LoopbackServer server({otherAnswer});
+    QVERIFY(connectTo(server));
+    QVERIFY(window->sendMessage(QStringLiteral("requestGG")));
+
+    QTRY_VERIFY(logged.contains(QStringLiteral("\"GGNews\"")));
+    QCOMPARE(window->headerBytes, qint64(0));
+    QCOMPARE(window->socket->bytesAvailable(), qint64(0));
+    QCOMPARE(window->socket->state(), QAbstractSocket::ConnectedState);
+    QVERIFY(!server.clientClosed());
+    QCOMPARE(fileContent(QStringLiteral("GG/GG2.dat")), png(Qt::red));
+    QCOMPARE(fileContent(QStringLiteral("GG/setOHS.RDAT")), storedLinkFile);
+}
+
+void tst_serverlink::startupWithoutServer()
+{
+    // init() built the window against a closed loopback port.
+    QCOMPARE(window->socket->state(), QAbstractSocket::UnconnectedState);
+    QCOMPARE(window->socket->error(), QAbstractSocket::ConnectionRefusedError);
+    QCOMPARE(window->socket->bytesToWrite(), qint64(0));
+    QCOMPARE(fileContent(QStringLiteral("GG/setOHS.RDAT")), storedLinkFile);
+    QCOMPARE(window->adLinks[1], QStringLiteral("www.example.com/stored2"));
+    QCOMPARE(tileColour(window, "GG2"), QColor(Qt::red));
+}
+
+void tst_serverlink::startupAnswerInTime()
+{
+    delete window;
+    window = nullptr;
+    LoopbackServer server({answerFrame()});
+    TestWorkDir::writeConfig(QStringLiteral("127.0.0.1"), server.port());
+
+    window = new kelto;
+    // Handled inside the constructor's wait, before the tiles were filled.
+    QCOMPARE(fileContent(QStringLiteral("GG/GG2.dat")), newStill);
+    QCOMPARE(tileColour(window, "GG2"), QColor(Qt::blue));
+    QCOMPARE(tileColour(window, "GG1"), QColor(Qt::red));
+    auto *banner = window->findChild<QLabel *>(QStringLiteral("GG9"));
+    QVERIFY(banner->movie());
+    QVERIFY(banner->movie()->fileName().endsWith(QLatin1String("/GG/GG9.dats")));
+    QVERIFY(banner->movie()->isValid());
+    QCOMPARE(window->adLinks[1], QStringLiteral("https://ads.example/2"));
+    QCOMPARE(window->adLinks[0], QStringLiteral("www.example.com/stored1"));
+    QCOMPARE(fileContent(QStringLiteral("GG/setOHS.RDAT")), WireBytes::linkFile(window->adLinks));
+    QCOMPARE(window->socket->state(), QAbstractSocket::UnconnectedState);
+    QTRY_VERIFY(server.clientClosed());
+}
+
+void tst_serverlink::startupAnswerLate()
+{
+    delete window;
+    window = nullptr;
+    LoopbackServer server(cut(answerFrame(), {100}));
+    TestWorkDir::writeConfig(QStringLiteral("127.0.0.1"), server.port());
+
+    window = new kelto;
+    // The wait ended with the first piece: the tiles show the store as it was.
+    QCOMPARE(window->socket->state(), QAbstractSocket::ConnectedState);
+    QCOMPARE(tileColour(window, "GG2"), QColor(Qt::red));
+    QCOMPARE(window->adLinks[1], QStringLiteral("www.example.com/stored2"));
+
+    server.sendNext();
+    QTRY_VERIFY(server.clientClosed());
+    QCOMPARE(fileContent(QStringLiteral("GG/GG2.dat")), newStill);
+    QCOMPARE(window->adLinks[1], QStringLiteral("https://ads.example/2"));
+    QCOMPARE(fileContent(QStringLiteral("GG/setOHS.RDAT")), WireBytes::linkFile(window->adLinks));
+    // New images show from the next start only.
+    QCOMPARE(tileColour(window, "GG2"), QColor(Qt::red));
+    QVERIFY(!window->findChild<QLabel *>(QStringLiteral("GG9"))->movie());
+}
+
+QTEST_MAIN(tst_serverlink)
+#include "tst_serverlink.moc"
