@@ -29,10 +29,11 @@ done
 convert -delay 15 -loop 0 "${frames[@]}" -layers Optimize ads/GG5.gif
 rm -f "${frames[@]}"
 
-# Tile 9: the wide banner, a caption that cycles through three colours.
+# Tile 9: the wide banner, a caption that cycles through three colours. A flat background keeps
+# the whole ad set small enough to arrive in one piece on loopback.
 frames=()
 for colour in '#ff2e63' '#08d9d6' '#f9ed69'; do
-    convert -size 1021x224 gradient:'#252a34'-'#3a4750' -fill "$colour" -font "$font" \
+    convert -size 1021x224 xc:'#2b3440' -fill "$colour" -font "$font" \
         -pointsize 64 -gravity center -annotate +0-20 'Zanora Studio Week' \
         -fill white -pointsize 28 -annotate +0+50 'Every pick, every original, one click' \
         "/tmp/gg9-${colour#\#}.png"
