@@ -1,5 +1,7 @@
 #pragma once
 
+#include "wirebytes.h"
+
 #include <QByteArray>
 #include <QHostAddress>
 #include <QList>
@@ -9,7 +11,6 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QThread>
-#include <QtEndian>
 
 #include <atomic>
 
@@ -60,7 +61,7 @@ protected:
         QTcpSocket *client = server.nextPendingConnection();
 
         QByteArray in;
-        while (!stopping && !frameComplete(in)) {
+        while (!stopping && !WireBytes::frameComplete(in)) {
             if (client->waitForReadyRead(step))
                 in += client->readAll();
             else if (client->state() != QAbstractSocket::ConnectedState)
@@ -70,7 +71,7 @@ protected:
             QMutexLocker lock(&mutex);
             requestBytes = in;
         }
-        requestDone = frameComplete(in);
+        requestDone = WireBytes::frameComplete(in);
 
         for (int i = 0; i < pieces.size() && client->state() == QAbstractSocket::ConnectedState;
              ++i) {
@@ -92,11 +93,6 @@ protected:
     }
 
 private:
-    static bool frameComplete(const QByteArray &bytes)
-    {
-        return bytes.size() >= 8 && bytes.size() >= qFromBigEndian<qint64>(bytes.constData());
-    }
-
     static constexpr int step = 50;
     const QList<QByteArray> pieces;
     QSemaphore listening;

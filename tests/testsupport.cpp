@@ -1,11 +1,15 @@
 #include "testsupport.h"
 
-#include <QPushButton>
+#include "kelto.h"
+
 #include <QApplication>
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QHostAddress>
+#include <QImage>
+#include <QPushButton>
 #include <QSettings>
 #include <QTcpServer>
 #include <QTest>
@@ -73,6 +77,103 @@ bool makeTree(const QString &root, const QStringList &entries)
         }
     }
     return true;
+}
+
+QByteArray fileContent(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+bool writeFile(const QString &path, const QByteArray &content)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate)
+           && file.write(content) == content.size();
+}
+
+QStringList folderEntries(const QString &path)
+{
+    return QDir(path).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+}
+
+QByteArray solidPng(const QColor &colour, const QSize &size)
+{
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(colour);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    return bytes;
+}
+
+QByteArray solidGif(const QColor &colour)
+{
+    QByteArray bytes("GIF89a\x01\x00\x01\x00\x80\x00\x00", 13);
+    bytes += char(colour.red());
+    bytes += char(colour.green());
+    bytes += char(colour.blue());
+    bytes += QByteArray("\x00\x00\x00", 3);
+    bytes += QByteArray("\x2c\x00\x00\x00\x00\x01\x00\x01\x00\x00\x02\x02\x44\x01\x00\x3b", 16);
+    return bytes;
+}
+
+namespace {
+MessageRecorder *currentRecorder = nullptr;
+} // namespace
+
+MessageRecorder::MessageRecorder(Forwarding forwarding)
+    : forwarding(forwarding)
+    , previousRecorder(currentRecorder)
+{
+    currentRecorder = this;
+    previousHandler = qInstallMessageHandler(record);
+}
+
+MessageRecorder::~MessageRecorder()
+{
+    qInstallMessageHandler(previousHandler);
+    currentRecorder = previousRecorder;
+}
+
+void MessageRecorder::record(QtMsgType type, const QMessageLogContext &context,
+                             const QString &message)
+{
+    MessageRecorder *recorder = currentRecorder;
+    recorder->messages << message;
+    if (recorder->forwarding == PassOn)
+        recorder->previousHandler(type, context, message);
+}
+
+QStringList clickedConnections(QObject *object)
+{
+    QStringList lines;
+    {
+        MessageRecorder recorder;
+        object->dumpObjectInfo();
+        lines = recorder.messages.join(QLatin1Char('\n')).split(QLatin1Char('\n'));
+    }
+    QStringList targets;
+    QString signal;
+    for (const QString &line : lines) {
+        if (line.trimmed().startsWith(QLatin1String("signal:")))
+            signal = line.trimmed();
+        else if (line.contains(QLatin1String("-->"))
+                 && signal.startsWith(QLatin1String("signal: clicked(")))
+            targets << line.simplified();
+    }
+    return targets;
+}
+
+bool connectToLoopback(kelto *window, qint32 port)
+{
+    window->serverHost = QStringLiteral("127.0.0.1");
+    window->serverPort = port;
+    bool connected = false;
+    QMetaObject::invokeMethod(window, "connectHost", Qt::DirectConnection,
+                              Q_RETURN_ARG(bool, connected));
+    return connected;
 }
 
 DialogAnswerer::DialogAnswerer(QObject *parent)

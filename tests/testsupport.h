@@ -1,18 +1,23 @@
 #pragma once
 
+#include <QByteArray>
+#include <QColor>
 #include <QFileDialog>
 #include <QList>
 #include <QMessageBox>
 #include <QObject>
 #include <QQueue>
+#include <QSize>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QtGlobal>
 
 #include <functional>
 
 class QDialog;
+class kelto;
 
 // A fresh temporary folder made the process's working folder for as long as the object lives.
 // It holds a config.json that points the program at a loopback port nobody listens on, so a
@@ -39,6 +44,55 @@ private:
 // "name -> target" is a symbolic link to `target` (relative to the root), anything else an empty
 // file. False on the first entry that cannot be made.
 bool makeTree(const QString &root, const QStringList &entries);
+
+// The whole content of a file; empty when it cannot be read.
+QByteArray fileContent(const QString &path);
+
+// Writes `content` as the whole file, replacing what was there; false unless all of it was written.
+bool writeFile(const QString &path, const QByteArray &content);
+
+// The names of everything in a folder, hidden entries too, without "." and "..", in QDir's
+// default order.
+QStringList folderEntries(const QString &path);
+
+// A PNG image of the given size in one colour.
+QByteArray solidPng(const QColor &colour, const QSize &size);
+
+// A GIF of one 1x1 frame in the given colour, written by hand: Qt has no GIF writer.
+QByteArray solidGif(const QColor &colour);
+
+// Keeps the text of every message Qt logs for as long as it lives, as the message handler in
+// place of the one before it. With PassOn each message also still reaches that handler.
+// Install it from a test function or initTestCase(): QTest puts in a handler of its own when the
+// test run starts.
+class MessageRecorder
+{
+public:
+    enum Forwarding { Swallow, PassOn };
+
+    explicit MessageRecorder(Forwarding forwarding = Swallow);
+    ~MessageRecorder();
+
+    MessageRecorder(const MessageRecorder &) = delete;
+    MessageRecorder &operator=(const MessageRecorder &) = delete;
+
+    QStringList messages;
+
+private:
+    static void record(QtMsgType type, const QMessageLogContext &context, const QString &message);
+
+    const Forwarding forwarding;
+    MessageRecorder *const previousRecorder;
+    QtMessageHandler previousHandler = nullptr;
+};
+
+// Where the object's clicked() signal leads, as its object dump lists the connections: one
+// "--> Class::objectName slot()" line for each.
+QStringList clickedConnections(QObject *object);
+
+// Points the window at 127.0.0.1:`port` and has it connect (its connectHost()); whether it
+// connected.
+bool connectToLoopback(kelto *window, qint32 port);
 
 // What a message box showed when the answerer closed it.
 struct ShownBox

@@ -1,3 +1,4 @@
+#include "filesizelimit.h"
 #include "kelto.h"
 #include "loopbackserver.h"
 #include "testsupport.h"
@@ -8,34 +9,10 @@
 #include <QTcpSocket>
 #include <QtTest>
 
-#include <csignal>
-#include <sys/resource.h>
-
 using Files = QMap<QString, QByteArray>;
 using WireBytes::AdEntry;
 
 namespace {
-
-QStringList logged;
-QtMessageHandler previousHandler = nullptr;
-void recordMessage(QtMsgType type, const QMessageLogContext &context, const QString &message)
-{
-    logged << message;
-    previousHandler(type, context, message);
-}
-
-QByteArray fileContent(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void writeFile(const QString &path, const QByteArray &content)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QCOMPARE(file.write(content), qint64(content.size()));
-}
 
 // The image files of the store, without the link file.
 Files storeFiles()
@@ -87,28 +64,6 @@ QStringList withLinks(QStringList list, const QList<QPair<int, QString>> &change
     return list;
 }
 
-class FileSizeLimit
-{
-public:
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        getrlimit(RLIMIT_FSIZE, &previous);
-        previousHandler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limit = previous;
-        limit.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~FileSizeLimit()
-    {
-        setrlimit(RLIMIT_FSIZE, &previous);
-        std::signal(SIGXFSZ, previousHandler);
-    }
-
-private:
-    rlimit previous{};
-    void (*previousHandler)(int) = nullptr;
-};
-
 const QByteArray gifBytes = QByteArrayLiteral("GIF89a\x01\x00\x01\x00\x00\x00\x00;");
 const QByteArray pngBytes = QByteArrayLiteral("\x89PNG\r\n\x1a\n-still-");
 
@@ -133,37 +88,34 @@ private slots:
 private:
     void deliver(const QByteArray &payload);
 
+    MessageRecorder *log = nullptr;
     TestWorkDir *workDir = nullptr;
     kelto *window = nullptr;
 };
 
 void tst_adfeed::initTestCase()
 {
-    previousHandler = qInstallMessageHandler(recordMessage);
+    log = new MessageRecorder(MessageRecorder::PassOn);
 }
 
 void tst_adfeed::cleanupTestCase()
 {
-    qInstallMessageHandler(previousHandler);
+    delete log;
+    log = nullptr;
 }
 
 // Sends the payload as the answer of a loopback server and waits until the window has handled it.
 void tst_adfeed::deliver(const QByteArray &payload)
 {
     LoopbackServer server({WireBytes::frame(payload)});
-    window->serverHost = QStringLiteral("127.0.0.1");
-    window->serverPort = server.port();
-    bool connected = false;
-    QMetaObject::invokeMethod(window, "connectHost", Qt::DirectConnection,
-                              Q_RETURN_ARG(bool, connected));
-    QVERIFY(connected);
-    logged.clear();
+    QVERIFY(connectToLoopback(window, server.port()));
+    log->messages.clear();
     QVERIFY(window->sendMessage(QStringLiteral("requestGG")));
 
     QString keyword;
     QDataStream in(payload);
     in >> keyword;
-    QTRY_VERIFY(logged.contains(QLatin1Char('"') + keyword + QLatin1Char('"')));
+    QTRY_VERIFY(log->messages.contains(QLatin1Char('"') + keyword + QLatin1Char('"')));
     if (keyword == QLatin1String("GGFiles")) {
         QTRY_VERIFY(server.clientClosed());
         QCOMPARE(window->socket->state(), QAbstractSocket::UnconnectedState);
@@ -313,7 +265,7 @@ void tst_adfeed::adSet()
     QFETCH(bool, linkFileWritten);
 
     for (auto it = before.cbegin(); it != before.cend(); ++it)
-        writeFile(QStringLiteral("GG/") + it.key(), it.value());
+        QVERIFY(writeFile(QStringLiteral("GG/") + it.key(), it.value()));
 
     deliver(payload);
 
@@ -338,12 +290,12 @@ void tst_adfeed::storeFolderCreated()
 void tst_adfeed::storeFolderBlocked()
 {
     QVERIFY(QDir(QStringLiteral("GG")).removeRecursively());
-    writeFile(QStringLiteral("GG"), "not a folder");
+    QVERIFY(writeFile(QStringLiteral("GG"), "not a folder"));
     deliver(WireBytes::ggFiles({{"GG1.gif", "l1", gifBytes}}));
     // Nothing can be stored, but the link held in memory follows the set.
     QCOMPARE(fileContent(QStringLiteral("GG")), QByteArray("not a folder"));
     QCOMPARE(window->adLinks[0], QStringLiteral("l1"));
-    QCOMPARE(QDir(workDir->path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+    QCOMPARE(folderEntries(workDir->path()),
              (QStringList{QStringLiteral("config.json"), QStringLiteral("GG")}));
 }
 
@@ -358,7 +310,7 @@ void tst_adfeed::failedWriteGoesOn()
 {
     QFETCH(bool, sizeLimit);
 
-    writeFile(QStringLiteral("GG/GG1.png"), "old still of tile 1");
+    QVERIFY(writeFile(QStringLiteral("GG/GG1.png"), "old still of tile 1"));
     if (!sizeLimit)
         QVERIFY(QDir().mkpath(QStringLiteral("GG/GG1.dat/inside")));
     const QByteArray big(4096, 'x');

@@ -2,7 +2,6 @@
 #include "testsupport.h"
 #include "wirebytes.h"
 
-#include <QBuffer>
 #include <QLabel>
 #include <QMovie>
 #include <QProcess>
@@ -13,35 +12,10 @@ using WireBytes::AdEntry;
 
 namespace {
 
-QByteArray fileContent(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
+// The size of the stills the ad folder holds.
+const QSize stillSize(64, 16);
 
-void writeFile(const QString &path, const QByteArray &content)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QCOMPARE(file.write(content), qint64(content.size()));
-}
-
-QByteArray png(const QColor &colour)
-{
-    QImage image(QSize(64, 16), QImage::Format_RGB32);
-    image.fill(colour);
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
-    return bytes;
-}
-
-// One green 1x1 frame; Qt has no GIF writer.
-const QByteArray greenGif = QByteArray(
-        "GIF89a\x01\x00\x01\x00\x80\x00\x00\x00\xff\x00\x00\x00\x00"
-        "\x2c\x00\x00\x00\x00\x01\x00\x01\x00\x00\x02\x02\x44\x01\x00\x3b",
-        35);
+const QByteArray greenGif = solidGif(Qt::green);
 
 QString adServerPath()
 {
@@ -52,7 +26,7 @@ QString adServerPath()
 QByteArray readFrame(QTcpSocket &socket)
 {
     QByteArray bytes;
-    while (bytes.size() < 8 || bytes.size() < qFromBigEndian<qint64>(bytes.constData())) {
+    while (!WireBytes::frameComplete(bytes)) {
         if (!socket.waitForReadyRead(10000))
             return QByteArray();
         bytes += socket.readAll();
@@ -104,16 +78,18 @@ void tst_adserver::init()
     QVERIFY(QFileInfo(adServerPath()).isExecutable());
     adsDir = new QTemporaryDir;
     QVERIFY(adsDir->isValid());
-    writeFile(adsDir->filePath(QStringLiteral("GG1.png")), png(Qt::blue));
-    writeFile(adsDir->filePath(QStringLiteral("GG5.gif")), greenGif);
-    writeFile(adsDir->filePath(QStringLiteral("spring-sale.jpg")), png(Qt::yellow));
-    writeFile(adsDir->filePath(QStringLiteral("unlisted.png")), png(Qt::black));
-    writeFile(adsDir->filePath(QStringLiteral("links.txt")),
-              "# demo set\n"
-              "GG1.png   https://ads.example/one\n"
-              "\n"
-              "GG5.gif\thttps://ads.example/five?x=1 y\n"
-              "spring-sale.jpg\n");
+    QVERIFY(writeFile(adsDir->filePath(QStringLiteral("GG1.png")), solidPng(Qt::blue, stillSize)));
+    QVERIFY(writeFile(adsDir->filePath(QStringLiteral("GG5.gif")), greenGif));
+    QVERIFY(writeFile(adsDir->filePath(QStringLiteral("spring-sale.jpg")),
+                      solidPng(Qt::yellow, stillSize)));
+    QVERIFY(writeFile(adsDir->filePath(QStringLiteral("unlisted.png")),
+                      solidPng(Qt::black, stillSize)));
+    QVERIFY(writeFile(adsDir->filePath(QStringLiteral("links.txt")),
+                      "# demo set\n"
+                      "GG1.png   https://ads.example/one\n"
+                      "\n"
+                      "GG5.gif\thttps://ads.example/five?x=1 y\n"
+                      "spring-sale.jpg\n"));
     workDir = new TestWorkDir;
     QVERIFY(workDir->isValid());
 }
@@ -159,9 +135,9 @@ void tst_adserver::endToEnd()
     kelto window;
     QTRY_COMPARE(window.socket->state(), QAbstractSocket::UnconnectedState);
 
-    QCOMPARE(fileContent(QStringLiteral("GG/GG1.dat")), png(Qt::blue));
+    QCOMPARE(fileContent(QStringLiteral("GG/GG1.dat")), solidPng(Qt::blue, stillSize));
     QCOMPARE(fileContent(QStringLiteral("GG/GG5.dats")), greenGif);
-    QCOMPARE(fileContent(QStringLiteral("GG/spring-sale.dat")), png(Qt::yellow));
+    QCOMPARE(fileContent(QStringLiteral("GG/spring-sale.dat")), solidPng(Qt::yellow, stillSize));
     QCOMPARE(QDir(QStringLiteral("GG")).entryList(QDir::Files),
              (QStringList{QStringLiteral("GG1.dat"), QStringLiteral("GG5.dats"),
                           QStringLiteral("setOHS.RDAT"), QStringLiteral("spring-sale.dat")}));
@@ -214,10 +190,10 @@ void tst_adserver::demoAdSet()
 void tst_adserver::answersEveryRequest()
 {
     QVERIFY(startServer(adsDir->path()));
-    const QByteArray expected = WireBytes::frame(
-            WireBytes::ggFiles({{"GG1.png", "https://ads.example/one", png(Qt::blue)},
-                                {"GG5.gif", "https://ads.example/five?x=1 y", greenGif},
-                                {"spring-sale.jpg", "", png(Qt::yellow)}}));
+    const QByteArray expected = WireBytes::frame(WireBytes::ggFiles(
+            {{"GG1.png", "https://ads.example/one", solidPng(Qt::blue, stillSize)},
+             {"GG5.gif", "https://ads.example/five?x=1 y", greenGif},
+             {"spring-sale.jpg", "", solidPng(Qt::yellow, stillSize)}}));
 
     QTcpSocket client;
     client.connectToHost(QHostAddress::LocalHost, port);
@@ -284,7 +260,7 @@ void tst_adserver::refusesToStart()
     QFETCH(QString, message);
 
     if (QByteArray(QTest::currentDataTag()) == "listed file missing")
-        writeFile(adsDir->filePath(QStringLiteral("links.txt")), "GG1.png a\nGG2.png b\n");
+        QVERIFY(writeFile(adsDir->filePath(QStringLiteral("links.txt")), "GG1.png a\nGG2.png b\n"));
     arguments.replaceInStrings(QStringLiteral("ADS"), adsDir->path());
 
     QProcess process;

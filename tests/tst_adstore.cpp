@@ -1,13 +1,13 @@
 #include "adlinkcodec.h"
+#include "filesizelimit.h"
 #include "kelto.h"
 #include "testsupport.h"
+#include "wirebytes.h"
 
 #include <QDir>
 #include <QFile>
 #include <QtTest>
 
-#include <csignal>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -16,28 +16,6 @@ Q_DECLARE_METATYPE(AdLinks)
 namespace {
 
 const QString linkFile = QStringLiteral("GG/setOHS.RDAT");
-
-// The stored form written out by hand, independent of QDataStream.
-QByteArray record(const QString &link)
-{
-    QByteArray bytes;
-    const quint32 length = link.isNull() ? 0xffffffffu : quint32(link.size() * 2);
-    for (int shift = 24; shift >= 0; shift -= 8)
-        bytes.append(char(length >> shift));
-    for (const QChar c : link) {
-        bytes.append(char(c.unicode() >> 8));
-        bytes.append(char(c.unicode() & 0xff));
-    }
-    return bytes;
-}
-
-QByteArray records(const AdLinks &links)
-{
-    QByteArray bytes;
-    for (const QString &link : links)
-        bytes += record(link);
-    return bytes;
-}
 
 AdLinks links(std::initializer_list<QString> first, const QString &rest = QLatin1String(""))
 {
@@ -62,41 +40,12 @@ AdLinks sampleLinks()
             QStringLiteral("9")};
 }
 
-bool writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate)
-           && file.write(bytes) == bytes.size();
-}
-
+// Unlike fileContent(), a file that cannot be read shows as such rather than as an empty one.
 QByteArray readFile(const QString &path)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
 }
-
-// Limits the size of files this process may write, for the lifetime of the object.
-class FileSizeLimit
-{
-public:
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        previousHandler = std::signal(SIGXFSZ, SIG_IGN);
-        getrlimit(RLIMIT_FSIZE, &previous);
-        rlimit limit = previous;
-        limit.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~FileSizeLimit()
-    {
-        setrlimit(RLIMIT_FSIZE, &previous);
-        std::signal(SIGXFSZ, previousHandler);
-    }
-
-private:
-    rlimit previous{};
-    void (*previousHandler)(int) = nullptr;
-};
 
 } // namespace
 
@@ -149,11 +98,11 @@ void tst_adstore::encoding_data()
     empty.fill(QLatin1String(""));
     AdLinks null;
 
-    QTest::newRow("defaults") << defaults << records(defaults);
+    QTest::newRow("defaults") << defaults << WireBytes::linkFile(defaults);
     QTest::newRow("nine empty links: nine zero lengths") << empty << QByteArray(36, '\0');
     QTest::newRow("nine null links") << null << QByteArray(36, '\xff');
     QTest::newRow("mixed, non-latin and surrogate pairs")
-            << sampleLinks() << records(sampleLinks());
+            << sampleLinks() << WireBytes::linkFile(sampleLinks());
     QTest::newRow("first link spelled out")
             << links({QStringLiteral("ab")})
             << QByteArray("\0\0\0\4\0a\0b", 8) + QByteArray(32, '\0');
@@ -179,27 +128,30 @@ void tst_adstore::decoding_data()
     QTest::addColumn<AdLinks>("expected");
 
     const AdLinks sample = sampleLinks();
-    const QByteArray firstFour = record(sample[0]) + record(sample[1]) + record(sample[2])
-                                 + record(sample[3]);
+    const QByteArray firstFour = WireBytes::string(sample[0]) + WireBytes::string(sample[1])
+                                 + WireBytes::string(sample[2]) + WireBytes::string(sample[3]);
     const AdLinks firstFourOnly = links({sample[0], sample[1], sample[2], sample[3]},
                                         QLatin1String(""));
 
     QTest::newRow("empty file: nine empty links") << QByteArray() << links({});
     QTest::newRow("nine empty links stay empty") << QByteArray(36, '\0') << links({});
-    QTest::newRow("round trip") << records(sample) << sample;
+    QTest::newRow("round trip") << WireBytes::linkFile(sample) << sample;
     QTest::newRow("links 1-4, then a record cut in its text")
-            << firstFour + record(QStringLiteral("www.cut.example")).left(10) << firstFourOnly;
+            << firstFour + WireBytes::string(QStringLiteral("www.cut.example")).left(10)
+            << firstFourOnly;
     QTest::newRow("links 1-4, then a record cut in its length")
             << firstFour + QByteArray("\0\0", 2) << firstFourOnly;
     QTest::newRow("links 1-4, then nothing") << firstFour << firstFourOnly;
     QTest::newRow("odd length ends the links, later records ignored")
-            << firstFour + QByteArray("\0\0\0\3\0a\0", 7) + record(QStringLiteral("later"))
+            << firstFour + QByteArray("\0\0\0\3\0a\0", 7)
+                       + WireBytes::string(QStringLiteral("later"))
             << firstFourOnly;
     QTest::newRow("length far beyond the file")
-            << record(QStringLiteral("a")) + QByteArray("\x7f\xff\xff\xfe\0b", 6)
+            << WireBytes::string(QStringLiteral("a")) + QByteArray("\x7f\xff\xff\xfe\0b", 6)
             << links({QStringLiteral("a")});
     QTest::newRow("bytes after link 9 ignored")
-            << records(sample) + record(QStringLiteral("tenth")) + QByteArray("\x01\x02", 2)
+            << WireBytes::linkFile(sample) + WireBytes::string(QStringLiteral("tenth"))
+                       + QByteArray("\x01\x02", 2)
             << sample;
 }
 
@@ -257,7 +209,7 @@ void tst_adstore::listFolderFiles()
 void tst_adstore::loadReadOnlyFile()
 {
     QVERIFY(QDir().mkpath("GG"));
-    QVERIFY(writeFile(linkFile, records(sampleLinks())));
+    QVERIFY(writeFile(linkFile, WireBytes::linkFile(sampleLinks())));
     QVERIFY(QFile::setPermissions(linkFile, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
 
     kelto window;
@@ -288,7 +240,7 @@ void tst_adstore::saveAfterStartWithoutLinkFile()
         QVERIFY(QFileInfo(QStringLiteral("GG")).isDir()); // made by the tiles
         window.saveAdLinks();
     }
-    QCOMPARE(readFile(linkFile).toHex(), records(defaults).toHex());
+    QCOMPARE(readFile(linkFile).toHex(), WireBytes::linkFile(defaults).toHex());
     QCOMPARE(readFile(linkFile).size(), 36 + 9 * 2 * defaults[0].size());
 
     kelto nextStart;
@@ -305,9 +257,8 @@ void tst_adstore::saveReplacesFile()
     QCOMPARE(window.adLinks, links({})); // the junk reads as a cut first record
     window.adLinks = sampleLinks();
     window.saveAdLinks();
-    QCOMPARE(readFile(linkFile).toHex(), records(sampleLinks()).toHex());
-    QCOMPARE(QDir("GG").entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
-             QStringList{"setOHS.RDAT"});
+    QCOMPARE(readFile(linkFile).toHex(), WireBytes::linkFile(sampleLinks()).toHex());
+    QCOMPARE(folderEntries("GG"), QStringList{"setOHS.RDAT"});
 }
 
 void tst_adstore::failedSave_data()
@@ -324,7 +275,7 @@ void tst_adstore::failedSave()
 {
     QFETCH(QString, failure);
 
-    const QByteArray old = records(links({QStringLiteral("www.old.example")}));
+    const QByteArray old = WireBytes::linkFile(links({QStringLiteral("www.old.example")}));
     kelto window;
     window.adLinks = sampleLinks();
     QVERIFY(QDir("GG").removeRecursively());
@@ -347,14 +298,12 @@ void tst_adstore::failedSave()
         QVERIFY(QDir().mkpath(linkFile));
         window.saveAdLinks();
         QVERIFY(QFileInfo(linkFile).isDir());
-        QCOMPARE(QDir("GG").entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
-                 QStringList{"setOHS.RDAT"});
+        QCOMPARE(folderEntries("GG"), QStringList{"setOHS.RDAT"});
         return;
     }
 
     QCOMPARE(readFile(linkFile).toHex(), old.toHex());
-    QCOMPARE(QDir("GG").entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
-             QStringList{"setOHS.RDAT"});
+    QCOMPARE(folderEntries("GG"), QStringList{"setOHS.RDAT"});
     window.loadAdLinks();
     QCOMPARE(window.adLinks[0], QStringLiteral("www.old.example"));
 }

@@ -126,10 +126,7 @@ const QByteArray svg("<?xml version=\"1.0\"?>\n<svg xmlns=\"http://www.w3.org/20
 const QByteArray ppm = QByteArray("P6\n2 2\n255\n") + QByteArray(12, '\x7f');
 bool writeStoreFile(const QString &name, const QByteArray &bytes)
 {
-    if (!QDir().mkpath(QStringLiteral("GG")))
-        return false;
-    QFile file(QStringLiteral("GG/") + name);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+    return QDir().mkpath(QStringLiteral("GG")) && writeFile(QStringLiteral("GG/") + name, bytes);
 }
 
 QSet<QRgb> colorsOf(const QImage &image)

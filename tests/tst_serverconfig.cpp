@@ -1,11 +1,9 @@
+#include "filesizelimit.h"
 #include "kelto.h"
 #include "testsupport.h"
 
 #include <QAction>
 #include <QtTest>
-
-#include <csignal>
-#include <sys/resource.h>
 
 namespace {
 
@@ -61,46 +59,10 @@ QStringList describe(const QList<ShownBox> &boxes)
     return list;
 }
 
-QByteArray fileContent(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void writeFile(const QString &path, const QByteArray &content)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QCOMPARE(file.write(content), qint64(content.size()));
-}
-
 QString configText(const QString &host, const QString &port)
 {
     return QStringLiteral("{\n    \"HostIP\": \"%1\",\n    \"HostPORT\": %2\n}\n").arg(host, port);
 }
-
-// Makes every write beyond a few bytes fail for as long as it lives.
-class FileSizeLimit
-{
-public:
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        getrlimit(RLIMIT_FSIZE, &previous);
-        previousHandler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limit = previous;
-        limit.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~FileSizeLimit()
-    {
-        setrlimit(RLIMIT_FSIZE, &previous);
-        std::signal(SIGXFSZ, previousHandler);
-    }
-
-private:
-    rlimit previous{};
-    void (*previousHandler)(int) = nullptr;
-};
 
 } // namespace
 
@@ -216,7 +178,7 @@ void tst_serverconfig::read()
     if (folderInstead)
         QVERIFY(QDir().mkdir(path));
     else if (!content.isNull())
-        writeFile(path, content);
+        QVERIFY(writeFile(path, content));
 
     window->serverHost = QStringLiteral("10.1.2.3");
     window->serverPort = 4321;
@@ -236,8 +198,8 @@ void tst_serverconfig::followsWorkingFolder()
     const QByteArray ownConfig = fileContent(workDir->filePath(QStringLiteral("config.json")));
     const QString other = workDir->filePath(QStringLiteral("elsewhere"));
     QVERIFY(QDir().mkdir(other));
-    writeFile(other + QStringLiteral("/config.json"),
-              "{\"HostIP\": \"192.168.7.7\", \"HostPORT\": 7777}");
+    QVERIFY(writeFile(other + QStringLiteral("/config.json"),
+                      "{\"HostIP\": \"192.168.7.7\", \"HostPORT\": 7777}"));
     QVERIFY(QDir::setCurrent(other));
 
     window->readServerConfig();
@@ -288,7 +250,7 @@ void tst_serverconfig::write()
     window->serverPort = port;
     QVERIFY(window->writeServerConfig());
     QCOMPARE(fileContent(workDir->filePath(QStringLiteral("config.json"))), expected);
-    QCOMPARE(QDir(workDir->path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+    QCOMPARE(folderEntries(workDir->path()),
              (QStringList{QStringLiteral("config.json"), QStringLiteral("GG")}));
 
     // What was written reads back unchanged, without a box.
@@ -302,8 +264,9 @@ void tst_serverconfig::write()
 
 void tst_serverconfig::rewriteKeepsTwoKeys()
 {
-    writeFile(workDir->filePath(QStringLiteral("config.json")),
-              "{\"Comment\": \"edited by hand\", \"HostPORT\": 9000, \"hostip\": \"10.9.9.9\"}");
+    QVERIFY(writeFile(
+            workDir->filePath(QStringLiteral("config.json")),
+            "{\"Comment\": \"edited by hand\", \"HostPORT\": 9000, \"hostip\": \"10.9.9.9\"}"));
     window->serverHost = QStringLiteral("127.0.0.1");
     window->serverPort = 8888;
     window->readServerConfig();
@@ -331,10 +294,9 @@ void tst_serverconfig::failedRewriteKeepsFile()
     if (folderInstead) {
         QVERIFY(QDir().mkpath(path + QStringLiteral("/inside")));
     } else {
-        writeFile(path, old);
+        QVERIFY(writeFile(path, old));
     }
-    const QStringList before
-            = QDir(workDir->path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+    const QStringList before = folderEntries(workDir->path());
 
     window->serverHost = QStringLiteral("10.0.0.1");
     bool written = true;
@@ -349,8 +311,7 @@ void tst_serverconfig::failedRewriteKeepsFile()
         QCOMPARE(fileContent(path), old);
     }
     // No temporary file is left behind.
-    QCOMPARE(QDir(workDir->path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
-             before);
+    QCOMPARE(folderEntries(workDir->path()), before);
 }
 
 void tst_serverconfig::writeConfigBoxes_data()

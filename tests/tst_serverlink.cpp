@@ -4,7 +4,6 @@
 #include "testsupport.h"
 #include "wirebytes.h"
 
-#include <QBuffer>
 #include <QLabel>
 #include <QMovie>
 #include <QTcpSocket>
@@ -16,49 +15,8 @@ using WireBytes::AdEntry;
 
 namespace {
 
-QStringList logged;
-QtMessageHandler previousHandler = nullptr;
-void recordMessage(QtMsgType type, const QMessageLogContext &context, const QString &message)
-{
-    logged << message;
-    previousHandler(type, context, message);
-}
-
-QByteArray fileContent(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void writeFile(const QString &path, const QByteArray &content)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QCOMPARE(file.write(content), qint64(content.size()));
-}
-
-QByteArray png(const QColor &colour, const QSize &size = QSize(240, 53))
-{
-    QImage image(size, QImage::Format_RGB32);
-    image.fill(colour);
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
-    return bytes;
-}
-
-QByteArray gif(const QColor &colour)
-{
-    // Written by hand: Qt has no GIF writer. One 1x1 frame in the given colour.
-    QByteArray bytes("GIF89a\x01\x00\x01\x00\x80\x00\x00", 13);
-    bytes += char(colour.red());
-    bytes += char(colour.green());
-    bytes += char(colour.blue());
-    bytes += QByteArray("\x00\x00\x00", 3);
-    bytes += QByteArray("\x2c\x00\x00\x00\x00\x01\x00\x01\x00\x00\x02\x02\x44\x01\x00\x3b", 16);
-    return bytes;
-}
+// The size of a small tile; the stills of these tests have it.
+const QSize tileSize(240, 53);
 
 QColor tileColour(kelto *window, const char *tile)
 {
@@ -82,8 +40,8 @@ QList<QByteArray> cut(const QByteArray &bytes, const QList<int> &offsets)
 }
 
 // The answer every test serves: a new still for tile 2, an animation for tile 9.
-const QByteArray newStill = png(Qt::blue);
-const QByteArray newAnimation = gif(Qt::green);
+const QByteArray newStill = solidPng(Qt::blue, tileSize);
+const QByteArray newAnimation = solidGif(Qt::green);
 QByteArray answerFrame()
 {
     return WireBytes::frame(
@@ -122,9 +80,9 @@ private slots:
     void startupAnswerLate();
 
 private:
-    bool connectTo(const LoopbackServer &server);
     void fillStore();
 
+    MessageRecorder *log = nullptr;
     TestWorkDir *workDir = nullptr;
     kelto *window = nullptr;
     QByteArray storedLinkFile;
@@ -132,12 +90,13 @@ private:
 
 void tst_serverlink::initTestCase()
 {
-    previousHandler = qInstallMessageHandler(recordMessage);
+    log = new MessageRecorder(MessageRecorder::PassOn);
 }
 
 void tst_serverlink::cleanupTestCase()
 {
-    qInstallMessageHandler(previousHandler);
+    delete log;
+    log = nullptr;
 }
 
 void tst_serverlink::init()
@@ -146,7 +105,7 @@ void tst_serverlink::init()
     QVERIFY(workDir->isValid());
     fillStore();
     window = new kelto;
-    logged.clear();
+    log->messages.clear();
 }
 
 void tst_serverlink::cleanup()
@@ -161,23 +120,13 @@ void tst_serverlink::cleanup()
 void tst_serverlink::fillStore()
 {
     QVERIFY(QDir().mkpath(QStringLiteral("GG")));
-    writeFile(QStringLiteral("GG/GG1.dat"), png(Qt::red));
-    writeFile(QStringLiteral("GG/GG2.dat"), png(Qt::red));
+    QVERIFY(writeFile(QStringLiteral("GG/GG1.dat"), solidPng(Qt::red, tileSize)));
+    QVERIFY(writeFile(QStringLiteral("GG/GG2.dat"), solidPng(Qt::red, tileSize)));
     std::array<QString, 9> links;
     for (int i = 0; i < 9; ++i)
         links[i] = QStringLiteral("www.example.com/stored%1").arg(i + 1);
     storedLinkFile = WireBytes::linkFile(links);
-    writeFile(QStringLiteral("GG/setOHS.RDAT"), storedLinkFile);
-}
-
-bool tst_serverlink::connectTo(const LoopbackServer &server)
-{
-    window->serverHost = QStringLiteral("127.0.0.1");
-    window->serverPort = server.port();
-    bool connected = false;
-    QMetaObject::invokeMethod(window, "connectHost", Qt::DirectConnection,
-                              Q_RETURN_ARG(bool, connected));
-    return connected;
+    QVERIFY(writeFile(QStringLiteral("GG/setOHS.RDAT"), storedLinkFile));
 }
 
 void tst_serverlink::buildRequest_data()
@@ -203,7 +152,7 @@ void tst_serverlink::buildRequest()
 void tst_serverlink::requestOnTheWire()
 {
     LoopbackServer server({otherAnswer});
-    QVERIFY(connectTo(server));
+    QVERIFY(connectToLoopback(window, server.port()));
     QVERIFY(window->sendMessage(QStringLiteral("requestGG")));
     QTRY_VERIFY(server.requestComplete());
 
@@ -223,7 +172,7 @@ void tst_serverlink::requestOnTheWire()
 void tst_serverlink::onlyRequestGGIsSent()
 {
     LoopbackServer server({otherAnswer});
-    QVERIFY(connectTo(server));
+    QVERIFY(connectToLoopback(window, server.port()));
     for (const char *command : {"", "GGFiles", "requestgg"}) {
         QVERIFY(!window->sendMessage(QLatin1String(command)));
         QCOMPARE(window->socket->bytesToWrite(), qint64(0));
@@ -244,7 +193,7 @@ void tst_serverlink::connectRefused()
     QVERIFY(!connected);
     QCOMPARE(window->socket->state(), QAbstractSocket::UnconnectedState);
     QCOMPARE(window->socket->error(), QAbstractSocket::ConnectionRefusedError);
-    QVERIFY(logged.contains(QStringLiteral("false")));
+    QVERIFY(log->messages.contains(QStringLiteral("false")));
 }
 
 void tst_serverlink::portLow16Bits_data()
@@ -259,15 +208,10 @@ void tst_serverlink::portLow16Bits()
 {
     QFETCH(qint64, offset);
     LoopbackServer server;
-    window->serverHost = QStringLiteral("127.0.0.1");
-    window->serverPort = qint32(server.port() + offset);
-    bool connected = false;
-    QMetaObject::invokeMethod(window, "connectHost", Qt::DirectConnection,
-                              Q_RETURN_ARG(bool, connected));
-    QVERIFY(connected);
+    QVERIFY(connectToLoopback(window, qint32(server.port() + offset)));
     QCOMPARE(window->socket->peerPort(), server.port());
-    QVERIFY(logged.contains(QStringLiteral("true")));
-    QVERIFY(logged.contains(QStringLiteral("连接成功")));
+    QVERIFY(log->messages.contains(QStringLiteral("true")));
+    QVERIFY(log->messages.contains(QStringLiteral("连接成功")));
 }
 
 void tst_serverlink::answerInPieces_data()
@@ -290,7 +234,7 @@ void tst_serverlink::answerInPieces()
 
     const QList<QByteArray> pieces = cut(answerFrame() + trailing, cuts);
     LoopbackServer server(pieces);
-    QVERIFY(connectTo(server));
+    QVERIFY(connectToLoopback(window, server.port()));
     QVERIFY(window->sendMessage(QStringLiteral("requestGG")));
 
     for (int i = 1; i < pieces.size(); ++i) {
@@ -298,22 +242,22 @@ void tst_serverlink::answerInPieces()
         const qint64 arrived = cuts.at(i - 1);
         QTRY_COMPARE(window->headerBytes + window->socket->bytesAvailable(), arrived);
         QCOMPARE(window->headerBytes, arrived < 8 ? qint64(0) : qint64(8));
-        QCOMPARE(fileContent(QStringLiteral("GG/GG2.dat")), png(Qt::red));
+        QCOMPARE(fileContent(QStringLiteral("GG/GG2.dat")), solidPng(Qt::red, tileSize));
         server.sendNext();
     }
 
     QTRY_VERIFY(server.clientClosed());
-    QCOMPARE(logged.count(QStringLiteral("\"GGFiles\"")), 1);
+    QCOMPARE(log->messages.count(QStringLiteral("\"GGFiles\"")), 1);
     QCOMPARE(window->headerBytes, qint64(0));
     QCOMPARE(fileContent(QStringLiteral("GG/GG2.dat")), newStill);
     QCOMPARE(fileContent(QStringLiteral("GG/GG9.dats")), newAnimation);
-    QCOMPARE(fileContent(QStringLiteral("GG/GG1.dat")), png(Qt::red));
+    QCOMPARE(fileContent(QStringLiteral("GG/GG1.dat")), solidPng(Qt::red, tileSize));
     QCOMPARE(window->adLinks[1], QStringLiteral("https://ads.example/2"));
     QCOMPARE(window->adLinks[8], QStringLiteral("https://ads.example/9"));
     QCOMPARE(window->adLinks[0], QStringLiteral("www.example.com/stored1"));
     QCOMPARE(fileContent(QStringLiteral("GG/setOHS.RDAT")), WireBytes::linkFile(window->adLinks));
     QCOMPARE(window->socket->state(), QAbstractSocket::UnconnectedState);
-    QVERIFY(logged.contains(QStringLiteral("断开")));
+    QVERIFY(log->messages.contains(QStringLiteral("断开")));
 }
 
 void tst_serverlink::badFrameDropsConnection_data()
@@ -334,14 +278,14 @@ void tst_serverlink::badFrameDropsConnection()
     QFETCH(QByteArray, answer);
 
     LoopbackServer server({answer});
-    QVERIFY(connectTo(server));
+    QVERIFY(connectToLoopback(window, server.port()));
     QVERIFY(window->sendMessage(QStringLiteral("requestGG")));
 
     QTRY_VERIFY(server.clientClosed());
     QCOMPARE(window->socket->state(), QAbstractSocket::UnconnectedState);
     QCOMPARE(window->headerBytes, qint64(0));
-    QCOMPARE(logged.count(QStringLiteral("\"GGFiles\"")), 0);
-    QCOMPARE(fileContent(QStringLiteral("GG/GG2.dat")), png(Qt::red));
+    QCOMPARE(log->messages.count(QStringLiteral("\"GGFiles\"")), 0);
+    QCOMPARE(fileContent(QStringLiteral("GG/GG2.dat")), solidPng(Qt::red, tileSize));
     QVERIFY(!QFileInfo::exists(QStringLiteral("GG/GG9.dats")));
     QCOMPARE(fileContent(QStringLiteral("GG/setOHS.RDAT")), storedLinkFile);
     QCOMPARE(window->adLinks[1], QStringLiteral("www.example.com/stored2"));
@@ -350,15 +294,15 @@ void tst_serverlink::badFrameDropsConnection()
 void tst_serverlink::otherKeywordIgnored()
 {
     LoopbackServer server({otherAnswer});
-    QVERIFY(connectTo(server));
+    QVERIFY(connectToLoopback(window, server.port()));
     QVERIFY(window->sendMessage(QStringLiteral("requestGG")));
 
-    QTRY_VERIFY(logged.contains(QStringLiteral("\"GGNews\"")));
+    QTRY_VERIFY(log->messages.contains(QStringLiteral("\"GGNews\"")));
     QCOMPARE(window->headerBytes, qint64(0));
     QCOMPARE(window->socket->bytesAvailable(), qint64(0));
     QCOMPARE(window->socket->state(), QAbstractSocket::ConnectedState);
     QVERIFY(!server.clientClosed());
-    QCOMPARE(fileContent(QStringLiteral("GG/GG2.dat")), png(Qt::red));
+    QCOMPARE(fileContent(QStringLiteral("GG/GG2.dat")), solidPng(Qt::red, tileSize));
     QCOMPARE(fileContent(QStringLiteral("GG/setOHS.RDAT")), storedLinkFile);
 }
 

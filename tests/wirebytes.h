@@ -49,6 +49,12 @@ inline QByteArray frame(const QByteArray &payload)
     return int64(12 + payload.size()) + bytes(payload);
 }
 
+// Whether `bytes` begin with a whole frame: its 8-byte length and as many bytes as that counts.
+inline bool frameComplete(const QByteArray &bytes)
+{
+    return bytes.size() >= 8 && bytes.size() >= qFromBigEndian<qint64>(bytes.constData());
+}
+
 struct AdEntry
 {
     QString name;
