@@ -8,6 +8,7 @@
 #include <array>
 
 class QDataStream;
+class QEventLoop;
 class QTcpSocket;
 
 namespace Ui {
@@ -83,4 +84,10 @@ public:
     qint32 serverPort = 8888;
     std::array<QString, 9> adLinks;
 
+private:
+    // Selection run (selection/selectionrun.cpp): both run slots share one run; it waits for
+    // the missing-images decision in decisionWait, and selectionRunning keeps a second run out.
+    void runSelection(bool classified);
+    QEventLoop *decisionWait = nullptr;
+    bool selectionRunning = false;
 };

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QHash>
+#include <QString>
+
+// Copies files for a selection run at the pace of the disk: each copy is written to a temporary
+// file beside its target and only then given the target's name, so a half-written file never
+// carries a real name; nothing is flushed per file, instead flush() writes everything copied so
+// far to disk in one go.
+class FileCopier
+{
+public:
+    enum Outcome {
+        Copied,
+        SameFile, // the target already is the source (also through a link): left alone
+        Failed,
+    };
+
+    // Copies source to target, replacing a file of that name, keeping the modification time.
+    // A copy whose size differs from the source's counts as failed and leaves no trace.
+    Outcome copy(const QString &source, const QString &target);
+
+    // Flushes every file system written to since the last flush; false when that failed.
+    bool flush();
+
+    QString lastError() const { return error; }
+
+private:
+    QHash<quint64, QString> unflushed; // device -> a folder on it that got a copy
+    QString error;
+};
