@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QRandomGenerator>
 
 #ifdef Q_OS_UNIX
 #include <cerrno>
@@ -97,22 +98,21 @@ bool copyData(int in, int out, qint64 &copied)
 
 FileCopier::Outcome FileCopier::copy(const QString &source, const QString &target)
 {
-    error.clear();
     const QByteArray from = QFile::encodeName(source);
     const QByteArray to = QFile::encodeName(target);
+    auto fail = [this](const QString &why) {
+        error = why.isEmpty() ? QString::fromLocal8Bit(std::strerror(errno)) : why;
+        return Failed;
+    };
 
-    // Non-blocking, so that a FIFO among the originals cannot hang the run before it is refused.
+    // Non-blocking, so that a FIFO among the originals cannot hang the run before it is refused;
+    // reading a regular file does not heed the flag.
     Descriptor in(::open(from.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
     struct stat sourceStat;
-    if (in.fd < 0 || ::fstat(in.fd, &sourceStat) != 0) {
-        error = QString::fromLocal8Bit(std::strerror(errno));
-        return Failed;
-    }
-    if (!S_ISREG(sourceStat.st_mode)) {
-        error = QStringLiteral("not a regular file");
-        return Failed;
-    }
-    ::fcntl(in.fd, F_SETFL, ::fcntl(in.fd, F_GETFL) & ~O_NONBLOCK);
+    if (in.fd < 0 || ::fstat(in.fd, &sourceStat) != 0)
+        return fail(QString());
+    if (!S_ISREG(sourceStat.st_mode))
+        return fail(QStringLiteral("not a regular file"));
 
     // Replacing the target would destroy the very file being copied.
     struct stat targetStat;
@@ -121,45 +121,85 @@ FileCopier::Outcome FileCopier::copy(const QString &source, const QString &targe
         return SameFile;
 
     const QString folder = QFileInfo(target).path();
-    QByteArray temporary = QFile::encodeName(folder) + "/.zanora-XXXXXX";
-    Descriptor out(::mkostemp(temporary.data(), O_CLOEXEC));
+    const QByteArray folderName = QFile::encodeName(folder);
+    const mode_t mode = sourceStat.st_mode & 0777;
+    Descriptor out;
+    QByteArray temporary; // stays empty while the copy has no name
+#ifdef O_TMPFILE
+    if (unnamedFiles) {
+        out.fd = ::open(folderName.constData(), O_TMPFILE | O_WRONLY | O_CLOEXEC, mode);
+        if (out.fd < 0 && errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL)
+            return fail(QString());
+        if (out.fd < 0)
+            unnamedFiles = false; // not on this file system: named temporaries from now on
+    }
+#endif
     if (out.fd < 0) {
-        error = QString::fromLocal8Bit(std::strerror(errno));
-        return Failed;
+        static const mode_t mask = currentUmask();
+        temporary = folderName + "/.zanora-XXXXXX";
+        out.fd = ::mkostemp(temporary.data(), O_CLOEXEC);
+        if (out.fd < 0)
+            return fail(QString());
+        ::fchmod(out.fd, mode & ~mask);
     }
+    auto discard = [&](const QString &why) {
+        const Outcome outcome = fail(why);
+        if (!temporary.isEmpty())
+            ::unlink(temporary.constData());
+        return outcome;
+    };
 
-    static const mode_t mask = currentUmask();
     qint64 copied = 0;
-    bool ok = copyData(in.fd, out.fd, copied);
-    if (!ok)
-        error = QString::fromLocal8Bit(std::strerror(errno));
+    if (!copyData(in.fd, out.fd, copied))
+        return discard(QString());
     struct stat copyStat;
-    if (ok && (::fstat(out.fd, &copyStat) != 0 || copied != sourceStat.st_size
-               || copyStat.st_size != sourceStat.st_size)) {
-        ok = false;
-        error = QStringLiteral("size differs: %1 of %2 bytes").arg(copied).arg(sourceStat.st_size);
+    if (::fstat(out.fd, &copyStat) != 0)
+        return discard(QString());
+    if (copied != sourceStat.st_size || copyStat.st_size != sourceStat.st_size)
+        return discard(QStringLiteral("size differs: %1 of %2 bytes")
+                               .arg(copied)
+                               .arg(sourceStat.st_size));
+    const struct timespec times[2] = {sourceStat.st_atim, sourceStat.st_mtim};
+    if (::futimens(out.fd, times) != 0)
+        return discard(QString());
+
+    if (temporary.isEmpty()) {
+        // A free name is taken at once; a file already there is replaced in one step through
+        // a hidden name, never removed first.
+        const QByteArray self = "/proc/self/fd/" + QByteArray::number(out.fd);
+        if (::linkat(AT_FDCWD, self.constData(), AT_FDCWD, to.constData(), AT_SYMLINK_FOLLOW)
+            != 0) {
+            if (errno == ENOENT && ::access("/proc/self/fd", F_OK) != 0) {
+                unnamedFiles = false; // no /proc to name the file through
+                return copy(source, target);
+            }
+            if (errno != EEXIST)
+                return fail(QString());
+            for (int attempt = 0; temporary.isEmpty(); ++attempt) {
+                const QByteArray name = folderName + "/.zanora-"
+                        + QByteArray::number(QRandomGenerator::global()->generate(), 36);
+                if (::linkat(AT_FDCWD, self.constData(), AT_FDCWD, name.constData(),
+                             AT_SYMLINK_FOLLOW)
+                    == 0)
+                    temporary = name;
+                else if (errno != EEXIST || attempt == 100)
+                    return fail(QString());
+            }
+            if (::rename(temporary.constData(), to.constData()) != 0)
+                return discard(QString());
+        }
+        if (::close(out.fd) != 0) {
+            out.fd = -1;
+            return fail(QString());
+        }
+        out.fd = -1;
+    } else {
+        const int closed = ::close(out.fd);
+        out.fd = -1;
+        if (closed != 0 || ::rename(temporary.constData(), to.constData()) != 0)
+            return discard(QString());
     }
-    if (ok) {
-        const struct timespec times[2] = {sourceStat.st_atim, sourceStat.st_mtim};
-        ::fchmod(out.fd, sourceStat.st_mode & 0777 & ~mask);
-        ok = ::futimens(out.fd, times) == 0;
-        if (!ok)
-            error = QString::fromLocal8Bit(std::strerror(errno));
-    }
-    const int closed = ::close(out.fd);
-    out.fd = -1;
-    if (ok && closed != 0) {
-        ok = false;
-        error = QString::fromLocal8Bit(std::strerror(errno));
-    }
-    if (ok && ::rename(temporary.constData(), to.constData()) != 0) {
-        ok = false;
-        error = QString::fromLocal8Bit(std::strerror(errno));
-    }
-    if (!ok) {
-        ::unlink(temporary.constData());
-        return Failed;
-    }
+    error.clear();
     unflushed.insert(quint64(copyStat.st_dev), folder);
     return Copied;
 }
@@ -191,6 +231,7 @@ bool FileCopier::flush()
 // file from carrying the target's name.
 FileCopier::Outcome FileCopier::copy(const QString &source, const QString &target)
 {
+    Q_UNUSED(unnamedFiles);
     error.clear();
     const QFileInfo from(source);
     const QFileInfo to(target);

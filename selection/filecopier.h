@@ -3,13 +3,19 @@
 #include <QHash>
 #include <QString>
 
-// Copies files for a selection run at the pace of the disk: each copy is written to a temporary
-// file beside its target and only then given the target's name, so a half-written file never
-// carries a real name; nothing is flushed per file, instead flush() writes everything copied so
-// far to disk in one go.
+// Copies files for a selection run at the pace of the disk: each copy is written to a file
+// without a name (or, where the file system has none of those, a hidden temporary name) in the
+// target's folder and only then given the target's name, so a half-written file never carries a
+// real name; nothing is flushed per file, instead flush() writes everything copied so far to
+// disk in one go.
 class FileCopier
 {
 public:
+    // unnamedFiles false: always go through a named temporary file.
+    explicit FileCopier(bool unnamedFiles = true)
+        : unnamedFiles(unnamedFiles)
+    {}
+
     enum Outcome {
         Copied,
         SameFile, // the target already is the source (also through a link): left alone
@@ -26,6 +32,7 @@ public:
     QString lastError() const { return error; }
 
 private:
+    bool unnamedFiles;
     QHash<quint64, QString> unflushed; // device -> a folder on it that got a copy
     QString error;
 };

@@ -1,30 +1,56 @@
 #include "stemindex.h"
 
+#include <QHashFunctions>
+
 #include <algorithm>
 
 StemIndex::StemIndex(const QFileInfoList &candidates)
     : candidates(candidates)
 {
+    // Built without copying characters where it can be: a stem is usually the front of the
+    // file name, so its key is a view into the path the index keeps.
     const int count = candidates.size();
+    paths.reserve(count);
+    size_t tableSize = 16;
+    while (tableSize < size_t(count) * 2)
+        tableSize *= 2;
+    table.assign(tableSize, -1);
     std::vector<int> idOfCandidate(count, -1);
     std::vector<int> perStem;
     for (int i = 0; i < count; ++i) {
-        const QString stem = stemOf(candidates.at(i).fileName());
+        paths.append(candidates.at(i).filePath());
+        const QString &path = paths.last();
+        const QStringView name = QStringView(path).mid(path.lastIndexOf(QLatin1Char('/')) + 1);
+        QStringView stem = name;
+        const int lastDot = int(name.lastIndexOf(QLatin1Char('.')));
+        if (lastDot >= 0) {
+            if (name.indexOf(name.mid(lastDot)) == lastDot) {
+                stem = name.left(lastDot); // the suffix occurs only at the end
+            } else {
+                unusualStems.append(stemOf(name.toString()));
+                stem = unusualStems.last();
+            }
+        }
         if (stem.isEmpty())
             continue; // would be contained in every name, yet must never match
-        auto it = stemId.constFind(QStringView(stem));
-        if (it == stemId.constEnd()) {
-            stems.append(stem);
-            // Key on the stored copy, whose characters stay put while the list lives.
-            it = stemId.insert(QStringView(stems.last()), stems.size() - 1);
+        const uint hash = qHash(stem);
+        int id = find(stem, hash);
+        if (id < 0) {
+            id = int(stems.size());
+            size_t slot = hash & (table.size() - 1);
+            while (table[slot] >= 0)
+                slot = (slot + 1) & (table.size() - 1);
+            table[slot] = id;
+            stems.push_back(stem);
             perStem.push_back(0);
+            lengths.push_back(int(stem.size()));
         }
-        idOfCandidate[i] = it.value();
-        ++perStem[it.value()];
+        idOfCandidate[i] = id;
+        ++perStem[id];
     }
 
-    firstOfStem.assign(stems.size() + 1, 0);
-    for (int id = 0; id < stems.size(); ++id)
+    firstOfStem.assign(perStem.size() + 1, 0);
+    for (size_t id = 0; id < perStem.size(); ++id)
         firstOfStem[id + 1] = firstOfStem[id] + perStem[id];
     positions.resize(firstOfStem.back());
     std::vector<int> filled(firstOfStem.begin(), firstOfStem.end() - 1);
@@ -33,10 +59,17 @@ StemIndex::StemIndex(const QFileInfoList &candidates)
             positions[filled[idOfCandidate[i]]++] = i;
     }
 
-    for (const QString &stem : qAsConst(stems))
-        lengths.push_back(stem.size());
     std::sort(lengths.begin(), lengths.end());
     lengths.erase(std::unique(lengths.begin(), lengths.end()), lengths.end());
+}
+
+int StemIndex::find(QStringView text, uint hash) const
+{
+    for (size_t slot = hash & (table.size() - 1);; slot = (slot + 1) & (table.size() - 1)) {
+        const int id = table[slot];
+        if (id < 0 || stems[id] == text)
+            return id;
+    }
 }
 
 QString StemIndex::stemOf(const QString &fileName)
@@ -57,9 +90,10 @@ void StemIndex::lookup(QStringView fileName, std::vector<int> &found) const
         if (length > nameLength)
             break;
         for (int start = 0; start + length <= nameLength; ++start) {
-            const auto it = stemId.constFind(fileName.mid(start, length));
-            if (it != stemId.constEnd())
-                ids.push_back(it.value());
+            const QStringView part = fileName.mid(start, length);
+            const int id = find(part, qHash(part));
+            if (id >= 0)
+                ids.push_back(id);
         }
     }
     // A stem found at several places still means one match per candidate.

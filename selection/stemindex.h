@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QFileInfoList>
-#include <QHash>
 #include <QString>
 #include <QStringList>
 #include <QStringView>
@@ -19,7 +18,7 @@ struct StemMatches
 
 // Finds, for a pick's file name, every candidate whose stem it contains, without comparing the
 // pick with each candidate: the distinct stems are hashed once, and a pick's name is cut into
-// the substrings whose lengths occur among them, each looked up in the hash.
+// the substrings whose lengths occur among them, each looked up in the hash table.
 class StemIndex
 {
 public:
@@ -40,9 +39,13 @@ public:
                                       bool keepPartners);
 
 private:
+    int find(QStringView text, uint hash) const;
+
     QFileInfoList candidates;
-    QStringList stems;              // distinct, non-empty; the hash keys point into these
-    QHash<QStringView, int> stemId; // stem -> index into stems
+    QStringList paths;              // the candidates' paths; most stems are views into these,
+    QStringList unusualStems;       // the rest into these
+    std::vector<QStringView> stems; // distinct and not empty, by stem number
+    std::vector<int> table;         // open addressing: stem number or -1, size a power of two
     std::vector<int> firstOfStem;   // positions of stem i: positions[firstOfStem[i] ..
     std::vector<int> positions;     //                               firstOfStem[i + 1])
     std::vector<int> lengths;       // distinct stem lengths, ascending

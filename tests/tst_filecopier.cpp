@@ -85,6 +85,13 @@ private:
     void (*previousHandler)(int);
 };
 
+// Each case runs with unnamed files and with named temporaries.
+QTestData &newRow(const char *tag, bool unnamedFiles)
+{
+    return QTest::addRow("%s, %s", tag, unnamedFiles ? "unnamed" : "named temporary")
+            << unnamedFiles;
+}
+
 } // namespace
 
 class tst_filecopier : public QObject
@@ -95,7 +102,9 @@ private slots:
     void init();
     void copies_data();
     void copies();
+    void replacesExistingTarget_data();
     void replacesExistingTarget();
+    void replacesLinkNotItsTarget_data();
     void replacesLinkNotItsTarget();
     void sameFile_data();
     void sameFile();
@@ -120,15 +129,19 @@ void tst_filecopier::init()
 
 void tst_filecopier::copies_data()
 {
+    QTest::addColumn<bool>("unnamedFiles");
     QTest::addColumn<int>("size");
-    QTest::newRow("empty") << 0;
-    QTest::newRow("one byte") << 1;
-    QTest::newRow("just over a buffer") << 128 * 1024 + 1;
-    QTest::newRow("several megabytes") << 3 * 1024 * 1024 + 5;
+    for (const bool unnamed : {true, false}) {
+        newRow("empty", unnamed) << 0;
+        newRow("one byte", unnamed) << 1;
+        newRow("just over a buffer", unnamed) << 128 * 1024 + 1;
+        newRow("several megabytes", unnamed) << 3 * 1024 * 1024 + 5;
+    }
 }
 
 void tst_filecopier::copies()
 {
+    QFETCH(bool, unnamedFiles);
     QFETCH(int, size);
     const QString source = src + QStringLiteral("/IMG_0001.CR2");
     const QByteArray content = pattern(size);
@@ -136,7 +149,7 @@ void tst_filecopier::copies()
     QVERIFY(QFile::setPermissions(source, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup));
     QVERIFY(setOldTime(source));
 
-    FileCopier copier;
+    FileCopier copier(unnamedFiles);
     const QString target = dst + QStringLiteral("/IMG_0001.CR2");
     QCOMPARE(copier.copy(source, target), FileCopier::Copied);
     QVERIFY(copier.flush());
@@ -149,21 +162,35 @@ void tst_filecopier::copies()
     QCOMPARE(readFile(source), content);
 }
 
+void tst_filecopier::replacesExistingTarget_data()
+{
+    QTest::addColumn<bool>("unnamedFiles");
+    newRow("replaced", true);
+    newRow("replaced", false);
+}
+
 void tst_filecopier::replacesExistingTarget()
 {
+    QFETCH(bool, unnamedFiles);
     const QString source = src + QStringLiteral("/a.jpg");
     const QString target = dst + QStringLiteral("/a.jpg");
     QVERIFY(writeFile(source, "new"));
     QVERIFY(writeFile(target, "an older and longer file"));
 
-    FileCopier copier;
+    FileCopier copier(unnamedFiles);
     QCOMPARE(copier.copy(source, target), FileCopier::Copied);
     QCOMPARE(readFile(target), QByteArray("new"));
     QCOMPARE(entriesBelow(dst), QStringList{"a.jpg"});
 }
 
+void tst_filecopier::replacesLinkNotItsTarget_data()
+{
+    replacesExistingTarget_data();
+}
+
 void tst_filecopier::replacesLinkNotItsTarget()
 {
+    QFETCH(bool, unnamedFiles);
     // A link standing at the target is replaced by the copy; what it pointed at stays.
     const QString source = src + QStringLiteral("/a.jpg");
     const QString elsewhere = dir->filePath(QStringLiteral("elsewhere.jpg"));
@@ -172,7 +199,7 @@ void tst_filecopier::replacesLinkNotItsTarget()
     QVERIFY(writeFile(elsewhere, "leave me"));
     QVERIFY(QFile::link(elsewhere, target));
 
-    FileCopier copier;
+    FileCopier copier(unnamedFiles);
     QCOMPARE(copier.copy(source, target), FileCopier::Copied);
     QVERIFY(!QFileInfo(target).isSymLink());
     QCOMPARE(readFile(target), QByteArray("copy me"));
@@ -181,16 +208,20 @@ void tst_filecopier::replacesLinkNotItsTarget()
 
 void tst_filecopier::sameFile_data()
 {
+    QTest::addColumn<bool>("unnamedFiles");
     QTest::addColumn<QString>("arrangement");
-    QTest::newRow("target is the source") << "same path";
-    QTest::newRow("target is a link to the source") << "link at target";
-    QTest::newRow("target folder is a link to the source folder") << "linked folder";
-    QTest::newRow("target is a hard link of the source") << "hard link";
-    QTest::newRow("source is a link to the target") << "link at source";
+    for (const bool unnamed : {true, false}) {
+        newRow("target is the source", unnamed) << "same path";
+        newRow("target is a link to the source", unnamed) << "link at target";
+        newRow("target folder is a link to the source folder", unnamed) << "linked folder";
+        newRow("target is a hard link of the source", unnamed) << "hard link";
+        newRow("source is a link to the target", unnamed) << "link at source";
+    }
 }
 
 void tst_filecopier::sameFile()
 {
+    QFETCH(bool, unnamedFiles);
     QFETCH(QString, arrangement);
     const QByteArray content = pattern(40000);
     QString source = src + QStringLiteral("/IMG_1.CR2");
@@ -216,7 +247,7 @@ void tst_filecopier::sameFile()
     }
     const QStringList before = entriesBelow(dir->path());
 
-    FileCopier copier;
+    FileCopier copier(unnamedFiles);
     QCOMPARE(copier.copy(source, target), FileCopier::SameFile);
     QVERIFY(copier.flush());
     QCOMPARE(readFile(original), content);
@@ -226,21 +257,25 @@ void tst_filecopier::sameFile()
 
 void tst_filecopier::failures_data()
 {
+    QTest::addColumn<bool>("unnamedFiles");
     QTest::addColumn<QString>("arrangement");
     QTest::addColumn<QStringList>("targetFolderAfter");
 
-    QTest::newRow("a folder stands at the target")
-            << "folder at target" << QStringList{"a.jpg", "a.jpg/keep.txt"};
-    QTest::newRow("destination folder missing") << "no folder" << QStringList{};
-    QTest::newRow("source vanished") << "no source" << QStringList{};
-    QTest::newRow("source is a folder") << "folder source" << QStringList{};
-    QTest::newRow("source is a FIFO") << "fifo source" << QStringList{};
-    QTest::newRow("file size limit, existing target kept")
-            << "size limit" << QStringList{"a.jpg"};
+    for (const bool unnamed : {true, false}) {
+        newRow("a folder stands at the target", unnamed)
+                << "folder at target" << QStringList{"a.jpg", "a.jpg/keep.txt"};
+        newRow("destination folder missing", unnamed) << "no folder" << QStringList{};
+        newRow("source vanished", unnamed) << "no source" << QStringList{};
+        newRow("source is a folder", unnamed) << "folder source" << QStringList{};
+        newRow("source is a FIFO", unnamed) << "fifo source" << QStringList{};
+        newRow("file size limit, existing target kept", unnamed)
+                << "size limit" << QStringList{"a.jpg"};
+    }
 }
 
 void tst_filecopier::failures()
 {
+    QFETCH(bool, unnamedFiles);
     QFETCH(QString, arrangement);
     QFETCH(QStringList, targetFolderAfter);
 
@@ -266,7 +301,7 @@ void tst_filecopier::failures()
         limit.reset(new FileSizeLimit(100000));
     }
 
-    FileCopier copier;
+    FileCopier copier(unnamedFiles);
     const FileCopier::Outcome outcome = copier.copy(source, target);
     limit.reset();
     QCOMPARE(outcome, FileCopier::Failed);
