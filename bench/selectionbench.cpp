@@ -232,24 +232,37 @@ bool measure(const Scale &scale, const QString &root, int fileSize, kelto &windo
         figure(QStringLiteral("listing"), seconds(clock),
                QStringLiteral("%1 picks, %2 candidates").arg(picks.size()).arg(candidates.size()));
 
-        clock.restart();
-        const StemMatches indexed = StemIndex(candidates).match(picks, false);
-        figure(QStringLiteral("matching, indexed"), seconds(clock),
-               QStringLiteral("%1 matched, %2 missing")
+        // Matching is short enough for the machine's noise to show: best of three.
+        StemMatches indexed;
+        double indexedSeconds = 1e9;
+        double firstSeconds = 0;
+        for (int round = 0; round < 3; ++round) {
+            clock.restart();
+            indexed = StemIndex(candidates).match(picks, false);
+            indexedSeconds = qMin(indexedSeconds, seconds(clock));
+            if (round == 0)
+                firstSeconds = indexedSeconds;
+        }
+        figure(QStringLiteral("matching, indexed"), indexedSeconds,
+               QStringLiteral("best of 3, first %1 s; %2 matched, %3 missing")
+                       .arg(firstSeconds, 0, 'f', 3)
                        .arg(indexed.matched.size())
                        .arg(indexed.missing.size()));
-        const double indexedSeconds = seconds(clock);
 
         if (scale.candidates <= 20000) {
-            clock.restart();
-            const StemMatches reference = StemIndex::matchEveryPair(picks, candidates, false);
-            const double referenceSeconds = seconds(clock);
+            StemMatches reference;
+            double referenceSeconds = 1e9;
+            for (int round = 0; round < 3; ++round) {
+                clock.restart();
+                reference = StemIndex::matchEveryPair(picks, candidates, false);
+                referenceSeconds = qMin(referenceSeconds, seconds(clock));
+            }
             bool same = reference.missing == indexed.missing
                     && reference.matched.size() == indexed.matched.size();
             for (int k = 0; same && k < indexed.matched.size(); ++k)
                 same = reference.matched.at(k).filePath() == indexed.matched.at(k).filePath();
             figure(QStringLiteral("matching, every pair"), referenceSeconds,
-                   QStringLiteral("%1 x the indexed time; lists identical: %2")
+                   QStringLiteral("best of 3, %1 x the indexed time; lists identical: %2")
                            .arg(referenceSeconds / indexedSeconds, 0, 'f', 1)
                            .arg(same ? "yes" : "NO"));
             if (!same)
