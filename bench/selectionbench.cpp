@@ -96,8 +96,11 @@ void generate(const QString &big, const QString &small, const Scale &scale, int 
         const char *raw;
         int counter;
     };
-    Camera cameras[] = {{"IMG_", "CR2", 0}, {"DSC_", "NEF", 0}, {"_MG_", "CR2", 0},
-                        {"DSCF", "RAF", 0}, {"P100", "RW2", 0}};
+    Camera cameras[] = {{"IMG_", "CR2", 0},
+                        {"DSC_", "NEF", 0},
+                        {"_MG_", "CR2", 0},
+                        {"DSCF", "RAF", 0},
+                        {"P100", "RW2", 0}};
     const char *events[] = {"Wedding", "Portraits", "Studio", "Family", "Event", "Product"};
 
     QStringList shots; // stems
@@ -113,7 +116,8 @@ void generate(const QString &big, const QString &small, const Scale &scale, int 
         QDir().mkpath(big + QLatin1Char('/') + folder);
         const int shotCount = 300 + random.bounded(200);
         for (int shot = 0; shot < shotCount && written < scale.candidates; ++shot) {
-            const QString stem = QStringLiteral("%1%2").arg(QLatin1String(camera.prefix))
+            const QString stem = QStringLiteral("%1%2")
+                                         .arg(QLatin1String(camera.prefix))
                                          .arg(++camera.counter, 4, 10, QLatin1Char('0'));
             const QString base = big + QLatin1Char('/') + folder + QLatin1Char('/') + stem;
             shots.append(stem);
@@ -138,16 +142,18 @@ void generate(const QString &big, const QString &small, const Scale &scale, int 
         QString name;
         const int kind = random.bounded(100);
         if (kind < 10) {
-            name = random.bounded(2) ? QStringLiteral("GOPR%1.jpg").arg(random.bounded(10000))
-                                     : QStringLiteral("Screenshot %1.png").arg(random.bounded(100000));
+            name = random.bounded(2)
+                           ? QStringLiteral("GOPR%1.jpg").arg(random.bounded(10000))
+                           : QStringLiteral("Screenshot %1.png").arg(random.bounded(100000));
         } else {
             const QString stem = shots.at(random.bounded(shots.size()));
             name = kind < 60   ? stem + QStringLiteral(".jpg")
-                    : kind < 80 ? stem + QStringLiteral("-edit.jpg")
-                    : kind < 90 ? stem + QStringLiteral(" (2).jpg")
-                                : stem + QStringLiteral("_bw.JPG");
+                   : kind < 80 ? stem + QStringLiteral("-edit.jpg")
+                   : kind < 90 ? stem + QStringLiteral(" (2).jpg")
+                               : stem + QStringLiteral("_bw.JPG");
         }
-        const QString path = small + QLatin1Char('/') + albums.at(random.bounded(albums.size())) + name;
+        const QString path = small + QLatin1Char('/') + albums.at(random.bounded(albums.size()))
+                             + name;
         if (taken.contains(path))
             continue;
         taken.insert(path);
@@ -203,7 +209,8 @@ bool runProcess(const QString &program, const QStringList &arguments,
     process.waitForFinished(-1);
     const bool ok = process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
     if (!ok)
-        say(QStringLiteral("  %1 failed: %2").arg(program, QString::fromLocal8Bit(process.readAllStandardError())));
+        say(QStringLiteral("  %1 failed: %2")
+                    .arg(program, QString::fromLocal8Bit(process.readAllStandardError())));
     return ok;
 }
 
@@ -258,7 +265,7 @@ bool measure(const Scale &scale, const QString &root, int fileSize, kelto &windo
                 referenceSeconds = qMin(referenceSeconds, seconds(clock));
             }
             bool same = reference.missing == indexed.missing
-                    && reference.matched.size() == indexed.matched.size();
+                        && reference.matched.size() == indexed.matched.size();
             for (int k = 0; same && k < indexed.matched.size(); ++k)
                 same = reference.matched.at(k).filePath() == indexed.matched.at(k).filePath();
             figure(QStringLiteral("matching, every pair"), referenceSeconds,
@@ -308,7 +315,7 @@ bool measure(const Scale &scale, const QString &root, int fileSize, kelto &windo
         window.findChild<QPushButton *>(QStringLiteral("output_combined"))->click();
         runSeconds = seconds(clock);
         const bool ok = answerer.boxes == QStringList{QStringLiteral("已成功完成选图")}
-                && filesIn(runOut) == matchedFiles.size();
+                        && filesIn(runOut) == matchedFiles.size();
         figure(QStringLiteral("whole run (real slot)"), runSeconds,
                QStringLiteral("%1 dialog, %2 files written%3")
                        .arg(answerer.dialogs)
@@ -325,10 +332,10 @@ bool measure(const Scale &scale, const QString &root, int fileSize, kelto &windo
     const double findSeconds = seconds(clock);
     clock.restart();
     ok = ok
-            && runProcess(QStringLiteral("xargs"),
-                          {QStringLiteral("-0"), QStringLiteral("cp"), QStringLiteral("-t"), floorOut,
-                           QStringLiteral("--")},
-                          QFile::encodeName(matchedFiles.join(QChar(0))));
+         && runProcess(QStringLiteral("xargs"),
+                       {QStringLiteral("-0"), QStringLiteral("cp"), QStringLiteral("-t"), floorOut,
+                        QStringLiteral("--")},
+                       QFile::encodeName(matchedFiles.join(QChar(0))));
     const double cpSeconds = seconds(clock);
     clock.restart();
     ok = ok && runProcess(QStringLiteral("sync"), {QStringLiteral("-f"), floorOut});
@@ -343,8 +350,12 @@ bool measure(const Scale &scale, const QString &root, int fileSize, kelto &windo
                    .arg(matchedEntries));
     figure(QStringLiteral("floor: sync -f"), syncSeconds);
     figure(QStringLiteral("floor, total"), floorSeconds);
-    say(QStringLiteral("  %1 %2 x").arg(QStringLiteral("whole run / floor"), -28).arg(runSeconds / floorSeconds, 8, 'f', 2));
-    say(QStringLiteral("  %1 %2 MiB").arg(QStringLiteral("peak memory so far"), -28).arg(peakMemoryKiB() / 1024.0, 8, 'f', 1));
+    say(QStringLiteral("  %1 %2 x")
+                .arg(QStringLiteral("whole run / floor"), -28)
+                .arg(runSeconds / floorSeconds, 8, 'f', 2));
+    say(QStringLiteral("  %1 %2 MiB")
+                .arg(QStringLiteral("peak memory so far"), -28)
+                .arg(peakMemoryKiB() / 1024.0, 8, 'f', 1));
     return true;
 }
 
@@ -356,7 +367,8 @@ int main(int argc, char **argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("Times the selection run against find + cp + sync -f."));
+    parser.setApplicationDescription(
+            QStringLiteral("Times the selection run against find + cp + sync -f."));
     parser.addHelpOption();
     const QCommandLineOption dirOption(QStringLiteral("dir"),
                                        QStringLiteral("Folder to create the data folder in."),
@@ -372,7 +384,8 @@ int main(int argc, char **argv)
     parser.addOptions({dirOption, scaleOption, sizeOption, keepOption});
     parser.process(app);
 
-    QTemporaryDir data(QDir(parser.value(dirOption)).filePath(QStringLiteral("zanora-bench-XXXXXX")));
+    QTemporaryDir data(
+            QDir(parser.value(dirOption)).filePath(QStringLiteral("zanora-bench-XXXXXX")));
     if (!data.isValid()) {
         say(QStringLiteral("cannot create a data folder in %1").arg(parser.value(dirOption)));
         return 1;

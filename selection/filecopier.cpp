@@ -156,9 +156,8 @@ FileCopier::Outcome FileCopier::copy(const QString &source, const QString &targe
     if (::fstat(out.fd, &copyStat) != 0)
         return discard(QString());
     if (copied != sourceStat.st_size || copyStat.st_size != sourceStat.st_size)
-        return discard(QStringLiteral("size differs: %1 of %2 bytes")
-                               .arg(copied)
-                               .arg(sourceStat.st_size));
+        return discard(
+                QStringLiteral("size differs: %1 of %2 bytes").arg(copied).arg(sourceStat.st_size));
     const struct timespec times[2] = {sourceStat.st_atim, sourceStat.st_mtim};
     if (::futimens(out.fd, times) != 0)
         return discard(QString());
@@ -167,8 +166,7 @@ FileCopier::Outcome FileCopier::copy(const QString &source, const QString &targe
         // A free name is taken at once; a file already there is replaced in one step through
         // a hidden name, never removed first.
         const QByteArray self = "/proc/self/fd/" + QByteArray::number(out.fd);
-        if (::linkat(AT_FDCWD, self.constData(), AT_FDCWD, to.constData(), AT_SYMLINK_FOLLOW)
-            != 0) {
+        if (::linkat(AT_FDCWD, self.constData(), AT_FDCWD, to.constData(), AT_SYMLINK_FOLLOW) != 0) {
             if (errno == ENOENT && ::access("/proc/self/fd", F_OK) != 0) {
                 unnamedFiles = false; // no /proc to name the file through
                 return copy(source, target);
@@ -177,7 +175,8 @@ FileCopier::Outcome FileCopier::copy(const QString &source, const QString &targe
                 return fail(QString());
             for (int attempt = 0; temporary.isEmpty(); ++attempt) {
                 const QByteArray name = folderName + "/.zanora-"
-                        + QByteArray::number(QRandomGenerator::global()->generate(), 36);
+                                        + QByteArray::number(QRandomGenerator::global()->generate(),
+                                                             36);
                 if (::linkat(AT_FDCWD, self.constData(), AT_FDCWD, name.constData(),
                              AT_SYMLINK_FOLLOW)
                     == 0)
@@ -209,8 +208,8 @@ bool FileCopier::flush()
     bool ok = true;
     for (const QString &folder : qAsConst(unflushed)) {
 #ifdef Q_OS_LINUX
-        Descriptor dir(::open(QFile::encodeName(folder).constData(),
-                              O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        Descriptor dir(
+                ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
         if (dir.fd < 0 || ::syncfs(dir.fd) != 0) {
             error = QString::fromLocal8Bit(std::strerror(errno));
             ok = false;
@@ -253,8 +252,8 @@ FileCopier::Outcome FileCopier::copy(const QString &source, const QString &targe
     }
     QFile copy(temporary);
     bool ok = QFile::copy(source, temporary) && copy.open(QIODevice::ReadWrite)
-            && copy.size() == from.size()
-            && copy.setFileTime(from.lastModified(), QFileDevice::FileModificationTime);
+              && copy.size() == from.size()
+              && copy.setFileTime(from.lastModified(), QFileDevice::FileModificationTime);
     copy.close();
     if (ok && to.exists() && !to.isDir())
         QFile::remove(target);

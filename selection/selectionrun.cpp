@@ -98,8 +98,9 @@ void kelto::runSelection(bool classified)
     StemMatches matches;
     {
         PhaseProgress progress(ui->progressBar, tr("总共需要选%1个图，已选%2张图"), picks.size());
-        matches = StemIndex(candidates).match(picks, classified,
-                                              [&](int done) { progress.step(done); });
+        matches = StemIndex(candidates).match(picks, classified, [&](int done) {
+            progress.step(done);
+        });
         progress.show();
     }
 

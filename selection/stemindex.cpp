@@ -127,8 +127,8 @@ StemMatches StemIndex::match(const QFileInfoList &picks, bool keepPartners,
     return result;
 }
 
-StemMatches StemIndex::matchEveryPair(const QFileInfoList &picks,
-                                      const QFileInfoList &candidates, bool keepPartners)
+StemMatches StemIndex::matchEveryPair(const QFileInfoList &picks, const QFileInfoList &candidates,
+                                      bool keepPartners)
 {
     QStringList stems;
     stems.reserve(candidates.size());

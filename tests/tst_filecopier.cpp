@@ -27,7 +27,7 @@ bool writeFile(const QString &path, const QByteArray &content)
     QDir().mkpath(QFileInfo(path).path());
     QFile file(path);
     return file.open(QIODevice::WriteOnly | QIODevice::Truncate)
-            && file.write(content) == content.size();
+           && file.write(content) == content.size();
 }
 
 QByteArray readFile(const QString &path)
@@ -89,7 +89,7 @@ private:
 QTestData &newRow(const char *tag, bool unnamedFiles)
 {
     return QTest::addRow("%s, %s", tag, unnamedFiles ? "unnamed" : "named temporary")
-            << unnamedFiles;
+           << unnamedFiles;
 }
 
 } // namespace

@@ -12,15 +12,15 @@
 
 namespace {
 
-const char *const controlNames[] = {"seletDataTree", "seletInput", "seletOutput",
-                                    "output_combined", "output_classified"};
+const char *const controlNames[] = {"seletDataTree", "seletInput", "seletOutput", "output_combined",
+                                    "output_classified"};
 
 bool writeFile(const QString &path, const QByteArray &content)
 {
     QDir().mkpath(QFileInfo(path).path());
     QFile file(path);
     return file.open(QIODevice::WriteOnly | QIODevice::Truncate)
-            && file.write(content) == content.size();
+           && file.write(content) == content.size();
 }
 
 QByteArray readFile(const QString &path)
@@ -183,7 +183,7 @@ void tst_selectionrun::folderCheck()
     QVERIFY(writeFile(small("a.jpg"), "pick"));
     QVERIFY(writeFile(big("a.CR2"), "raw"));
     QString &member = unchosen == "small" ? window->smallImagesPath
-            : unchosen == "big"           ? window->bigImagesPath
+                      : unchosen == "big" ? window->bigImagesPath
                                           : window->outputPath;
     member = empty ? QStringLiteral("") : QString();
     handleDialog(true);
@@ -465,9 +465,8 @@ void tst_selectionrun::failedCopy()
     for (int i = 0; i < failedSources.size(); ++i) {
         const ShownBox &box = answerer->boxes.at(i);
         QCOMPARE(box.title, QStringLiteral("警告"));
-        QCOMPARE(box.text,
-                 QStringLiteral("文件(%1)复制失败，请检查权限或路径，是否继续？")
-                         .arg(big(failedSources.at(i))));
+        QCOMPARE(box.text, QStringLiteral("文件(%1)复制失败，请检查权限或路径，是否继续？")
+                                   .arg(big(failedSources.at(i))));
         QCOMPARE(box.buttons, QMessageBox::Yes | QMessageBox::No);
         QCOMPARE(box.defaultButton, QMessageBox::NoButton);
         QVERIFY(!box.hasParent);

@@ -63,16 +63,26 @@ void tst_stemindex::stemOf_data()
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("stem");
 
-    QTest::newRow("camera raw") << "IMG_0001.CR2" << "IMG_0001";
-    QTest::newRow("dot inside the stem") << "day.2.jpg" << "day.2";
-    QTest::newRow("no dot") << "README" << "README";
-    QTest::newRow("suffix twice") << "a.jpg.jpg" << "a";
-    QTest::newRow("only dot and suffix") << ".jpg" << "";
-    QTest::newRow("other case of the suffix stays") << "a.JPG.jpg" << "a.JPG";
-    QTest::newRow("suffix text without dot stays") << "jpg.jpg" << "jpg";
-    QTest::newRow("suffix in the middle") << "IMG.jpg_copy.jpg" << "IMG_copy";
-    QTest::newRow("trailing dot") << "IMG_1." << "IMG_1";
-    QTest::newRow("non-Latin") << "照片 1.jpg" << "照片 1";
+    QTest::newRow("camera raw") << "IMG_0001.CR2"
+                                << "IMG_0001";
+    QTest::newRow("dot inside the stem") << "day.2.jpg"
+                                         << "day.2";
+    QTest::newRow("no dot") << "README"
+                            << "README";
+    QTest::newRow("suffix twice") << "a.jpg.jpg"
+                                  << "a";
+    QTest::newRow("only dot and suffix") << ".jpg"
+                                         << "";
+    QTest::newRow("other case of the suffix stays") << "a.JPG.jpg"
+                                                    << "a.JPG";
+    QTest::newRow("suffix text without dot stays") << "jpg.jpg"
+                                                   << "jpg";
+    QTest::newRow("suffix in the middle") << "IMG.jpg_copy.jpg"
+                                          << "IMG_copy";
+    QTest::newRow("trailing dot") << "IMG_1."
+                                  << "IMG_1";
+    QTest::newRow("non-Latin") << "照片 1.jpg"
+                               << "照片 1";
 }
 
 void tst_stemindex::stemOf()
@@ -137,9 +147,9 @@ void tst_stemindex::match()
     QFETCH(QStringList, missing);
 
     QList<int> progress;
-    const StemMatches result = StemIndex(infos(candidates))
-                                       .match(infos(picks), true,
-                                              [&](int done) { progress.append(done); });
+    const StemMatches result = StemIndex(infos(candidates)).match(infos(picks), true, [&](int done) {
+        progress.append(done);
+    });
     QStringList got;
     for (int k = 0; k < result.matched.size(); ++k)
         got.append(QStringLiteral("%1:%2")
@@ -189,10 +199,9 @@ void tst_stemindex::sameAsEveryPair()
                      + randomName(random, 1, maxLength + 3, pickSuffixes));
 
     for (const bool keepPartners : {false, true}) {
-        const StemMatches indexed =
-                StemIndex(infos(candidates)).match(infos(picks), keepPartners);
-        const StemMatches reference =
-                StemIndex::matchEveryPair(infos(picks), infos(candidates), keepPartners);
+        const StemMatches indexed = StemIndex(infos(candidates)).match(infos(picks), keepPartners);
+        const StemMatches reference = StemIndex::matchEveryPair(infos(picks), infos(candidates),
+                                                                keepPartners);
         QCOMPARE(paths(indexed.matched), paths(reference.matched));
         QCOMPARE(paths(indexed.partners), paths(reference.partners));
         QCOMPARE(indexed.missing, reference.missing);
@@ -220,13 +229,13 @@ void tst_stemindex::sameAsEveryPairOnDisk()
     const QStringList pickSuffixes = {"jpg", "JPG", "png", "jpeg", "Jpg", "gif"};
     for (int i = 0; i < 400; ++i) {
         const QString path = big + QLatin1Char('/') + folders.at(random.bounded(folders.size()))
-                + randomName(random, 3, 5, candidateSuffixes);
+                             + randomName(random, 3, 5, candidateSuffixes);
         QDir().mkpath(QFileInfo(path).path());
         QFile(path).open(QIODevice::WriteOnly);
     }
     for (int i = 0; i < 150; ++i) {
         const QString path = small + QLatin1Char('/') + folders.at(random.bounded(folders.size()))
-                + randomName(random, 1, 6, pickSuffixes);
+                             + randomName(random, 1, 6, pickSuffixes);
         QDir().mkpath(QFileInfo(path).path());
         QFile(path).open(QIODevice::WriteOnly);
     }
