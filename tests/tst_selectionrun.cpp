@@ -72,7 +72,6 @@ private slots:
     void stopInDialog_data();
     void stopInDialog();
     void noDialogWhenAllMatched();
-    void noSecondRunWhileWaiting();
     void laterSameNameWinsAndReplaces();
     void destinations_data();
     void destinations();
@@ -80,7 +79,6 @@ private slots:
     void failedCopy();
     void outputIsOriginalsFolder_data();
     void outputIsOriginalsFolder();
-    void windowClosedWhileWaiting();
     void quitWhileWaiting_data();
     void quitWhileWaiting();
 
@@ -88,9 +86,16 @@ private:
     void click(const char *button);
     void handleDialog(bool confirm);
     QList<bool> controlsEnabled() const;
-    QString big(const QString &relative = QString()) const;
-    QString small(const QString &relative = QString()) const;
-    QString out(const QString &relative = QString()) const;
+    // Paths in the three folders of the run.
+    QString big(const QString &relative = QString()) const { return path("big", relative); }
+    QString small(const QString &relative = QString()) const { return path("small", relative); }
+    QString out(const QString &relative = QString()) const { return path("out", relative); }
+    QString path(const char *folder, const QString &relative) const
+    {
+        return workDir->filePath(QLatin1String(folder))
+               + (relative.isEmpty() ? QString() : QLatin1Char('/') + relative);
+    }
+    void checkBox(int index, const char *title, const QString &text);
     QProgressBar *bar() const { return window->findChild<QProgressBar *>("progressBar"); }
 
     TestWorkDir *workDir = nullptr;
@@ -124,19 +129,16 @@ void tst_selectionrun::cleanup()
     workDir = nullptr;
 }
 
-QString tst_selectionrun::big(const QString &relative) const
+// A box of the run: no parent, Yes and No, no default.
+void tst_selectionrun::checkBox(int index, const char *title, const QString &text)
 {
-    return workDir->filePath(QStringLiteral("big")) + (relative.isEmpty() ? "" : "/" + relative);
-}
-
-QString tst_selectionrun::small(const QString &relative) const
-{
-    return workDir->filePath(QStringLiteral("small")) + (relative.isEmpty() ? "" : "/" + relative);
-}
-
-QString tst_selectionrun::out(const QString &relative) const
-{
-    return workDir->filePath(QStringLiteral("out")) + (relative.isEmpty() ? "" : "/" + relative);
+    QVERIFY(index < answerer->boxes.size());
+    const ShownBox &box = answerer->boxes.at(index);
+    QCOMPARE(box.title, QString::fromUtf8(title));
+    QCOMPARE(box.text, text);
+    QCOMPARE(box.buttons, QMessageBox::Yes | QMessageBox::No);
+    QCOMPARE(box.defaultButton, QMessageBox::NoButton);
+    QVERIFY(!box.hasParent);
 }
 
 void tst_selectionrun::click(const char *button)
@@ -192,11 +194,7 @@ void tst_selectionrun::folderCheck()
         answerer->boxes.clear();
         click(button);
         QCOMPARE(answerer->boxes.size(), 1);
-        QCOMPARE(answerer->boxes.at(0).title, QStringLiteral("警告"));
-        QCOMPARE(answerer->boxes.at(0).text, QStringLiteral("路径错误，请选择正确的路径"));
-        QCOMPARE(answerer->boxes.at(0).buttons, QMessageBox::Yes | QMessageBox::No);
-        QCOMPARE(answerer->boxes.at(0).defaultButton, QMessageBox::NoButton);
-        QVERIFY(!answerer->boxes.at(0).hasParent);
+        checkBox(0, "警告", QStringLiteral("路径错误，请选择正确的路径"));
     }
     QCOMPARE(answerer->otherDialogs, 0);
     QCOMPARE(filesBelow(out()), QStringList());
@@ -224,11 +222,7 @@ void tst_selectionrun::missingPickConfirmed()
 
     QCOMPARE(filesBelow(out()), QStringList({"a.CR2=raw a", "a.JPG=jpeg a"}));
     QCOMPARE(answerer->boxes.size(), 1);
-    QCOMPARE(answerer->boxes.at(0).title, QStringLiteral("信息"));
-    QCOMPARE(answerer->boxes.at(0).text, QStringLiteral("已成功完成选图"));
-    QCOMPARE(answerer->boxes.at(0).buttons, QMessageBox::Yes | QMessageBox::No);
-    QCOMPARE(answerer->boxes.at(0).defaultButton, QMessageBox::NoButton);
-    QVERIFY(!answerer->boxes.at(0).hasParent);
+    checkBox(0, "信息", QStringLiteral("已成功完成选图"));
     QCOMPARE(bar()->maximum(), 2);
     QCOMPARE(bar()->value(), 2);
     QCOMPARE(bar()->format(), QStringLiteral("总共需要复制2个图，已复制2张图"));
@@ -296,6 +290,7 @@ void tst_selectionrun::stopInDialog_data()
     QTest::newRow("cancel button") << "cancel" << false;
     QTest::newRow("Escape key") << "escape" << false;
     QTest::newRow("dialog destroyed without a decision") << "destroy" << true;
+    QTest::newRow("main window closed, then confirmed") << "close" << true;
 }
 
 void tst_selectionrun::stopInDialog()
@@ -305,15 +300,27 @@ void tst_selectionrun::stopInDialog()
     QVERIFY(writeFile(small("a.jpg"), "pick a"));
     QVERIFY(writeFile(small("b.jpg"), "pick b"));
     QVERIFY(writeFile(big("a.CR2"), "raw a"));
+    if (how == "close") {
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window));
+    }
     answerer->queueDialogHandler([&](QDialog *dialog) {
         seen.controlsEnabled = controlsEnabled();
-        if (how == "cancel")
+        // Neither a click nor a direct call starts a second run inside the wait.
+        click("output_classified");
+        QMetaObject::invokeMethod(window, "bt_combinedOutput");
+        if (how == "cancel") {
             dialog->findChild<QPushButton *>("pushButton_2")->click();
-        else if (how == "escape")
+        } else if (how == "escape") {
             QTest::keyClick(dialog, Qt::Key_Escape);
-        else
+        } else if (how == "destroy") {
             dialog->deleteLater();
+        } else {
+            window->close();
+            dialog->findChild<QPushButton *>("pushButton")->click();
+        }
     });
+    handleDialog(true); // would answer a second dialog
 
     click("output_classified");
 
@@ -342,26 +349,6 @@ void tst_selectionrun::noDialogWhenAllMatched()
     QCOMPARE(filesBelow(out()), QStringList{"a.CR2=raw a"});
     QCOMPARE(answerer->boxes.size(), 1);
     QCOMPARE(answerer->boxes.at(0).text, QStringLiteral("已成功完成选图"));
-}
-
-void tst_selectionrun::noSecondRunWhileWaiting()
-{
-    QVERIFY(writeFile(small("a.jpg"), "pick a"));
-    QVERIFY(writeFile(small("b.jpg"), "pick b"));
-    QVERIFY(writeFile(big("a.CR2"), "raw a"));
-    answerer->queueDialogHandler([this](QDialog *dialog) {
-        // Neither a click nor a direct call starts a run inside the wait.
-        click("output_classified");
-        QMetaObject::invokeMethod(window, "bt_classifiedOutput");
-        dialog->findChild<QPushButton *>("pushButton_2")->click();
-    });
-    handleDialog(true); // would answer a second dialog
-
-    click("output_combined");
-
-    QCOMPARE(answerer->otherDialogs, 1);
-    QCOMPARE(answerer->boxes.size(), 0);
-    QCOMPARE(filesBelow(out()), QStringList());
 }
 
 void tst_selectionrun::laterSameNameWinsAndReplaces()
@@ -462,17 +449,12 @@ void tst_selectionrun::failedCopy()
     click("output_combined");
 
     QCOMPARE(answerer->boxes.size(), failedSources.size() + (completed ? 1 : 0));
-    for (int i = 0; i < failedSources.size(); ++i) {
-        const ShownBox &box = answerer->boxes.at(i);
-        QCOMPARE(box.title, QStringLiteral("警告"));
-        QCOMPARE(box.text, QStringLiteral("文件(%1)复制失败，请检查权限或路径，是否继续？")
-                                   .arg(big(failedSources.at(i))));
-        QCOMPARE(box.buttons, QMessageBox::Yes | QMessageBox::No);
-        QCOMPARE(box.defaultButton, QMessageBox::NoButton);
-        QVERIFY(!box.hasParent);
-    }
+    for (int i = 0; i < failedSources.size(); ++i)
+        checkBox(i, "警告",
+                 QStringLiteral("文件(%1)复制失败，请检查权限或路径，是否继续？")
+                         .arg(big(failedSources.at(i))));
     if (completed)
-        QCOMPARE(answerer->boxes.last().text, QStringLiteral("已成功完成选图"));
+        checkBox(failedSources.size(), "信息", QStringLiteral("已成功完成选图"));
     QCOMPARE(filesBelow(out()), copied);
     QCOMPARE(bar()->maximum(), 3);
     QCOMPARE(bar()->value(), barValue);
@@ -518,25 +500,6 @@ void tst_selectionrun::outputIsOriginalsFolder()
     QCOMPARE(bar()->value(), 2);
     QCOMPARE(answerer->boxes.size(), 1);
     QCOMPARE(answerer->boxes.at(0).text, QStringLiteral("已成功完成选图"));
-}
-
-void tst_selectionrun::windowClosedWhileWaiting()
-{
-    QVERIFY(writeFile(small("a.jpg"), "pick a"));
-    QVERIFY(writeFile(small("b.jpg"), "pick b"));
-    QVERIFY(writeFile(big("a.CR2"), "raw a"));
-    window->show();
-    QVERIFY(QTest::qWaitForWindowExposed(window));
-    answerer->queueDialogHandler([this](QDialog *dialog) {
-        window->close();
-        dialog->findChild<QPushButton *>("pushButton")->click();
-    });
-
-    click("output_combined");
-
-    QCOMPARE(answerer->otherDialogs, 1);
-    QCOMPARE(filesBelow(out()), QStringList());
-    QCOMPARE(answerer->boxes.size(), 0);
 }
 
 void tst_selectionrun::quitWhileWaiting_data()
