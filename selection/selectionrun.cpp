@@ -121,9 +121,9 @@ void kelto::runSelection(bool classified)
             wait.exec();
         decisionWait = nullptr;
 
-        if (waitingForDecision && dialog)
-            dialog->reject(); // the run is over: closing the dialog delivers the stop
         const bool decided = !waitingForDecision;
+        if (!decided && dialog)
+            dialog->reject(); // the run is over: closing the dialog delivers the stop
         waitingForDecision = false;
         if (!decided || !continueCopy || (wasVisible && !isVisible()))
             return;
