@@ -8,6 +8,7 @@
 #include <array>
 
 class QDataStream;
+class QEventLoop;
 class QTcpSocket;
 
 namespace Ui {
@@ -86,4 +87,10 @@ public:
 private:
     // Server link (link/): the context-menu entry and shortcut that reach bt_writeConfig.
     void addWriteConfigAction();
+
+    // Selection run (selection/selectionrun.cpp): both run slots share one run; it waits for
+    // the missing-images decision in decisionWait, and selectionRunning keeps a second run out.
+    void runSelection(bool classified);
+    QEventLoop *decisionWait = nullptr;
+    bool selectionRunning = false;
 };

@@ -1,6 +1,8 @@
 #include "errorlist.h"
 #include "kelto.h"
 
+#include <QEventLoop>
+
 void kelto::bt_toErrorList(QStringList errorMessages)
 {
     auto *dialog = new errorList(this);
@@ -17,4 +19,6 @@ void kelto::receive_from_errorlist(bool decision)
 {
     continueCopy = decision;
     waitingForDecision = false;
+    if (decisionWait)
+        decisionWait->quit();
 }

@@ -1,0 +1,426 @@
+// Times a selection run on generated trees of realistic shoots at two scales, against a floor
+// of the same work done by find, cp and sync -f. Every measured run writes into a fresh folder;
+// everything is deleted only at the end.
+
+#include "filecopier.h"
+#include "kelto.h"
+#include "stemindex.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QHostAddress>
+#include <QMessageBox>
+#include <QProcess>
+#include <QPushButton>
+#include <QRandomGenerator>
+#include <QSet>
+#include <QTcpServer>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <cstdio>
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+namespace {
+
+struct Scale
+{
+    const char *name;
+    int candidates;
+    int picks;
+};
+
+void say(const QString &line)
+{
+    std::printf("%s\n", line.toLocal8Bit().constData());
+    std::fflush(stdout);
+}
+
+void figure(const QString &what, double seconds, const QString &note = QString())
+{
+    say(QStringLiteral("  %1 %2 s%3")
+                .arg(what, -28)
+                .arg(seconds, 8, 'f', 3)
+                .arg(note.isEmpty() ? QString() : QStringLiteral("   (") + note + QLatin1Char(')')));
+}
+
+double seconds(const QElapsedTimer &clock)
+{
+    return clock.nsecsElapsed() / 1e9;
+}
+
+long peakMemoryKiB()
+{
+    struct rusage usage = {};
+    ::getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+}
+
+bool syncFolder(const QString &folder)
+{
+    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY);
+    const bool ok = fd >= 0 && ::syncfs(fd) == 0;
+    if (fd >= 0)
+        ::close(fd);
+    return ok;
+}
+
+bool writeFile(const QString &path, const QByteArray &content)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(content) == content.size();
+}
+
+int filesIn(const QString &folder)
+{
+    return int(QDir(folder).entryList(QDir::Files | QDir::Hidden).size());
+}
+
+// A big-image tree of shoot folders, each shot by one camera whose counter runs on from shoot
+// to shoot: raw + JPEG per shot, a Lightroom sidecar for some. A small-image tree of picks in
+// album folders, named as people rename them, some without any original.
+void generate(const QString &big, const QString &small, const Scale &scale, int fileSize)
+{
+    QRandomGenerator random(20240501u + quint32(scale.candidates));
+    const QByteArray imageBytes(fileSize, 'x');
+    const QByteArray sidecarBytes(1024, 'm');
+    const QByteArray pickBytes(4096, 'p');
+    struct Camera
+    {
+        const char *prefix;
+        const char *raw;
+        int counter;
+    };
+    Camera cameras[] = {{"IMG_", "CR2", 0},
+                        {"DSC_", "NEF", 0},
+                        {"_MG_", "CR2", 0},
+                        {"DSCF", "RAF", 0},
+                        {"P100", "RW2", 0}};
+    const char *events[] = {"Wedding", "Portraits", "Studio", "Family", "Event", "Product"};
+
+    QStringList shots; // stems
+    int written = 0;
+    for (int shoot = 0; written < scale.candidates; ++shoot) {
+        Camera &camera = cameras[shoot % 5];
+        const QString folder = QStringLiteral("%1/%2/%1-%3-%4 %5")
+                                       .arg(2015 + shoot / 300)
+                                       .arg(shoot % 12 + 1, 2, 10, QLatin1Char('0'))
+                                       .arg(shoot % 12 + 1, 2, 10, QLatin1Char('0'))
+                                       .arg(shoot % 28 + 1, 2, 10, QLatin1Char('0'))
+                                       .arg(QLatin1String(events[shoot % 6]));
+        QDir().mkpath(big + QLatin1Char('/') + folder);
+        const int shotCount = 300 + random.bounded(200);
+        for (int shot = 0; shot < shotCount && written < scale.candidates; ++shot) {
+            const QString stem = QStringLiteral("%1%2")
+                                         .arg(QLatin1String(camera.prefix))
+                                         .arg(++camera.counter, 4, 10, QLatin1Char('0'));
+            const QString base = big + QLatin1Char('/') + folder + QLatin1Char('/') + stem;
+            shots.append(stem);
+            writeFile(base + QLatin1Char('.') + QLatin1String(camera.raw), imageBytes);
+            if (++written < scale.candidates) {
+                writeFile(base + QStringLiteral(".JPG"), imageBytes);
+                ++written;
+            }
+            if (written < scale.candidates && random.bounded(10) < 3) {
+                writeFile(base + QStringLiteral(".xmp"), sidecarBytes);
+                ++written;
+            }
+        }
+    }
+
+    const QStringList albums = {"", "Client/Album/", "Client/Album/Ceremony/", "Client/Prints/",
+                                "Favourites/"};
+    for (const QString &album : albums)
+        QDir().mkpath(small + QLatin1Char('/') + album);
+    QSet<QString> taken;
+    while (taken.size() < scale.picks) {
+        QString name;
+        const int kind = random.bounded(100);
+        if (kind < 10) {
+            name = random.bounded(2)
+                           ? QStringLiteral("GOPR%1.jpg").arg(random.bounded(10000))
+                           : QStringLiteral("Screenshot %1.png").arg(random.bounded(100000));
+        } else {
+            const QString stem = shots.at(random.bounded(shots.size()));
+            name = kind < 60   ? stem + QStringLiteral(".jpg")
+                   : kind < 80 ? stem + QStringLiteral("-edit.jpg")
+                   : kind < 90 ? stem + QStringLiteral(" (2).jpg")
+                               : stem + QStringLiteral("_bw.JPG");
+        }
+        const QString path = small + QLatin1Char('/') + albums.at(random.bounded(albums.size()))
+                             + name;
+        if (taken.contains(path))
+            continue;
+        taken.insert(path);
+        writeFile(path, pickBytes);
+    }
+}
+
+// Answers the run's dialog and boxes as a user in a hurry would: go on, then Yes.
+class Answerer : public QObject
+{
+public:
+    Answerer()
+    {
+        timer.setInterval(1);
+        connect(&timer, &QTimer::timeout, this, &Answerer::poll);
+        timer.start();
+    }
+    QStringList boxes;
+    int dialogs = 0;
+
+private:
+    void poll()
+    {
+        const QWidgetList windows = QApplication::topLevelWidgets();
+        for (QWidget *window : windows) {
+            if (!window->isVisible() || window->property("answered").toBool())
+                continue;
+            if (auto *box = qobject_cast<QMessageBox *>(window)) {
+                window->setProperty("answered", true);
+                boxes.append(box->text());
+                box->button(QMessageBox::Yes)->click();
+            } else if (window->objectName() == QLatin1String("errorList")) {
+                window->setProperty("answered", true);
+                ++dialogs;
+                window->findChild<QPushButton *>(QStringLiteral("pushButton"))->click();
+            }
+        }
+    }
+    QTimer timer;
+};
+
+bool runProcess(const QString &program, const QStringList &arguments,
+                const QByteArray &input = QByteArray())
+{
+    QProcess process;
+    process.setStandardOutputFile(QProcess::nullDevice());
+    process.start(program, arguments);
+    if (!process.waitForStarted())
+        return false;
+    if (!input.isEmpty())
+        process.write(input);
+    process.closeWriteChannel();
+    process.waitForFinished(-1);
+    const bool ok = process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
+    if (!ok)
+        say(QStringLiteral("  %1 failed: %2")
+                    .arg(program, QString::fromLocal8Bit(process.readAllStandardError())));
+    return ok;
+}
+
+bool measure(const Scale &scale, const QString &root, int fileSize, kelto &window)
+{
+    const QString big = root + QStringLiteral("/big");
+    const QString small = root + QStringLiteral("/small");
+    say(QStringLiteral("Scale %1: %2 candidates, %3 picks, files of %4 KiB")
+                .arg(QLatin1String(scale.name))
+                .arg(scale.candidates)
+                .arg(scale.picks)
+                .arg(fileSize / 1024));
+
+    QElapsedTimer clock;
+    clock.start();
+    generate(big, small, scale, fileSize);
+    syncFolder(root); // the generated trees must not be flushed by a measured step
+    figure(QStringLiteral("generating (not measured)"), seconds(clock));
+
+    QStringList matchedFiles;
+    int matchedEntries = 0;
+    {
+        clock.restart();
+        const QFileInfoList picks = window.listTreeImages(small);
+        const QFileInfoList candidates = window.listTreeFiles(big);
+        figure(QStringLiteral("listing"), seconds(clock),
+               QStringLiteral("%1 picks, %2 candidates").arg(picks.size()).arg(candidates.size()));
+
+        // Matching is short enough for the machine's noise to show: best of three.
+        StemMatches indexed;
+        double indexedSeconds = 1e9;
+        double firstSeconds = 0;
+        for (int round = 0; round < 3; ++round) {
+            clock.restart();
+            indexed = StemIndex(candidates).match(picks, false);
+            indexedSeconds = qMin(indexedSeconds, seconds(clock));
+            if (round == 0)
+                firstSeconds = indexedSeconds;
+        }
+        figure(QStringLiteral("matching, indexed"), indexedSeconds,
+               QStringLiteral("best of 3, first %1 s; %2 matched, %3 missing")
+                       .arg(firstSeconds, 0, 'f', 3)
+                       .arg(indexed.matched.size())
+                       .arg(indexed.missing.size()));
+
+        if (scale.candidates <= 20000) {
+            StemMatches reference;
+            double referenceSeconds = 1e9;
+            for (int round = 0; round < 3; ++round) {
+                clock.restart();
+                reference = StemIndex::matchEveryPair(picks, candidates, false);
+                referenceSeconds = qMin(referenceSeconds, seconds(clock));
+            }
+            bool same = reference.missing == indexed.missing
+                        && reference.matched.size() == indexed.matched.size();
+            for (int k = 0; same && k < indexed.matched.size(); ++k)
+                same = reference.matched.at(k).filePath() == indexed.matched.at(k).filePath();
+            figure(QStringLiteral("matching, every pair"), referenceSeconds,
+                   QStringLiteral("best of 3, %1 x the indexed time; lists identical: %2")
+                           .arg(referenceSeconds / indexedSeconds, 0, 'f', 1)
+                           .arg(same ? "yes" : "NO"));
+            if (!same)
+                return false;
+        }
+
+        const QString copyOut = root + QStringLiteral("/out-copy");
+        QDir().mkpath(copyOut);
+        clock.restart();
+        FileCopier copier;
+        int failed = 0;
+        for (const QFileInfo &original : indexed.matched) {
+            if (copier.copy(original.filePath(), copyOut + QLatin1Char('/') + original.fileName())
+                == FileCopier::Failed)
+                ++failed;
+        }
+        copier.flush();
+        figure(QStringLiteral("copying"), seconds(clock),
+               QStringLiteral("%1 copies, %2 failed, flushed once")
+                       .arg(indexed.matched.size())
+                       .arg(failed));
+
+        matchedEntries = indexed.matched.size();
+        QSet<QString> seen;
+        for (const QFileInfo &original : indexed.matched) {
+            if (!seen.contains(original.filePath())) {
+                seen.insert(original.filePath());
+                matchedFiles.append(original.filePath());
+            }
+        }
+    }
+
+    // The whole run through the real slot, its dialog and boxes answered at once.
+    const QString runOut = root + QStringLiteral("/out-run");
+    QDir().mkpath(runOut);
+    window.smallImagesPath = small;
+    window.bigImagesPath = big;
+    window.outputPath = runOut;
+    double runSeconds = 0;
+    {
+        Answerer answerer;
+        clock.restart();
+        window.findChild<QPushButton *>(QStringLiteral("output_combined"))->click();
+        runSeconds = seconds(clock);
+        const bool ok = answerer.boxes == QStringList{QStringLiteral("已成功完成选图")}
+                        && filesIn(runOut) == matchedFiles.size();
+        figure(QStringLiteral("whole run (real slot)"), runSeconds,
+               QStringLiteral("%1 dialog, %2 files written%3")
+                       .arg(answerer.dialogs)
+                       .arg(filesIn(runOut))
+                       .arg(ok ? "" : ", UNEXPECTED BOXES OR FILES"));
+        if (!ok)
+            return false;
+    }
+
+    const QString floorOut = root + QStringLiteral("/out-floor");
+    QDir().mkpath(floorOut);
+    clock.restart();
+    bool ok = runProcess(QStringLiteral("find"), {small, big});
+    const double findSeconds = seconds(clock);
+    clock.restart();
+    ok = ok
+         && runProcess(QStringLiteral("xargs"),
+                       {QStringLiteral("-0"), QStringLiteral("cp"), QStringLiteral("-t"), floorOut,
+                        QStringLiteral("--")},
+                       QFile::encodeName(matchedFiles.join(QChar(0))));
+    const double cpSeconds = seconds(clock);
+    clock.restart();
+    ok = ok && runProcess(QStringLiteral("sync"), {QStringLiteral("-f"), floorOut});
+    const double syncSeconds = seconds(clock);
+    if (!ok)
+        return false;
+    const double floorSeconds = findSeconds + cpSeconds + syncSeconds;
+    figure(QStringLiteral("floor: find"), findSeconds);
+    figure(QStringLiteral("floor: cp"), cpSeconds,
+           QStringLiteral("%1 distinct files of %2 matched entries")
+                   .arg(matchedFiles.size())
+                   .arg(matchedEntries));
+    figure(QStringLiteral("floor: sync -f"), syncSeconds);
+    figure(QStringLiteral("floor, total"), floorSeconds);
+    say(QStringLiteral("  %1 %2 x")
+                .arg(QStringLiteral("whole run / floor"), -28)
+                .arg(runSeconds / floorSeconds, 8, 'f', 2));
+    say(QStringLiteral("  %1 %2 MiB")
+                .arg(QStringLiteral("peak memory so far"), -28)
+                .arg(peakMemoryKiB() / 1024.0, 8, 'f', 1));
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+            QStringLiteral("Times the selection run against find + cp + sync -f."));
+    parser.addHelpOption();
+    const QCommandLineOption dirOption(QStringLiteral("dir"),
+                                       QStringLiteral("Folder to create the data folder in."),
+                                       QStringLiteral("folder"), QDir::tempPath());
+    const QCommandLineOption scaleOption(QStringLiteral("scale"),
+                                         QStringLiteral("small, large or both (default)."),
+                                         QStringLiteral("scale"), QStringLiteral("both"));
+    const QCommandLineOption sizeOption(QStringLiteral("file-kib"),
+                                        QStringLiteral("Size of a raw or JPEG file (default 16)."),
+                                        QStringLiteral("KiB"), QStringLiteral("16"));
+    const QCommandLineOption keepOption(QStringLiteral("keep"),
+                                        QStringLiteral("Leave the data folder in place."));
+    parser.addOptions({dirOption, scaleOption, sizeOption, keepOption});
+    parser.process(app);
+
+    QTemporaryDir data(
+            QDir(parser.value(dirOption)).filePath(QStringLiteral("zanora-bench-XXXXXX")));
+    if (!data.isValid()) {
+        say(QStringLiteral("cannot create a data folder in %1").arg(parser.value(dirOption)));
+        return 1;
+    }
+    data.setAutoRemove(false);
+    say(QStringLiteral("data folder: %1").arg(data.path()));
+
+    // The window starts here, pointed at a loopback port that nobody listens on.
+    QDir::setCurrent(data.path());
+    quint16 closedPort = 0;
+    {
+        QTcpServer server;
+        server.listen(QHostAddress::LocalHost, 0);
+        closedPort = server.serverPort();
+    }
+    writeFile(QStringLiteral("config.json"),
+              QStringLiteral("{\n    \"HostIP\": \"127.0.0.1\",\n    \"HostPORT\": %1\n}\n")
+                      .arg(closedPort)
+                      .toUtf8());
+    kelto window;
+    window.show();
+
+    const Scale scales[] = {{"small", 20000, 500}, {"large", 100000, 3000}};
+    const QString which = parser.value(scaleOption);
+    const int fileSize = parser.value(sizeOption).toInt() * 1024;
+    bool ok = true;
+    for (const Scale &scale : scales) {
+        if (which != QLatin1String("both") && which != QLatin1String(scale.name))
+            continue;
+        ok = measure(scale, data.filePath(QLatin1String(scale.name)), fileSize, window) && ok;
+    }
+    say(QStringLiteral("peak memory: %1 MiB").arg(peakMemoryKiB() / 1024.0, 0, 'f', 1));
+
+    QDir::setCurrent(QDir::tempPath());
+    if (!parser.isSet(keepOption))
+        data.remove();
+    return ok ? 0 : 1;
+}

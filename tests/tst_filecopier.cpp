@@ -1,0 +1,266 @@
+#include "filecopier.h"
+
+#include <QDirIterator>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <csignal>
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+bool writeFile(const QString &path, const QByteArray &content)
+{
+    QDir().mkpath(QFileInfo(path).path());
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate)
+           && file.write(content) == content.size();
+}
+
+QByteArray readFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
+}
+
+struct stat statOf(const QString &path)
+{
+    struct stat info = {};
+    ::stat(QFile::encodeName(path).constData(), &info);
+    return info;
+}
+
+// Every entry below root, hidden ones included, so that left-over temporary files show.
+QStringList entriesBelow(const QString &root)
+{
+    QStringList result;
+    QDirIterator it(root, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext())
+        result.append(QDir(root).relativeFilePath(it.next()));
+    result.sort();
+    return result;
+}
+
+// Each case runs with unnamed files and with named temporaries.
+QTestData &newRow(const char *tag, bool unnamedFiles)
+{
+    return QTest::addRow("%s, %s", tag, unnamedFiles ? "unnamed" : "named temporary")
+           << unnamedFiles;
+}
+
+} // namespace
+
+class tst_filecopier : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void copies_data();
+    void copies();
+    void replaces_data();
+    void replaces();
+    void sameFile_data();
+    void sameFile();
+    void failures_data();
+    void failures();
+
+private:
+    QScopedPointer<QTemporaryDir> dir;
+    QString src;
+    QString dst;
+};
+
+void tst_filecopier::init()
+{
+    dir.reset(new QTemporaryDir);
+    QVERIFY(dir->isValid());
+    src = dir->filePath(QStringLiteral("src"));
+    dst = dir->filePath(QStringLiteral("dst"));
+    QVERIFY(QDir().mkpath(src));
+    QVERIFY(QDir().mkpath(dst));
+}
+
+void tst_filecopier::copies_data()
+{
+    QTest::addColumn<bool>("unnamedFiles");
+    QTest::addColumn<int>("size");
+    for (const bool unnamed : {true, false}) {
+        newRow("empty", unnamed) << 0;
+        newRow("just over a buffer", unnamed) << 128 * 1024 + 1;
+        newRow("several megabytes", unnamed) << 3 * 1024 * 1024 + 5;
+    }
+}
+
+void tst_filecopier::copies()
+{
+    QFETCH(bool, unnamedFiles);
+    QFETCH(int, size);
+    const QString source = src + QStringLiteral("/IMG_0001.CR2");
+    QByteArray content(size, Qt::Uninitialized);
+    for (int i = 0; i < size; ++i)
+        content[i] = char(i * 7 + i / 251);
+    QVERIFY(writeFile(source, content));
+    QVERIFY(QFile::setPermissions(source, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup));
+    const struct timespec odd[2] = {{1500000000, 123456789}, {1400000000, 987654321}};
+    QCOMPARE(::utimensat(AT_FDCWD, QFile::encodeName(source).constData(), odd, 0), 0);
+
+    FileCopier copier(unnamedFiles);
+    const QString target = dst + QStringLiteral("/IMG_0001.CR2");
+    QCOMPARE(copier.copy(source, target), FileCopier::Copied);
+    QVERIFY(copier.flush());
+
+    QCOMPARE(readFile(target), content);
+    QCOMPARE(statOf(target).st_mtim.tv_sec, 1400000000);
+    QCOMPARE(statOf(target).st_mtim.tv_nsec, 987654321);
+    QCOMPARE(QFile::permissions(target), QFile::permissions(source));
+    QCOMPARE(entriesBelow(dst), QStringList{"IMG_0001.CR2"});
+}
+
+void tst_filecopier::replaces_data()
+{
+    QTest::addColumn<bool>("unnamedFiles");
+    QTest::addColumn<bool>("link");
+    for (const bool unnamed : {true, false}) {
+        newRow("a file", unnamed) << false;
+        newRow("a link, not what it points at", unnamed) << true;
+    }
+}
+
+void tst_filecopier::replaces()
+{
+    QFETCH(bool, unnamedFiles);
+    QFETCH(bool, link);
+    const QString source = src + QStringLiteral("/a.jpg");
+    const QString elsewhere = dir->filePath(QStringLiteral("elsewhere.jpg"));
+    const QString target = dst + QStringLiteral("/a.jpg");
+    QVERIFY(writeFile(source, "new"));
+    QVERIFY(writeFile(link ? elsewhere : target, "an older and longer file"));
+    if (link)
+        QVERIFY(QFile::link(elsewhere, target));
+
+    FileCopier copier(unnamedFiles);
+    QCOMPARE(copier.copy(source, target), FileCopier::Copied);
+    QVERIFY(!QFileInfo(target).isSymLink());
+    QCOMPARE(readFile(target), QByteArray("new"));
+    QCOMPARE(entriesBelow(dst), QStringList{"a.jpg"});
+    if (link)
+        QCOMPARE(readFile(elsewhere), QByteArray("an older and longer file"));
+}
+
+void tst_filecopier::sameFile_data()
+{
+    QTest::addColumn<bool>("unnamedFiles");
+    QTest::addColumn<QString>("arrangement");
+    for (const bool unnamed : {true, false}) {
+        newRow("target is the source", unnamed) << "same path";
+        newRow("target is a link to the source", unnamed) << "link at target";
+        newRow("target folder is a link to the source folder", unnamed) << "linked folder";
+        newRow("target is a hard link of the source", unnamed) << "hard link";
+        newRow("source is a link to the target", unnamed) << "link at source";
+    }
+}
+
+void tst_filecopier::sameFile()
+{
+    QFETCH(bool, unnamedFiles);
+    QFETCH(QString, arrangement);
+    const QString original = src + QStringLiteral("/IMG_1.CR2");
+    const QByteArray content(40000, 'r');
+    QVERIFY(writeFile(original, content));
+    QString source = original;
+    QString target = dst + QStringLiteral("/IMG_1.CR2");
+    const QByteArray from = QFile::encodeName(original);
+    const QByteArray to = QFile::encodeName(target);
+    if (arrangement == "same path") {
+        target = original;
+    } else if (arrangement == "link at target") {
+        QVERIFY(QFile::link(original, target));
+    } else if (arrangement == "linked folder") {
+        QVERIFY(QFile::link(src, dir->filePath(QStringLiteral("out"))));
+        target = dir->filePath(QStringLiteral("out/IMG_1.CR2"));
+    } else if (arrangement == "hard link") {
+        QCOMPARE(::link(from.constData(), to.constData()), 0);
+    } else {
+        source = target;
+        QVERIFY(QFile::link(original, source));
+    }
+    const QStringList before = entriesBelow(dir->path());
+    const struct stat originalStat = statOf(original);
+
+    FileCopier copier(unnamedFiles);
+    QCOMPARE(copier.copy(source, target), FileCopier::SameFile);
+    QVERIFY(copier.flush());
+    QCOMPARE(readFile(original), content);
+    QCOMPARE(statOf(original).st_ino, originalStat.st_ino);
+    QCOMPARE(entriesBelow(dir->path()), before);
+}
+
+void tst_filecopier::failures_data()
+{
+    QTest::addColumn<bool>("unnamedFiles");
+    QTest::addColumn<QString>("arrangement");
+    QTest::addColumn<QStringList>("targetFolderAfter");
+    for (const bool unnamed : {true, false}) {
+        newRow("a folder stands at the target", unnamed)
+                << "folder at target" << QStringList{"a.jpg", "a.jpg/keep.txt"};
+        newRow("destination folder missing", unnamed) << "no folder" << QStringList{};
+        newRow("source vanished", unnamed) << "no source" << QStringList{};
+        newRow("source is a folder", unnamed) << "folder source" << QStringList{};
+        newRow("source is a FIFO", unnamed) << "fifo source" << QStringList{};
+        newRow("file size limit, existing target kept", unnamed)
+                << "size limit" << QStringList{"a.jpg"};
+    }
+}
+
+void tst_filecopier::failures()
+{
+    QFETCH(bool, unnamedFiles);
+    QFETCH(QString, arrangement);
+    QFETCH(QStringList, targetFolderAfter);
+    QString source = src + QStringLiteral("/a.jpg");
+    QString target = dst + QStringLiteral("/a.jpg");
+    const QByteArray content(300000, 's');
+    QVERIFY(writeFile(source, content));
+    if (arrangement == "folder at target") {
+        QVERIFY(writeFile(dst + QStringLiteral("/a.jpg/keep.txt"), "kept"));
+    } else if (arrangement == "no folder") {
+        target = dst + QStringLiteral("/missing/a.jpg");
+    } else if (arrangement == "no source") {
+        source = src + QStringLiteral("/gone.jpg");
+    } else if (arrangement == "folder source") {
+        source = src;
+    } else if (arrangement == "fifo source") {
+        source = src + QStringLiteral("/pipe.jpg");
+        QCOMPARE(::mkfifo(QFile::encodeName(source).constData(), 0600), 0);
+    } else {
+        QVERIFY(writeFile(target, "previous copy"));
+    }
+
+    FileCopier copier(unnamedFiles);
+    struct rlimit previous;
+    ::getrlimit(RLIMIT_FSIZE, &previous);
+    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+    if (arrangement == "size limit") {
+        struct rlimit limit = previous;
+        limit.rlim_cur = 100000;
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    const FileCopier::Outcome outcome = copier.copy(source, target);
+    ::setrlimit(RLIMIT_FSIZE, &previous);
+    std::signal(SIGXFSZ, previousHandler);
+
+    QCOMPARE(outcome, FileCopier::Failed);
+    QVERIFY(!copier.lastError().isEmpty());
+    QCOMPARE(entriesBelow(dst), targetFolderAfter);
+    if (arrangement == "size limit")
+        QCOMPARE(readFile(target), QByteArray("previous copy"));
+    QCOMPARE(readFile(src + QStringLiteral("/a.jpg")), content);
+}
+
+QTEST_MAIN(tst_filecopier)
+#include "tst_filecopier.moc"
