@@ -87,6 +87,7 @@ QByteArray fileContent(const QString &path)
 
 bool writeFile(const QString &path, const QByteArray &content)
 {
+    QDir().mkpath(QFileInfo(path).path());
     QFile file(path);
     return file.open(QIODevice::WriteOnly | QIODevice::Truncate)
            && file.write(content) == content.size();

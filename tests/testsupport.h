@@ -48,7 +48,8 @@ bool makeTree(const QString &root, const QStringList &entries);
 // The whole content of a file; empty when it cannot be read.
 QByteArray fileContent(const QString &path);
 
-// Writes `content` as the whole file, replacing what was there; false unless all of it was written.
+// Writes `content` as the whole file, replacing what was there and making missing parent folders;
+// false unless all of it was written.
 bool writeFile(const QString &path, const QByteArray &content);
 
 // The names of everything in a folder, hidden entries too, without "." and "..", in QDir's

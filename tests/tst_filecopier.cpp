@@ -1,24 +1,16 @@
 #include "filecopier.h"
+#include "filesizelimit.h"
+#include "testsupport.h"
 
 #include <QDirIterator>
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include <csignal>
 #include <fcntl.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
-
-bool writeFile(const QString &path, const QByteArray &content)
-{
-    QDir().mkpath(QFileInfo(path).path());
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate)
-           && file.write(content) == content.size();
-}
 
 QByteArray readFile(const QString &path)
 {
@@ -242,17 +234,13 @@ void tst_filecopier::failures()
     }
 
     FileCopier copier(unnamedFiles);
-    struct rlimit previous;
-    ::getrlimit(RLIMIT_FSIZE, &previous);
-    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+    FileCopier::Outcome outcome;
     if (arrangement == "size limit") {
-        struct rlimit limit = previous;
-        limit.rlim_cur = 100000;
-        ::setrlimit(RLIMIT_FSIZE, &limit);
+        const FileSizeLimit limit(100000);
+        outcome = copier.copy(source, target);
+    } else {
+        outcome = copier.copy(source, target);
     }
-    const FileCopier::Outcome outcome = copier.copy(source, target);
-    ::setrlimit(RLIMIT_FSIZE, &previous);
-    std::signal(SIGXFSZ, previousHandler);
 
     QCOMPARE(outcome, FileCopier::Failed);
     QVERIFY(!copier.lastError().isEmpty());

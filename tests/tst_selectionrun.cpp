@@ -15,14 +15,6 @@ namespace {
 const char *const controlNames[] = {"seletDataTree", "seletInput", "seletOutput", "output_combined",
                                     "output_classified"};
 
-bool writeFile(const QString &path, const QByteArray &content)
-{
-    QDir().mkpath(QFileInfo(path).path());
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate)
-           && file.write(content) == content.size();
-}
-
 QByteArray readFile(const QString &path)
 {
     QFile file(path);
