@@ -94,6 +94,16 @@ bool copyData(int in, int out, qint64 &copied)
     }
 }
 
+// The file system entry at path itself (a link, not what it points at); empty when none.
+QString entryKey(const QString &path)
+{
+    struct stat entry;
+    if (::lstat(QFile::encodeName(path).constData(), &entry) != 0)
+        return QString();
+    return QString::number(quint64(entry.st_dev)) + QLatin1Char(':')
+           + QString::number(quint64(entry.st_ino));
+}
+
 } // namespace
 
 FileCopier::Outcome FileCopier::copy(const QString &source, const QString &target)
@@ -119,6 +129,8 @@ FileCopier::Outcome FileCopier::copy(const QString &source, const QString &targe
     if (::stat(to.constData(), &targetStat) == 0 && targetStat.st_dev == sourceStat.st_dev
         && targetStat.st_ino == sourceStat.st_ino)
         return SameFile;
+    if (replacesIntactFile(target))
+        return fail(QStringLiteral("the target is a file to keep intact"));
 
     const QString folder = QFileInfo(target).path();
     const QByteArray folderName = QFile::encodeName(folder);
@@ -226,6 +238,16 @@ bool FileCopier::flush()
 
 #else // not Q_OS_UNIX
 
+namespace {
+
+QString entryKey(const QString &path)
+{
+    const QFileInfo entry(path);
+    return entry.exists() ? entry.canonicalFilePath() : QString();
+}
+
+} // namespace
+
 // The system's own copy call flushes nothing here; the temporary name still keeps a half-written
 // file from carrying the target's name.
 FileCopier::Outcome FileCopier::copy(const QString &source, const QString &target)
@@ -240,6 +262,10 @@ FileCopier::Outcome FileCopier::copy(const QString &source, const QString &targe
     }
     if (to.exists() && to.canonicalFilePath() == from.canonicalFilePath())
         return SameFile;
+    if (replacesIntactFile(target)) {
+        error = QStringLiteral("the target is a file to keep intact");
+        return Failed;
+    }
 
     QString temporary;
     {
@@ -272,3 +298,21 @@ bool FileCopier::flush()
 }
 
 #endif
+
+bool FileCopier::replacesIntactFile(const QString &target)
+{
+    if (intact.isEmpty())
+        return false;
+    const QString key = entryKey(target);
+    if (key.isEmpty())
+        return false;
+    if (!intactKnown) {
+        for (const QFileInfo &file : qAsConst(intact)) {
+            const QString intactKey = entryKey(file.filePath());
+            if (!intactKey.isEmpty())
+                intactKeys.insert(intactKey);
+        }
+        intactKnown = true;
+    }
+    return intactKeys.contains(key);
+}

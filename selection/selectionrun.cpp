@@ -130,6 +130,7 @@ void kelto::runSelection(bool classified)
     }
 
     FileCopier copier;
+    copier.keepIntact(matches.matched);
     const int total = matches.matched.size();
     PhaseProgress progress(ui->progressBar, tr("总共需要复制%1个图，已复制%2张图"), total);
     for (int k = 0; k < total; ++k) {

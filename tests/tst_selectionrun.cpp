@@ -458,18 +458,24 @@ void tst_selectionrun::outputIsOriginalsFolder_data()
 {
     QTest::addColumn<QString>("button");
     QTest::addColumn<bool>("throughLink");
-    QTest::newRow("combined, the folder itself") << "output_combined" << false;
-    QTest::newRow("combined, a link to the folder") << "output_combined" << true;
-    QTest::newRow("classified, the folder itself") << "output_classified" << false;
+    QTest::addColumn<QString>("sameName"); // another original named like a.CR2
+    QTest::newRow("combined, the folder itself") << "output_combined" << false << QString();
+    QTest::newRow("combined, a link to the folder") << "output_combined" << true << QString();
+    QTest::newRow("classified, the folder itself") << "output_classified" << false << QString();
+    QTest::newRow("combined, a same-named original in a sub-folder")
+            << "output_combined" << false << "shoot/a.CR2";
 }
 
 void tst_selectionrun::outputIsOriginalsFolder()
 {
     QFETCH(QString, button);
     QFETCH(bool, throughLink);
+    QFETCH(QString, sameName);
     QVERIFY(writeFile(small("a.jpg"), "pick"));
     QVERIFY(writeFile(big("a.CR2"), QByteArray(70000, 'r')));
     QVERIFY(writeFile(big("a.JPG"), "jpeg a"));
+    if (!sameName.isEmpty())
+        QVERIFY(writeFile(big(sameName), "another raw"));
     const struct timespec old[2] = {{1400000000, 0}, {1400000000, 0}};
     QCOMPARE(::utimensat(AT_FDCWD, QFile::encodeName(big("a.CR2")).constData(), old, 0), 0);
     const QStringList before = filesBelow(big());
@@ -489,9 +495,15 @@ void tst_selectionrun::outputIsOriginalsFolder()
     struct stat after = {};
     QCOMPARE(::stat(QFile::encodeName(big("a.CR2")).constData(), &after), 0);
     QCOMPARE(after.st_ino, original.st_ino); // neither removed nor replaced
-    QCOMPARE(bar()->value(), 2);
-    QCOMPARE(answerer->boxes.size(), 1);
-    QCOMPARE(answerer->boxes.at(0).text, QStringLiteral("已成功完成选图"));
+    // A copy that could only be made by replacing another original fails instead.
+    QStringList texts;
+    if (!sameName.isEmpty())
+        texts << QStringLiteral("文件(%1)复制失败，请检查权限或路径，是否继续？").arg(big(sameName));
+    texts << QStringLiteral("已成功完成选图");
+    QCOMPARE(answerer->boxes.size(), texts.size());
+    for (int i = 0; i < texts.size(); ++i)
+        QCOMPARE(answerer->boxes.at(i).text, texts.at(i));
+    QCOMPARE(bar()->value(), sameName.isEmpty() ? 2 : 3);
 }
 
 void tst_selectionrun::quitWhileWaiting_data()
