@@ -33,15 +33,20 @@ ReadResult readFrame(QIODevice *device, qint64 &headerBytes, qint64 &frameSize, 
     }
 
     const qint64 bodySize = frameSize - headerSize;
+    // The payload's own length comes first: a frame whose two lengths disagree is dropped as soon
+    // as that shows, not after the rest has been waited for. A null byte array (length
+    // 0xFFFFFFFF) never matches, as no frame can hold one.
+    char payloadLength[4];
+    if (device->peek(payloadLength, 4) == 4
+        && qint64(qFromBigEndian<quint32>(payloadLength)) != bodySize - 4) {
+        headerBytes = 0;
+        return ReadResult::Invalid;
+    }
     if (device->bytesAvailable() < bodySize)
         return ReadResult::Incomplete;
     QByteArray body = device->read(bodySize);
     headerBytes = 0;
     if (body.size() != bodySize)
-        return ReadResult::Invalid;
-    // A null byte array (length 0xFFFFFFFF) never matches, as no frame can hold one.
-    const quint32 payloadSize = qFromBigEndian<quint32>(body.constData());
-    if (qint64(payloadSize) != bodySize - 4)
         return ReadResult::Invalid;
     // In place: an ad set may be tens of MiB.
     body.remove(0, 4);

@@ -142,10 +142,12 @@ void tst_framecodec::readFrame_data()
     dropped("length one above 64 MiB", WireBytes::int64(FrameCodec::maximumFrameSize + 1), 0);
     dropped("length largest", WireBytes::int64(std::numeric_limits<qint64>::max()), 0);
     dropped("payload length short of the frame",
-            WireBytes::int64(20) + WireBytes::uint32(4) + "abcdefgh", 0);
+            WireBytes::int64(20) + WireBytes::uint32(4) + "abcdefgh", 12);
     dropped("payload length beyond the frame",
-            WireBytes::int64(20) + WireBytes::uint32(100) + "abcdefgh" + "tail", 4);
-    dropped("null payload", WireBytes::int64(12) + WireBytes::uint32(0xFFFFFFFF), 0);
+            WireBytes::int64(20) + WireBytes::uint32(100) + "abcdefgh" + "tail", 16);
+    dropped("null payload", WireBytes::int64(12) + WireBytes::uint32(0xFFFFFFFF), 4);
+    dropped("payload length disagrees before the rest has come",
+            WireBytes::int64(1000) + WireBytes::uint32(5) + "abcde", 9);
 
     QTest::newRow("length exactly 64 MiB waits")
             << QList<QByteArray>{WireBytes::int64(FrameCodec::maximumFrameSize) + "abc"}
