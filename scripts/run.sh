@@ -16,10 +16,20 @@ cleanup() { [ -n "$server_pid" ] && kill "$server_pid" 2>/dev/null || true; }
 trap cleanup EXIT
 if [ -x "$top/build/tools/adserver" ] && [ -d "$top/tools/demo/ads" ]; then
     port=${ZANORA_DEMO_PORT:-47123}
-    "$top/build/tools/adserver" --port "$port" --ads "$top/tools/demo/ads" &
+    "$top/build/tools/adserver" --port "$port" --ads "$top/tools/demo/ads" > adserver.log 2>&1 &
     server_pid=$!
-    [ -f config.json ] || printf '{\n    "HostIP": "127.0.0.1",\n    "HostPORT": %s\n}\n' "$port" > config.json
-    sleep 0.5
+    # Start the program only once the server listens, or it would start without the ad set.
+    for _ in $(seq 100); do
+        grep -q "Listening on" adserver.log 2>/dev/null && break
+        kill -0 "$server_pid" 2>/dev/null || break
+        sleep 0.1
+    done
+    if grep -q "Listening on" adserver.log; then
+        printf '{\n    "HostIP": "127.0.0.1",\n    "HostPORT": %s\n}\n' "$port" > config.json
+    else
+        echo "The demo ad server did not start (see run/adserver.log); the tiles show the stored ads."
+        server_pid=""
+    fi
 fi
 
 if [ -n "${DISPLAY:-}" ]; then
