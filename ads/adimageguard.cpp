@@ -114,6 +114,9 @@ AdImageCheck checkAdImage(QIODevice *device)
         QImageReader reader(device, check.format);
         reader.setAutoDetectImageFormat(false);
         check.size = reader.size();
+        // A bitmap stored top-down declares a negative height, which its decoder accepts.
+        if (check.format == "bmp")
+            check.size.setHeight(qAbs(check.size.height()));
         if (!check.size.isValid())
             check.refusal = QStringLiteral("unreadable %1 header").arg(QLatin1String(check.format));
         else

@@ -468,6 +468,8 @@ void tst_adtiles::imageGuard_data()
             << gif(3).left(gif(2).size() + 12) << QByteArray("gif") << QSize(1, 1) << 2 << true;
     QTest::newRow("bmp 8192 x 1") << bmpHeader(8192, 1) << QByteArray("bmp") << QSize(8192, 1) << 0
                                   << true;
+    QTest::newRow("bmp stored top-down")
+            << bmpHeader(7, -3) << QByteArray("bmp") << QSize(7, 3) << 0 << true;
     QTest::newRow("bmp 8193 x 1") << bmpHeader(8193, 1) << QByteArray("bmp") << QSize(8193, 1) << 0
                                   << false;
     QTest::newRow("png 4096 x 4096")
