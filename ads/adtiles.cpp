@@ -4,9 +4,11 @@
 #include "kelto.h"
 #include "ui_kelto.h"
 
+#include <QBuffer>
 #include <QDebug>
 #include <QDesktopServices>
 #include <QDir>
+#include <QFile>
 #include <QImage>
 #include <QImageReader>
 #include <QLabel>
@@ -25,11 +27,22 @@ void showNothing(QLabel *label, const QString &path, const QString &why)
 
 void showAnimation(QLabel *label, const QString &path)
 {
-    const AdImageCheck check = checkAdImageFile(path);
-    if (!check.accepted())
+    // The animation plays from the bytes that were checked: given the path, QMovie would reopen
+    // the file at every loop and play whatever an ad set stored there later, unchecked.
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return showNothing(label, path, file.errorString());
+    auto *buffer = new QBuffer;
+    buffer->setData(file.read(AdImageLimits::maxFileBytes + 1));
+    buffer->open(QIODevice::ReadOnly);
+    const AdImageCheck check = checkAdImage(buffer);
+    if (!check.accepted()) {
+        delete buffer;
         return showNothing(label, path, check.refusal);
+    }
     // The label owns the animation, so it plays exactly as long as the tile can show it.
-    auto *movie = new QMovie(path, check.format, label);
+    auto *movie = new QMovie(buffer, check.format, label);
+    buffer->setParent(movie);
     movie->setScaledSize(label->size());
     label->setMovie(movie);
     movie->start();
