@@ -1,6 +1,7 @@
 #include "adstore.h"
 #include "adlinkcodec.h"
 #include "kelto.h"
+#include "wholefile.h"
 
 #include <QDebug>
 #include <QDir>
@@ -45,19 +46,11 @@ void kelto::saveAdLinks()
     // Replaced atomically: a save that fails keeps the previous file. The store folder is made by
     // whoever writes images into it; a missing folder means there is nothing to attach links to.
     QSaveFile file(adLinkFilePath());
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
+    if (!file.open(QIODevice::WriteOnly)) {
         qDebug() << "setOHS.RDAT:" << file.errorString();
         return;
     }
     qDebug() << "File open!";
-    // A short write (disk full, file size limit) sets no error of its own, and commit() would
-    // then put the cut file in place of the old one.
-    const QByteArray bytes = encodeAdLinks(adLinks);
-    if (file.write(bytes) != bytes.size()) {
-        qDebug() << "setOHS.RDAT: short write, previous file kept";
-        file.cancelWriting(); // the destructor removes the temporary file
-        return;
-    }
-    if (!file.commit())
-        qDebug() << "setOHS.RDAT:" << file.errorString();
+    if (!commitWholeFile(file, encodeAdLinks(adLinks)))
+        qDebug() << "setOHS.RDAT: not written, previous file kept:" << file.errorString();
 }

@@ -1,6 +1,8 @@
 #include "kelto.h"
 
 #include "adentryname.h"
+#include "adstore.h"
+#include "wholefile.h"
 
 #include <QDataStream>
 #include <QDebug>
@@ -16,7 +18,7 @@ void kelto::storeAdSet(QDataStream &stream)
     stream >> adSet;
     QDataStream entries(adSet);
 
-    const QString storePath = QDir::currentPath() + QStringLiteral("/GG");
+    const QString storePath = adStoreFolder();
     QDir().mkpath(storePath);
     const QFileInfoList storedFiles = listFolderFiles(storePath);
 
@@ -57,13 +59,9 @@ void kelto::storeAdSet(QDataStream &stream)
         }
 
         // Never a half-written image: a failed write leaves no file of this name.
-        QSaveFile file(QStringLiteral("./GG/") + stored);
-        if (file.open(QIODevice::WriteOnly)) {
-            if (file.write(content) == content.size() && file.flush())
-                file.commit();
-            else
-                file.cancelWriting();
-        }
+        QSaveFile file(storePath + QLatin1Char('/') + stored);
+        if (file.open(QIODevice::WriteOnly))
+            commitWholeFile(file, content);
     }
 
     disconnectSocket();

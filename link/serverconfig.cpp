@@ -1,4 +1,5 @@
 #include "kelto.h"
+#include "wholefile.h"
 
 #include <QAction>
 #include <QDebug>
@@ -95,14 +96,7 @@ bool kelto::writeServerConfig()
     QJsonObject settings;
     settings.insert(QStringLiteral("HostIP"), serverHost);
     settings.insert(QStringLiteral("HostPORT"), serverPort);
-    const QByteArray text = QJsonDocument(settings).toJson(QJsonDocument::Indented);
-    // commit() alone misses a write that the final flush leaves short (a full disk, a file-size
-    // limit): flush first and look.
-    if (file.write(text) != text.size() || !file.flush()) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
+    return commitWholeFile(file, QJsonDocument(settings).toJson(QJsonDocument::Indented));
 }
 
 void kelto::bt_writeConfig()
