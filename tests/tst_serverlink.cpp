@@ -1,13 +1,14 @@
+#include "adfeed.h"
 #include "framecodec.h"
 #include "kelto.h"
 #include "loopbackserver.h"
 #include "testsupport.h"
 #include "wirebytes.h"
 
+#include <QBuffer>
 #include <QLabel>
 #include <QMovie>
 #include <QTcpSocket>
-#include <QBuffer>
 #include <QtTest>
 
 #include <limits>
@@ -76,12 +77,17 @@ private slots:
     void badFrameDropsConnection_data();
     void badFrameDropsConnection();
     void otherKeywordIgnored();
-    void startupWithoutServer();
-    void startupAnswerInTime();
-    void startupAnswerLate();
+    void startup_data();
+    void startup();
+    void limits_data();
+    void limits();
+    void destroyedWhileConnected();
+    void closedWhilePending_data();
+    void closedWhilePending();
 
 private:
     void fillStore();
+    const QAbstractSocket *socket() const { return window->adFeed()->socket(); }
 
     MessageRecorder *log = nullptr;
     TestWorkDir *workDir = nullptr;
@@ -176,7 +182,7 @@ void tst_serverlink::onlyRequestGGIsSent()
     QVERIFY(connectToLoopback(window, server.port()));
     for (const char *command : {"", "GGFiles", "requestgg"}) {
         QVERIFY(!window->sendMessage(QLatin1String(command)));
-        QCOMPARE(window->socket->bytesToWrite(), qint64(0));
+        QCOMPARE(socket()->bytesToWrite(), qint64(0));
     }
     // The server sees the one real request and nothing before it.
     QVERIFY(window->sendMessage(QStringLiteral("requestGG")));
@@ -188,12 +194,10 @@ void tst_serverlink::onlyRequestGGIsSent()
 void tst_serverlink::connectRefused()
 {
     window->serverPort = TestWorkDir::closedLoopbackPort();
-    bool connected = true;
-    QMetaObject::invokeMethod(window, "connectHost", Qt::DirectConnection,
-                              Q_RETURN_ARG(bool, connected));
-    QVERIFY(!connected);
-    QCOMPARE(window->socket->state(), QAbstractSocket::UnconnectedState);
-    QCOMPARE(window->socket->error(), QAbstractSocket::ConnectionRefusedError);
+    QMetaObject::invokeMethod(window, "connectHost", Qt::DirectConnection);
+    QTRY_VERIFY(!window->adFeed()->isConnecting());
+    QCOMPARE(socket()->state(), QAbstractSocket::UnconnectedState);
+    QCOMPARE(socket()->error(), QAbstractSocket::ConnectionRefusedError);
     QVERIFY(log->messages.contains(QStringLiteral("false")));
 }
 
@@ -210,7 +214,7 @@ void tst_serverlink::portLow16Bits()
     QFETCH(qint64, offset);
     LoopbackServer server;
     QVERIFY(connectToLoopback(window, qint32(server.port() + offset)));
-    QCOMPARE(window->socket->peerPort(), server.port());
+    QCOMPARE(socket()->peerPort(), server.port());
     QVERIFY(log->messages.contains(QStringLiteral("true")));
     QVERIFY(log->messages.contains(QStringLiteral("连接成功")));
 }
@@ -241,15 +245,15 @@ void tst_serverlink::answerInPieces()
     for (int i = 1; i < pieces.size(); ++i) {
         // Piece i-1 has arrived and nothing is decoded before the last byte of the frame.
         const qint64 arrived = cuts.at(i - 1);
-        QTRY_COMPARE(window->headerBytes + window->socket->bytesAvailable(), arrived);
-        QCOMPARE(window->headerBytes, arrived < 8 ? qint64(0) : qint64(8));
+        QTRY_COMPARE(window->adFeed()->headerBytes() + socket()->bytesAvailable(), arrived);
+        QCOMPARE(window->adFeed()->headerBytes(), arrived < 8 ? qint64(0) : qint64(8));
         QCOMPARE(fileContent(QStringLiteral("GG/GG2.dat")), solidPng(Qt::red, tileSize));
         server.sendNext();
     }
 
     QTRY_VERIFY(server.clientClosed());
     QCOMPARE(log->messages.count(QStringLiteral("\"GGFiles\"")), 1);
-    QCOMPARE(window->headerBytes, qint64(0));
+    QCOMPARE(window->adFeed()->headerBytes(), qint64(0));
     QCOMPARE(fileContent(QStringLiteral("GG/GG2.dat")), newStill);
     QCOMPARE(fileContent(QStringLiteral("GG/GG9.dats")), newAnimation);
     QCOMPARE(fileContent(QStringLiteral("GG/GG1.dat")), solidPng(Qt::red, tileSize));
@@ -257,8 +261,11 @@ void tst_serverlink::answerInPieces()
     QCOMPARE(window->adLinks[8], QStringLiteral("https://ads.example/9"));
     QCOMPARE(window->adLinks[0], QStringLiteral("www.example.com/stored1"));
     QCOMPARE(fileContent(QStringLiteral("GG/setOHS.RDAT")), WireBytes::linkFile(window->adLinks));
-    QCOMPARE(window->socket->state(), QAbstractSocket::UnconnectedState);
+    QCOMPARE(socket()->state(), QAbstractSocket::UnconnectedState);
     QVERIFY(log->messages.contains(QStringLiteral("断开")));
+    // Shown at once, without a restart.
+    QCOMPARE(tileColour(window, "GG2"), QColor(Qt::blue));
+    QVERIFY(window->findChild<QLabel *>(QStringLiteral("GG9"))->movie());
 }
 
 void tst_serverlink::badFrameDropsConnection_data()
@@ -283,8 +290,8 @@ void tst_serverlink::badFrameDropsConnection()
     QVERIFY(window->sendMessage(QStringLiteral("requestGG")));
 
     QTRY_VERIFY(server.clientClosed());
-    QCOMPARE(window->socket->state(), QAbstractSocket::UnconnectedState);
-    QCOMPARE(window->headerBytes, qint64(0));
+    QCOMPARE(socket()->state(), QAbstractSocket::UnconnectedState);
+    QCOMPARE(window->adFeed()->headerBytes(), qint64(0));
     QCOMPARE(log->messages.count(QStringLiteral("\"GGFiles\"")), 0);
     QCOMPARE(fileContent(QStringLiteral("GG/GG2.dat")), solidPng(Qt::red, tileSize));
     QVERIFY(!QFileInfo::exists(QStringLiteral("GG/GG9.dats")));
@@ -299,71 +306,172 @@ void tst_serverlink::otherKeywordIgnored()
     QVERIFY(window->sendMessage(QStringLiteral("requestGG")));
 
     QTRY_VERIFY(log->messages.contains(QStringLiteral("\"GGNews\"")));
-    QCOMPARE(window->headerBytes, qint64(0));
-    QCOMPARE(window->socket->bytesAvailable(), qint64(0));
-    QCOMPARE(window->socket->state(), QAbstractSocket::ConnectedState);
+    QCOMPARE(window->adFeed()->headerBytes(), qint64(0));
+    QCOMPARE(socket()->bytesAvailable(), qint64(0));
+    QCOMPARE(socket()->state(), QAbstractSocket::ConnectedState);
     QVERIFY(!server.clientClosed());
     QCOMPARE(fileContent(QStringLiteral("GG/GG2.dat")), solidPng(Qt::red, tileSize));
     QCOMPARE(fileContent(QStringLiteral("GG/setOHS.RDAT")), storedLinkFile);
 }
 
-void tst_serverlink::startupWithoutServer()
+void tst_serverlink::startup_data()
 {
-    // init() built the window against a closed loopback port.
-    QCOMPARE(window->socket->state(), QAbstractSocket::UnconnectedState);
-    QCOMPARE(window->socket->error(), QAbstractSocket::ConnectionRefusedError);
-    QCOMPARE(window->socket->bytesToWrite(), qint64(0));
-    QCOMPARE(fileContent(QStringLiteral("GG/setOHS.RDAT")), storedLinkFile);
-    QCOMPARE(window->adLinks[1], QStringLiteral("www.example.com/stored2"));
-    QCOMPARE(tileColour(window, "GG2"), QColor(Qt::red));
+    QTest::addColumn<bool>("listening");
+    QTest::addColumn<QList<QByteArray>>("pieces");
+    QTest::addColumn<int>("delay"); // before the last piece, in ms
+
+    QTest::newRow("no server") << false << QList<QByteArray>{} << 0;
+    QTest::newRow("accepts, never answers") << true << QList<QByteArray>{} << 0;
+    QTest::newRow("answer at once") << true << QList<QByteArray>{answerFrame()} << 0;
+    QTest::newRow("answer after 2 s") << true << QList<QByteArray>{"", answerFrame()} << 2000;
+    QTest::newRow("answer in many pieces, late")
+            << true << cut(answerFrame(), {5, 8, 100, 101, 300}) << 200;
 }
 
-void tst_serverlink::startupAnswerInTime()
+void tst_serverlink::startup()
 {
+    QFETCH(bool, listening);
+    QFETCH(QList<QByteArray>, pieces);
+    QFETCH(int, delay);
+
     delete window;
     window = nullptr;
-    LoopbackServer server({answerFrame()});
-    TestWorkDir::writeConfig(QStringLiteral("127.0.0.1"), server.port());
-
+    LoopbackServer server(pieces);
+    TestWorkDir::writeConfig(QStringLiteral("127.0.0.1"),
+                             listening ? server.port() : TestWorkDir::closedLoopbackPort());
+    log->messages.clear();
     window = new kelto;
-    // Handled inside the constructor's wait, before the tiles were filled.
-    QCOMPARE(fileContent(QStringLiteral("GG/GG2.dat")), newStill);
-    QCOMPARE(tileColour(window, "GG2"), QColor(Qt::blue));
+    // The constructor did not wait: the tiles show the store as it was.
+    const AdFeed *feed = window->adFeed();
+    QVERIFY2(feed->isConnecting() || feed->isAwaitingAnswer() || !listening,
+             "the request was answered or given up inside the constructor");
+    QCOMPARE(tileColour(window, "GG2"), QColor(Qt::red));
+    QCOMPARE(window->adLinks[1], QStringLiteral("www.example.com/stored2"));
+
+    if (!listening) {
+        QTRY_VERIFY(log->messages.contains(QStringLiteral("false")));
+        QCOMPARE(socket()->error(), QAbstractSocket::ConnectionRefusedError);
+    } else {
+        QTRY_VERIFY(server.requestComplete());
+        QCOMPARE(server.request(),
+                 FrameCodec::encode(window->buildRequest(QStringLiteral("requestGG"))));
+    }
+    for (int i = 1; i < pieces.size(); ++i) {
+        QTRY_COMPARE(server.piecesSent(), i);
+        QTest::qWait(i == pieces.size() - 1 ? delay : 0);
+        QCOMPARE(tileColour(window, "GG2"), QColor(Qt::red));
+        server.sendNext();
+    }
+    if (pieces.isEmpty()) {
+        QTest::qWait(200);
+        QCOMPARE(fileContent(QStringLiteral("GG/GG2.dat")), solidPng(Qt::red, tileSize));
+        QCOMPARE(fileContent(QStringLiteral("GG/setOHS.RDAT")), storedLinkFile);
+        QCOMPARE(tileColour(window, "GG2"), QColor(Qt::red));
+        return;
+    }
+
+    // The new set is stored once and shown without a restart, links included.
+    QTRY_COMPARE(tileColour(window, "GG2"), QColor(Qt::blue));
+    QTRY_VERIFY(server.clientClosed());
+    QCOMPARE(log->messages.count(QStringLiteral("\"GGFiles\"")), 1);
     QCOMPARE(tileColour(window, "GG1"), QColor(Qt::red));
     auto *banner = window->findChild<QLabel *>(QStringLiteral("GG9"));
     QVERIFY(banner->movie());
     auto *played = qobject_cast<QBuffer *>(banner->movie()->device());
     QVERIFY(played);
     QCOMPARE(played->data(), fileContent(QStringLiteral("GG/GG9.dats")));
-    QVERIFY(banner->movie()->isValid());
     QCOMPARE(window->adLinks[1], QStringLiteral("https://ads.example/2"));
     QCOMPARE(window->adLinks[0], QStringLiteral("www.example.com/stored1"));
     QCOMPARE(fileContent(QStringLiteral("GG/setOHS.RDAT")), WireBytes::linkFile(window->adLinks));
-    QCOMPARE(window->socket->state(), QAbstractSocket::UnconnectedState);
+}
+
+void tst_serverlink::limits_data()
+{
+    QTest::addColumn<bool>("accepts");
+    QTest::newRow("connect: backlog full") << false;
+    QTest::newRow("answer: accepts, never answers") << true;
+}
+
+// The feed alone, with short limits: the connection attempt and the wait for an answer both end.
+void tst_serverlink::limits()
+{
+    QFETCH(bool, accepts);
+
+    FullBacklogListener backlog;
+    QVERIFY(backlog.port() != 0);
+    LoopbackServer server;
+    AdFeed feed;
+    QCOMPARE(feed.connectTimeout(), 20000);
+    QCOMPARE(feed.answerTimeout(), 30000);
+    feed.setConnectTimeout(300);
+    feed.setAnswerTimeout(300);
+    QSignalSpy closed(&feed, &AdFeed::disconnected);
+    QVERIFY(feed.connectToServer(QStringLiteral("127.0.0.1"),
+                                 accepts ? server.port() : backlog.port()));
+    QVERIFY(feed.send("request"));
+    QVERIFY(feed.isConnecting());
+
+    QTRY_VERIFY(!feed.isConnecting() && !feed.isAwaitingAnswer());
+    QCOMPARE(feed.socket()->state(), QAbstractSocket::UnconnectedState);
+    if (accepts) {
+        QTRY_VERIFY(server.clientClosed());
+        QCOMPARE(server.request(), FrameCodec::encode("request"));
+        QCOMPARE(closed.count(), 1);
+    } else {
+        QVERIFY(log->messages.contains(QStringLiteral("false")));
+        QVERIFY(feed.socket()->error() != QAbstractSocket::ConnectionRefusedError);
+        QVERIFY2(backlog.drain() == 0, "bytes reached a server that never accepted");
+        QCOMPARE(closed.count(), 0);
+    }
+}
+
+void tst_serverlink::destroyedWhileConnected()
+{
+    LoopbackServer server;
+    QVERIFY(connectToLoopback(window, server.port()));
+    log->messages.clear();
+    delete window;
+    window = nullptr;
+    QVERIFY2(!log->messages.contains(QStringLiteral("断开")),
+             "a slot of the window ran while the window was being destroyed");
     QTRY_VERIFY(server.clientClosed());
 }
 
-void tst_serverlink::startupAnswerLate()
+void tst_serverlink::closedWhilePending_data()
 {
+    QTest::addColumn<bool>("accepts");
+    QTest::newRow("connecting") << false;
+    QTest::newRow("answer pending") << true;
+}
+
+void tst_serverlink::closedWhilePending()
+{
+    QFETCH(bool, accepts);
+
+    FullBacklogListener backlog;
+    LoopbackServer server;
+    delete window;
+    TestWorkDir::writeConfig(QStringLiteral("127.0.0.1"), accepts ? server.port() : backlog.port());
+    window = new kelto;
+    window->show();
+    if (accepts)
+        QTRY_VERIFY(server.requestComplete());
+    QVERIFY(window->adFeed()->isConnecting() || window->adFeed()->isAwaitingAnswer());
+
+    // Closing the window ends the event loop at once, and destroying it ends the connection.
+    QElapsedTimer clock;
+    clock.start();
+    QTimer::singleShot(0, window, &QWidget::close);
+    QTimer fallback;
+    fallback.setSingleShot(true);
+    connect(&fallback, &QTimer::timeout, qApp, &QCoreApplication::quit);
+    fallback.start(20000);
+    QCoreApplication::exec();
     delete window;
     window = nullptr;
-    LoopbackServer server(cut(answerFrame(), {100}));
-    TestWorkDir::writeConfig(QStringLiteral("127.0.0.1"), server.port());
-
-    window = new kelto;
-    // The wait ended with the first piece: the tiles show the store as it was.
-    QCOMPARE(window->socket->state(), QAbstractSocket::ConnectedState);
-    QCOMPARE(tileColour(window, "GG2"), QColor(Qt::red));
-    QCOMPARE(window->adLinks[1], QStringLiteral("www.example.com/stored2"));
-
-    server.sendNext();
-    QTRY_VERIFY(server.clientClosed());
-    QCOMPARE(fileContent(QStringLiteral("GG/GG2.dat")), newStill);
-    QCOMPARE(window->adLinks[1], QStringLiteral("https://ads.example/2"));
-    QCOMPARE(fileContent(QStringLiteral("GG/setOHS.RDAT")), WireBytes::linkFile(window->adLinks));
-    // New images show from the next start only.
-    QCOMPARE(tileColour(window, "GG2"), QColor(Qt::red));
-    QVERIFY(!window->findChild<QLabel *>(QStringLiteral("GG9"))->movie());
+    QVERIFY2(clock.elapsed() < 5000, qPrintable(QString::number(clock.elapsed()) + " ms"));
+    if (accepts)
+        QTRY_VERIFY(server.clientClosed());
 }
 
 QTEST_MAIN(tst_serverlink)
