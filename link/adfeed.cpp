@@ -120,7 +120,8 @@ void AdFeed::onDisconnected()
 void AdFeed::onError(QAbstractSocket::SocketError error)
 {
     qCDebug(lcAdFeed) << "socket error" << error << tcp->errorString();
-    if (isConnecting() && tcp->state() != QAbstractSocket::ConnectedState)
+    // While other addresses of the host are still being tried the socket stays connecting.
+    if (tcp->state() == QAbstractSocket::UnconnectedState)
         endAttempt(false);
 }
 

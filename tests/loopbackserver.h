@@ -110,9 +110,9 @@ private:
     std::atomic<bool> closed{false};
 };
 
-// A port on 127.0.0.1 that is listened on but never accepts: its backlog of one is taken by a
-// connection of its own, so the kernel drops every further connection request and a client stays
-// connecting. drain() accepts what is queued and counts the bytes that reached the server.
+// A port on 127.0.0.1 that never accepts: a connection of its own fills the backlog of one, so
+// the kernel drops further connection requests and a client stays connecting. drain() accepts
+// whatever is queued and counts the bytes that reached the server.
 class FullBacklogListener
 {
 public:
@@ -123,42 +123,32 @@ public:
         address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
         socklen_t length = sizeof address;
         auto *generic = reinterpret_cast<sockaddr *>(&address);
-        listener = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0);
-        if (::bind(listener, generic, length) != 0 || ::listen(listener, 0) != 0
-            || ::getsockname(listener, generic, &length) != 0)
-            return;
-        filler = ::socket(AF_INET, SOCK_STREAM, 0);
-        if (::connect(filler, generic, length) == 0)
+        if (::bind(listener, generic, length) == 0 && ::listen(listener, 0) == 0
+            && ::getsockname(listener, generic, &length) == 0
+            && ::connect(filler, generic, length) == 0)
             portNumber = ntohs(address.sin_port);
     }
-
     ~FullBacklogListener()
     {
         ::close(filler);
         ::close(listener);
     }
 
-    FullBacklogListener(const FullBacklogListener &) = delete;
-    FullBacklogListener &operator=(const FullBacklogListener &) = delete;
-
     quint16 port() const { return portNumber; }
-
     qint64 drain()
     {
         qint64 received = 0;
-        int accepted;
-        while ((accepted = ::accept4(listener, nullptr, nullptr, SOCK_NONBLOCK)) >= 0) {
+        for (int peer; (peer = ::accept4(listener, nullptr, nullptr, SOCK_NONBLOCK)) >= 0;) {
             char buffer[256];
-            ssize_t n;
-            while ((n = ::recv(accepted, buffer, sizeof buffer, 0)) > 0)
+            for (ssize_t n; (n = ::recv(peer, buffer, sizeof buffer, 0)) > 0;)
                 received += n;
-            ::close(accepted);
+            ::close(peer);
         }
         return received;
     }
 
 private:
-    int listener = -1;
-    int filler = -1;
+    const int listener = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0);
+    const int filler = ::socket(AF_INET, SOCK_STREAM, 0);
     quint16 portNumber = 0;
 };
