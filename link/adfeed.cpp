@@ -134,8 +134,8 @@ void AdFeed::endAttempt(bool connected)
     connectTimer.stop();
     qDebug() << connected;
     const QByteArray frames = std::exchange(pendingFrames, QByteArray());
-    if (connected && !frames.isEmpty())
-        write(frames);
+    if (connected && !frames.isEmpty() && !write(frames))
+        qCDebug(lcAdFeed) << "the request could not be written:" << tcp->errorString();
 }
 
 void AdFeed::giveUpConnecting()
