@@ -1,9 +1,10 @@
 #include "kelto.h"
 #include "ui_kelto.h"
 
+#include "adfeed.h"
+
 #include <QImage>
 #include <QPixmap>
-#include <QTcpSocket>
 
 namespace {
 // A host under the reserved example.com domain: the tiles open something harmless until a link
@@ -28,14 +29,15 @@ kelto::kelto(QWidget *parent)
                                                                           Qt::IgnoreAspectRatio,
                                                                           Qt::FastTransformation)));
 
-    socket = new QTcpSocket(this);
-    connect(socket, &QTcpSocket::connected, this, &kelto::on_connected, Qt::DirectConnection);
-    connect(socket, &QTcpSocket::disconnected, this, &kelto::on_disconnected,
-            Qt::DirectConnection);
-    connect(socket, &QTcpSocket::readyRead, this, &kelto::on_readyread, Qt::DirectConnection);
+    feed = new AdFeed(this);
+    connect(feed, &AdFeed::connected, this, &kelto::on_connected, Qt::DirectConnection);
+    connect(feed, &AdFeed::disconnected, this, &kelto::on_disconnected, Qt::DirectConnection);
+    connect(feed, &AdFeed::readyRead, this, &kelto::on_readyread, Qt::DirectConnection);
 
     readServerConfig();
     loadAdLinks();
+    // Neither call waits: the request goes out once connected, and an ad set reloads the tiles
+    // when it arrives. Until then they show the ads already stored.
     if (connectHost())
         sendMessage(QStringLiteral("requestGG"));
     loadAdTiles();
@@ -50,5 +52,7 @@ kelto::kelto(QWidget *parent)
 
 kelto::~kelto()
 {
+    // The feed's signals lead to this window's slots, so it goes while the window is whole.
+    delete feed;
     delete ui;
 }

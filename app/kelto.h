@@ -7,9 +7,9 @@
 
 #include <array>
 
+class AdFeed;
 class QDataStream;
 class QEventLoop;
-class QTcpSocket;
 
 namespace Ui {
 class kelto;
@@ -41,6 +41,9 @@ public:
     void loadAdLinks();
     void saveAdLinks();
     void loadAdTiles();
+
+    // The connection to the ad server, for tests.
+    AdFeed *adFeed() const { return feed; }
 
 signals:
     void sendErrorList(QStringList errorMessages);
@@ -75,9 +78,6 @@ public:
     QString smallImagesPath;
     QString bigImagesPath;
     QString outputPath;
-    QTcpSocket *socket = nullptr;
-    qint64 headerBytes = 0;
-    qint64 frameSize = 0;
     bool continueCopy = true;
     bool waitingForDecision = false;
     QString serverHost = QStringLiteral("127.0.0.1");
@@ -85,8 +85,10 @@ public:
     std::array<QString, 9> adLinks;
 
 private:
-    // Server link (link/): the context-menu entry and shortcut that reach bt_writeConfig.
+    // Server link (link/): the ad feed, which owns the socket, and the context-menu entry and
+    // shortcut that reach bt_writeConfig.
     void addWriteConfigAction();
+    AdFeed *feed = nullptr;
 
     // Selection run (selection/selectionrun.cpp): both run slots share one run; it waits for
     // the missing-images decision in decisionWait, and selectionRunning keeps a second run out.

@@ -1,34 +1,35 @@
 #include "kelto.h"
 
-#include "framecodec.h"
+#include "adfeed.h"
+#include "adsetwriter.h"
+#include "adstore.h"
 
 #include <QByteArray>
 #include <QDataStream>
 #include <QDebug>
-#include <QTcpSocket>
 
 namespace {
 
-const int connectTimeout = 20000;
-const int answerTimeout = 30000;
-const int disconnectTimeout = 30000;
-
 // What the client tells the server about itself: the program and its version, nothing about the
 // user or the machine.
-const QString clientName = QStringLiteral("Zanora");
-const QString clientVersion = QStringLiteral(ZANORA_VERSION);
+QString clientName()
+{
+    return QStringLiteral("Zanora");
+}
+
+QString clientVersion()
+{
+    return QStringLiteral(ZANORA_VERSION);
+}
 
 } // namespace
 
+// The window's link slots are entries into its ad feed; none of them waits. The outcome of the
+// attempt is logged when it is known ("true" or "false"), and the request that start-up hands
+// over meanwhile goes out once connected.
 bool kelto::connectHost()
 {
-    // Whatever the server sends, the socket never buffers more than one frame may hold.
-    socket->setReadBufferSize(FrameCodec::maximumFrameSize);
-    socket->connectToHost(serverHost, quint16(serverPort), QIODevice::ReadWrite,
-                          QAbstractSocket::AnyIPProtocol);
-    const bool connected = socket->waitForConnected(connectTimeout);
-    qDebug() << connected;
-    return connected;
+    return feed->connectToServer(serverHost, quint16(serverPort));
 }
 
 void kelto::on_connected()
@@ -43,9 +44,7 @@ void kelto::on_disconnected()
 
 void kelto::disconnectSocket()
 {
-    socket->disconnectFromHost();
-    if (socket->state() != QAbstractSocket::UnconnectedState)
-        socket->waitForDisconnected(disconnectTimeout);
+    feed->disconnectFromServer();
 }
 
 QByteArray kelto::buildRequest(const QString &command)
@@ -53,7 +52,7 @@ QByteArray kelto::buildRequest(const QString &command)
     QByteArray payload;
     QDataStream out(&payload, QIODevice::WriteOnly);
     if (command == QLatin1String("requestGG"))
-        out << command << clientName << clientVersion;
+        out << command << clientName() << clientVersion();
     return payload;
 }
 
@@ -62,28 +61,14 @@ bool kelto::sendMessage(const QString &command)
     const QByteArray payload = buildRequest(command);
     if (payload.isEmpty())
         return false;
-    if (socket->write(FrameCodec::encode(payload)) <= 0)
-        return false;
-    // An answer that comes in time is handled inside this wait, through on_readyread; one that
-    // comes later is handled from the event loop.
-    socket->waitForReadyRead(answerTimeout);
-    return true;
+    return feed->send(payload);
 }
 
 void kelto::on_readyread()
 {
     QByteArray payload;
-    switch (FrameCodec::readFrame(socket, headerBytes, frameSize, payload)) {
-    case FrameCodec::ReadResult::Incomplete:
-        return;
-    case FrameCodec::ReadResult::Invalid:
-        qDebug() << "bad frame, length" << frameSize << "- dropping the connection";
-        socket->abort();
-        return;
-    case FrameCodec::ReadResult::Frame:
+    if (feed->readFrame(payload))
         handleResponse(payload);
-        return;
-    }
 }
 
 void kelto::handleResponse(QByteArray payload)
@@ -94,4 +79,13 @@ void kelto::handleResponse(QByteArray payload)
     qDebug() << keyword;
     if (keyword == QLatin1String("GGFiles"))
         storeAdSet(in);
+}
+
+void kelto::storeAdSet(QDataStream &stream)
+{
+    AdSetWriter::store(stream, adStoreFolder(), adLinks);
+    disconnectSocket();
+    saveAdLinks();
+    // The new set shows at once; its links are already in effect.
+    loadAdTiles();
 }

@@ -14,10 +14,14 @@
 
 #include <atomic>
 
-// A scripted TCP server on 127.0.0.1 in a thread of its own, for a client that blocks the GUI
-// thread in waitFor* calls. It takes one connection and reads one request frame; then it sends
-// the first answer piece at once and each further piece when the test calls sendNext(); then it
-// waits for the client to close the connection.
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+// A scripted TCP server on 127.0.0.1 in a thread of its own, so that it answers whatever the test's
+// thread does. It takes one connection and reads one request frame; then it sends the first answer
+// piece at once and each further piece when the test calls sendNext(); then it waits for the
+// client to close the connection. Without pieces it is a server that accepts and never answers.
 class LoopbackServer : public QThread
 {
 public:
@@ -104,4 +108,47 @@ private:
     std::atomic<bool> requestDone{false};
     std::atomic<int> sent{0};
     std::atomic<bool> closed{false};
+};
+
+// A port on 127.0.0.1 that never accepts: a connection of its own fills the backlog of one, so
+// the kernel drops further connection requests and a client stays connecting. drain() accepts
+// whatever is queued and counts the bytes that reached the server.
+class FullBacklogListener
+{
+public:
+    FullBacklogListener()
+    {
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t length = sizeof address;
+        auto *generic = reinterpret_cast<sockaddr *>(&address);
+        if (::bind(listener, generic, length) == 0 && ::listen(listener, 0) == 0
+            && ::getsockname(listener, generic, &length) == 0
+            && ::connect(filler, generic, length) == 0)
+            portNumber = ntohs(address.sin_port);
+    }
+    ~FullBacklogListener()
+    {
+        ::close(filler);
+        ::close(listener);
+    }
+
+    quint16 port() const { return portNumber; }
+    qint64 drain()
+    {
+        qint64 received = 0;
+        for (int peer; (peer = ::accept4(listener, nullptr, nullptr, SOCK_NONBLOCK)) >= 0;) {
+            char buffer[256];
+            for (ssize_t n; (n = ::recv(peer, buffer, sizeof buffer, 0)) > 0;)
+                received += n;
+            ::close(peer);
+        }
+        return received;
+    }
+
+private:
+    const int listener = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0);
+    const int filler = ::socket(AF_INET, SOCK_STREAM, 0);
+    quint16 portNumber = 0;
 };

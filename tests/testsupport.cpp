@@ -1,5 +1,6 @@
 #include "testsupport.h"
 
+#include "adfeed.h"
 #include "kelto.h"
 
 #include <QApplication>
@@ -171,10 +172,12 @@ bool connectToLoopback(kelto *window, qint32 port)
 {
     window->serverHost = QStringLiteral("127.0.0.1");
     window->serverPort = port;
-    bool connected = false;
+    bool started = false;
     QMetaObject::invokeMethod(window, "connectHost", Qt::DirectConnection,
-                              Q_RETURN_ARG(bool, connected));
-    return connected;
+                              Q_RETURN_ARG(bool, started));
+    const AdFeed *feed = window->adFeed();
+    return started && QTest::qWaitFor([feed] { return !feed->isConnecting(); }, 30000)
+           && feed->socket()->state() == QAbstractSocket::ConnectedState;
 }
 
 DialogAnswerer::DialogAnswerer(QObject *parent)

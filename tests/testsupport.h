@@ -92,7 +92,7 @@ private:
 QStringList clickedConnections(QObject *object);
 
 // Points the window at 127.0.0.1:`port` and has it connect (its connectHost()); whether it
-// connected.
+// connected, once the attempt has ended.
 bool connectToLoopback(kelto *window, qint32 port);
 
 // What a message box showed when the answerer closed it.

@@ -1,3 +1,4 @@
+#include "adfeed.h"
 #include "filesizelimit.h"
 #include "kelto.h"
 #include "loopbackserver.h"
@@ -118,9 +119,9 @@ void tst_adfeed::deliver(const QByteArray &payload)
     QTRY_VERIFY(log->messages.contains(QLatin1Char('"') + keyword + QLatin1Char('"')));
     if (keyword == QLatin1String("GGFiles")) {
         QTRY_VERIFY(server.clientClosed());
-        QCOMPARE(window->socket->state(), QAbstractSocket::UnconnectedState);
+        QCOMPARE(window->adFeed()->socket()->state(), QAbstractSocket::UnconnectedState);
     } else {
-        QCOMPARE(window->socket->state(), QAbstractSocket::ConnectedState);
+        QCOMPARE(window->adFeed()->socket()->state(), QAbstractSocket::ConnectedState);
     }
 }
 

@@ -1,3 +1,4 @@
+#include "adfeed.h"
 #include "kelto.h"
 #include "testsupport.h"
 #include "wirebytes.h"
@@ -133,7 +134,7 @@ void tst_adserver::endToEnd()
 
     // An answer that comes in pieces is stored from the event loop after the constructor.
     kelto window;
-    QTRY_COMPARE(window.socket->state(), QAbstractSocket::UnconnectedState);
+    QTRY_COMPARE(window.adFeed()->socket()->state(), QAbstractSocket::UnconnectedState);
 
     QCOMPARE(fileContent(QStringLiteral("GG/GG1.dat")), solidPng(Qt::blue, stillSize));
     QCOMPARE(fileContent(QStringLiteral("GG/GG5.dats")), greenGif);
@@ -170,7 +171,7 @@ void tst_adserver::demoAdSet()
 
     {
         kelto first;
-        QTRY_COMPARE(first.socket->state(), QAbstractSocket::UnconnectedState);
+        QTRY_COMPARE(first.adFeed()->socket()->state(), QAbstractSocket::UnconnectedState);
     }
     QCOMPARE(fileContent(QStringLiteral("GG/GG9.dats")),
              fileContent(demo + QStringLiteral("/GG9.gif")));

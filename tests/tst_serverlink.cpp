@@ -1,3 +1,4 @@
+#include "adfeed.h"
 #include "framecodec.h"
 #include "kelto.h"
 #include "loopbackserver.h"
@@ -7,7 +8,6 @@
 #include <QLabel>
 #include <QMovie>
 #include <QTcpSocket>
-#include <QBuffer>
 #include <QtTest>
 
 #include <limits>
@@ -76,12 +76,16 @@ private slots:
     void badFrameDropsConnection_data();
     void badFrameDropsConnection();
     void otherKeywordIgnored();
-    void startupWithoutServer();
-    void startupAnswerInTime();
-    void startupAnswerLate();
+    void startup_data();
+    void startup();
+    void limits_data();
+    void limits();
+    void windowGoesAway_data();
+    void windowGoesAway();
 
 private:
     void fillStore();
+    const QAbstractSocket *socket() const { return window->adFeed()->socket(); }
 
     MessageRecorder *log = nullptr;
     TestWorkDir *workDir = nullptr;
@@ -176,7 +180,7 @@ void tst_serverlink::onlyRequestGGIsSent()
     QVERIFY(connectToLoopback(window, server.port()));
     for (const char *command : {"", "GGFiles", "requestgg"}) {
         QVERIFY(!window->sendMessage(QLatin1String(command)));
-        QCOMPARE(window->socket->bytesToWrite(), qint64(0));
+        QCOMPARE(socket()->bytesToWrite(), qint64(0));
     }
     // The server sees the one real request and nothing before it.
     QVERIFY(window->sendMessage(QStringLiteral("requestGG")));
@@ -188,12 +192,10 @@ void tst_serverlink::onlyRequestGGIsSent()
 void tst_serverlink::connectRefused()
 {
     window->serverPort = TestWorkDir::closedLoopbackPort();
-    bool connected = true;
-    QMetaObject::invokeMethod(window, "connectHost", Qt::DirectConnection,
-                              Q_RETURN_ARG(bool, connected));
-    QVERIFY(!connected);
-    QCOMPARE(window->socket->state(), QAbstractSocket::UnconnectedState);
-    QCOMPARE(window->socket->error(), QAbstractSocket::ConnectionRefusedError);
+    QMetaObject::invokeMethod(window, "connectHost", Qt::DirectConnection);
+    QTRY_VERIFY(!window->adFeed()->isConnecting());
+    QCOMPARE(socket()->state(), QAbstractSocket::UnconnectedState);
+    QCOMPARE(socket()->error(), QAbstractSocket::ConnectionRefusedError);
     QVERIFY(log->messages.contains(QStringLiteral("false")));
 }
 
@@ -210,7 +212,7 @@ void tst_serverlink::portLow16Bits()
     QFETCH(qint64, offset);
     LoopbackServer server;
     QVERIFY(connectToLoopback(window, qint32(server.port() + offset)));
-    QCOMPARE(window->socket->peerPort(), server.port());
+    QCOMPARE(socket()->peerPort(), server.port());
     QVERIFY(log->messages.contains(QStringLiteral("true")));
     QVERIFY(log->messages.contains(QStringLiteral("连接成功")));
 }
@@ -241,15 +243,15 @@ void tst_serverlink::answerInPieces()
     for (int i = 1; i < pieces.size(); ++i) {
         // Piece i-1 has arrived and nothing is decoded before the last byte of the frame.
         const qint64 arrived = cuts.at(i - 1);
-        QTRY_COMPARE(window->headerBytes + window->socket->bytesAvailable(), arrived);
-        QCOMPARE(window->headerBytes, arrived < 8 ? qint64(0) : qint64(8));
+        QTRY_COMPARE(window->adFeed()->headerBytes() + socket()->bytesAvailable(), arrived);
+        QCOMPARE(window->adFeed()->headerBytes(), arrived < 8 ? qint64(0) : qint64(8));
         QCOMPARE(fileContent(QStringLiteral("GG/GG2.dat")), solidPng(Qt::red, tileSize));
         server.sendNext();
     }
 
     QTRY_VERIFY(server.clientClosed());
     QCOMPARE(log->messages.count(QStringLiteral("\"GGFiles\"")), 1);
-    QCOMPARE(window->headerBytes, qint64(0));
+    QCOMPARE(window->adFeed()->headerBytes(), qint64(0));
     QCOMPARE(fileContent(QStringLiteral("GG/GG2.dat")), newStill);
     QCOMPARE(fileContent(QStringLiteral("GG/GG9.dats")), newAnimation);
     QCOMPARE(fileContent(QStringLiteral("GG/GG1.dat")), solidPng(Qt::red, tileSize));
@@ -257,8 +259,11 @@ void tst_serverlink::answerInPieces()
     QCOMPARE(window->adLinks[8], QStringLiteral("https://ads.example/9"));
     QCOMPARE(window->adLinks[0], QStringLiteral("www.example.com/stored1"));
     QCOMPARE(fileContent(QStringLiteral("GG/setOHS.RDAT")), WireBytes::linkFile(window->adLinks));
-    QCOMPARE(window->socket->state(), QAbstractSocket::UnconnectedState);
+    QCOMPARE(socket()->state(), QAbstractSocket::UnconnectedState);
     QVERIFY(log->messages.contains(QStringLiteral("断开")));
+    // Shown at once, without a restart.
+    QCOMPARE(tileColour(window, "GG2"), QColor(Qt::blue));
+    QVERIFY(window->findChild<QLabel *>(QStringLiteral("GG9"))->movie());
 }
 
 void tst_serverlink::badFrameDropsConnection_data()
@@ -283,8 +288,8 @@ void tst_serverlink::badFrameDropsConnection()
     QVERIFY(window->sendMessage(QStringLiteral("requestGG")));
 
     QTRY_VERIFY(server.clientClosed());
-    QCOMPARE(window->socket->state(), QAbstractSocket::UnconnectedState);
-    QCOMPARE(window->headerBytes, qint64(0));
+    QCOMPARE(socket()->state(), QAbstractSocket::UnconnectedState);
+    QCOMPARE(window->adFeed()->headerBytes(), qint64(0));
     QCOMPARE(log->messages.count(QStringLiteral("\"GGFiles\"")), 0);
     QCOMPARE(fileContent(QStringLiteral("GG/GG2.dat")), solidPng(Qt::red, tileSize));
     QVERIFY(!QFileInfo::exists(QStringLiteral("GG/GG9.dats")));
@@ -299,71 +304,141 @@ void tst_serverlink::otherKeywordIgnored()
     QVERIFY(window->sendMessage(QStringLiteral("requestGG")));
 
     QTRY_VERIFY(log->messages.contains(QStringLiteral("\"GGNews\"")));
-    QCOMPARE(window->headerBytes, qint64(0));
-    QCOMPARE(window->socket->bytesAvailable(), qint64(0));
-    QCOMPARE(window->socket->state(), QAbstractSocket::ConnectedState);
+    QCOMPARE(window->adFeed()->headerBytes(), qint64(0));
+    QCOMPARE(socket()->bytesAvailable(), qint64(0));
+    QCOMPARE(socket()->state(), QAbstractSocket::ConnectedState);
     QVERIFY(!server.clientClosed());
     QCOMPARE(fileContent(QStringLiteral("GG/GG2.dat")), solidPng(Qt::red, tileSize));
     QCOMPARE(fileContent(QStringLiteral("GG/setOHS.RDAT")), storedLinkFile);
 }
 
-void tst_serverlink::startupWithoutServer()
+void tst_serverlink::startup_data()
 {
-    // init() built the window against a closed loopback port.
-    QCOMPARE(window->socket->state(), QAbstractSocket::UnconnectedState);
-    QCOMPARE(window->socket->error(), QAbstractSocket::ConnectionRefusedError);
-    QCOMPARE(window->socket->bytesToWrite(), qint64(0));
-    QCOMPARE(fileContent(QStringLiteral("GG/setOHS.RDAT")), storedLinkFile);
-    QCOMPARE(window->adLinks[1], QStringLiteral("www.example.com/stored2"));
-    QCOMPARE(tileColour(window, "GG2"), QColor(Qt::red));
+    QTest::addColumn<QString>("host");
+    QTest::addColumn<QList<QByteArray>>("pieces"); // none: nobody listens
+
+    QTest::newRow("no server") << "127.0.0.1" << QList<QByteArray>{};
+    QTest::newRow("answer after 2 s") << "127.0.0.1" << QList<QByteArray>{"", answerFrame()};
+    QTest::newRow("host name, answer at once") << "localhost" << QList<QByteArray>{answerFrame()};
 }
 
-void tst_serverlink::startupAnswerInTime()
+void tst_serverlink::startup()
 {
+    QFETCH(QString, host);
+    QFETCH(QList<QByteArray>, pieces);
+
     delete window;
     window = nullptr;
-    LoopbackServer server({answerFrame()});
-    TestWorkDir::writeConfig(QStringLiteral("127.0.0.1"), server.port());
-
+    LoopbackServer server(pieces);
+    TestWorkDir::writeConfig(host,
+                             pieces.isEmpty() ? TestWorkDir::closedLoopbackPort() : server.port());
+    log->messages.clear();
     window = new kelto;
-    // Handled inside the constructor's wait, before the tiles were filled.
-    QCOMPARE(fileContent(QStringLiteral("GG/GG2.dat")), newStill);
-    QCOMPARE(tileColour(window, "GG2"), QColor(Qt::blue));
+    QCOMPARE(tileColour(window, "GG2"), QColor(Qt::red));
+    if (pieces.isEmpty()) {
+        QTRY_VERIFY(log->messages.contains(QStringLiteral("false")));
+        QCOMPARE(socket()->error(), QAbstractSocket::ConnectionRefusedError);
+        QCOMPARE(fileContent(QStringLiteral("GG/setOHS.RDAT")), storedLinkFile);
+        return;
+    }
+    if (pieces.size() > 1) {
+        QTRY_COMPARE(server.piecesSent(), 1);
+        QTest::qWait(2000);
+        QCOMPARE(tileColour(window, "GG2"), QColor(Qt::red));
+        server.sendNext();
+    }
+
+    // Stored once and shown without a restart, links included.
+    QTRY_COMPARE(tileColour(window, "GG2"), QColor(Qt::blue));
+    QTRY_VERIFY(server.clientClosed());
+    QCOMPARE(log->messages.count(QStringLiteral("\"GGFiles\"")), 1);
     QCOMPARE(tileColour(window, "GG1"), QColor(Qt::red));
-    auto *banner = window->findChild<QLabel *>(QStringLiteral("GG9"));
-    QVERIFY(banner->movie());
-    auto *played = qobject_cast<QBuffer *>(banner->movie()->device());
-    QVERIFY(played);
-    QCOMPARE(played->data(), fileContent(QStringLiteral("GG/GG9.dats")));
-    QVERIFY(banner->movie()->isValid());
+    QVERIFY(window->findChild<QLabel *>(QStringLiteral("GG9"))->movie());
     QCOMPARE(window->adLinks[1], QStringLiteral("https://ads.example/2"));
-    QCOMPARE(window->adLinks[0], QStringLiteral("www.example.com/stored1"));
     QCOMPARE(fileContent(QStringLiteral("GG/setOHS.RDAT")), WireBytes::linkFile(window->adLinks));
-    QCOMPARE(window->socket->state(), QAbstractSocket::UnconnectedState);
-    QTRY_VERIFY(server.clientClosed());
 }
 
-void tst_serverlink::startupAnswerLate()
+void tst_serverlink::limits_data()
 {
+    QTest::addColumn<bool>("accepts");
+    QTest::newRow("connect: backlog full") << false;
+    QTest::newRow("answer: accepts, never answers") << true;
+}
+
+// The feed alone, with short limits: the connection attempt and the wait for an answer both end.
+void tst_serverlink::limits()
+{
+    QFETCH(bool, accepts);
+
+    FullBacklogListener backlog;
+    LoopbackServer server;
+    AdFeed feed;
+    QCOMPARE(feed.connectTimeout(), 20000);
+    QCOMPARE(feed.answerTimeout(), 30000);
+    feed.setConnectTimeout(300);
+    feed.setAnswerTimeout(300);
+    QSignalSpy closed(&feed, &AdFeed::disconnected);
+    QVERIFY(feed.connectToServer(QStringLiteral("127.0.0.1"),
+                                 accepts ? server.port() : backlog.port()));
+    QVERIFY(feed.send("request"));
+
+    QTRY_VERIFY(!feed.isConnecting() && !feed.isAwaitingAnswer());
+    QCOMPARE(feed.socket()->state(), QAbstractSocket::UnconnectedState);
+    QCOMPARE(closed.count(), accepts ? 1 : 0);
+    if (accepts) {
+        QTRY_VERIFY(server.clientClosed());
+        QCOMPARE(server.request(), FrameCodec::encode("request"));
+    } else {
+        QVERIFY(log->messages.contains(QStringLiteral("false")));
+        QVERIFY2(backlog.drain() == 0, "bytes reached a server that never accepted");
+    }
+}
+
+void tst_serverlink::windowGoesAway_data()
+{
+    QTest::addColumn<bool>("accepts");
+    QTest::addColumn<bool>("closed"); // by the user, from the event loop; otherwise just deleted
+
+    QTest::newRow("deleted while connected") << true << false;
+    QTest::newRow("closed while connecting") << false << true;
+    QTest::newRow("closed while the answer is pending") << true << true;
+}
+
+void tst_serverlink::windowGoesAway()
+{
+    QFETCH(bool, accepts);
+    QFETCH(bool, closed);
+
+    FullBacklogListener backlog;
+    LoopbackServer server; // accepts and never answers
+    delete window;
+    TestWorkDir::writeConfig(QStringLiteral("127.0.0.1"), accepts ? server.port() : backlog.port());
+    window = new kelto;
+    if (accepts)
+        QTRY_VERIFY(server.requestComplete());
+    // Start-up did not wait for the server, and the store is as it was.
+    QVERIFY(window->adFeed()->isConnecting() || window->adFeed()->isAwaitingAnswer());
+    QCOMPARE(tileColour(window, "GG2"), QColor(Qt::red));
+    QCOMPARE(fileContent(QStringLiteral("GG/setOHS.RDAT")), storedLinkFile);
+
+    QElapsedTimer clock;
+    clock.start();
+    if (closed) {
+        QTimer fallback;
+        connect(&fallback, &QTimer::timeout, qApp, &QCoreApplication::quit);
+        fallback.start(20000);
+        window->show();
+        QTimer::singleShot(0, window, &QWidget::close);
+        QCoreApplication::exec();
+    }
+    log->messages.clear();
     delete window;
     window = nullptr;
-    LoopbackServer server(cut(answerFrame(), {100}));
-    TestWorkDir::writeConfig(QStringLiteral("127.0.0.1"), server.port());
-
-    window = new kelto;
-    // The wait ended with the first piece: the tiles show the store as it was.
-    QCOMPARE(window->socket->state(), QAbstractSocket::ConnectedState);
-    QCOMPARE(tileColour(window, "GG2"), QColor(Qt::red));
-    QCOMPARE(window->adLinks[1], QStringLiteral("www.example.com/stored2"));
-
-    server.sendNext();
-    QTRY_VERIFY(server.clientClosed());
-    QCOMPARE(fileContent(QStringLiteral("GG/GG2.dat")), newStill);
-    QCOMPARE(window->adLinks[1], QStringLiteral("https://ads.example/2"));
-    QCOMPARE(fileContent(QStringLiteral("GG/setOHS.RDAT")), WireBytes::linkFile(window->adLinks));
-    // New images show from the next start only.
-    QCOMPARE(tileColour(window, "GG2"), QColor(Qt::red));
-    QVERIFY(!window->findChild<QLabel *>(QStringLiteral("GG9"))->movie());
+    QVERIFY2(clock.elapsed() < 5000, qPrintable(QString::number(clock.elapsed()) + " ms"));
+    QVERIFY2(!log->messages.contains(QStringLiteral("断开")),
+             "a slot of the window ran while the window was being destroyed");
+    if (accepts)
+        QTRY_VERIFY(server.clientClosed());
 }
 
 QTEST_MAIN(tst_serverlink)
