@@ -101,14 +101,14 @@ bool TreeWalker::walkFolder(const QString &folder, const QString &canonical, QSt
                 entryCanonical.append(QLatin1Char('/'));
             entryCanonical.append(entry.name);
         } else {
-            entryCanonical = QFileInfo(folder + entry.name).canonicalFilePath();
+            entryCanonical = QFileInfo(folder % entry.name).canonicalFilePath();
         }
         if (ancestors.contains(entryCanonical))
             continue;
         if (!visit(Entry(folder, entry.name, Folder)))
             return false;
         ancestors.append(entryCanonical);
-        const bool completed = walkFolder(folder + entry.name + QLatin1Char('/'), entryCanonical,
+        const bool completed = walkFolder(folder % entry.name % QLatin1Char('/'), entryCanonical,
                                           ancestors, visit);
         ancestors.removeLast();
         if (!completed)

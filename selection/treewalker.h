@@ -2,6 +2,7 @@
 
 #include <QFileInfoList>
 #include <QString>
+#include <QStringBuilder>
 #include <QStringList>
 #include <QStringView>
 
@@ -41,7 +42,7 @@ public:
         const QString &folder() const { return folderPath; }
         const QString &name() const { return entryName; }
         Kind kind() const { return entryKind; }
-        QString path() const { return folderPath + entryName; }
+        QString path() const { return folderPath % entryName; }
 
     private:
         const QString &folderPath;

@@ -7,6 +7,9 @@
 #if defined(Q_OS_UNIX) && !defined(Q_OS_DARWIN)
 
 #include <QFile>
+#if QT_VERSION < QT_VERSION_CHECK(6, 0, 0)
+#include <QTextCodec>
+#endif
 
 #include <cstring>
 #include <dirent.h>
@@ -15,17 +18,34 @@
 
 namespace {
 
+// Whether names of ASCII characters only decode to the same characters, as in UTF-8 and
+// Latin-1, the encodings of nearly every system.
+bool asciiDecodesAsLatin1()
+{
+#if QT_VERSION < QT_VERSION_CHECK(6, 0, 0)
+    const QTextCodec *codec = QTextCodec::codecForLocale();
+    return !codec || codec->mibEnum() == 106 || codec->mibEnum() == 4;
+#else
+    return true; // file names are UTF-8
+#endif
+}
+
 // The name as QDir would give it; false for a name the locale's encoding cannot represent,
 // which QDir leaves out.
-bool decodeName(const char *name, QString &decoded)
+bool decodeName(const char *name, bool asciiAsLatin1, QString &decoded)
 {
     const size_t length = std::strlen(name);
-    decoded = QFile::decodeName(QByteArray::fromRawData(name, int(length)));
-    for (size_t i = 0; i < length; ++i) {
-        if (static_cast<unsigned char>(name[i]) >= 0x80)
-            return QFile::encodeName(decoded) == QByteArray::fromRawData(name, int(length));
+    bool ascii = true;
+    for (size_t i = 0; ascii && i < length; ++i)
+        ascii = static_cast<unsigned char>(name[i]) < 0x80;
+    if (ascii && asciiAsLatin1) {
+        decoded = QString::fromLatin1(name, int(length));
+        return true;
     }
-    return true;
+    // QDir decodes whole paths: a leading byte order mark of a name is kept, not dropped.
+    const QByteArray bytes = QByteArray::fromRawData(name, int(length));
+    decoded = QFile::decodeName(QByteArray(1, '/') + bytes).mid(1);
+    return ascii || QFile::encodeName(decoded) == bytes;
 }
 
 class FolderHandle
@@ -54,6 +74,7 @@ bool readFolder(const QString &folder, std::vector<FolderEntry> &entries,
     if (!handle.dir)
         return true;
     const int fd = ::dirfd(handle.dir);
+    const bool asciiAsLatin1 = asciiDecodesAsLatin1();
     while (const dirent *entry = ::readdir(handle.dir)) {
         if (stop && stop->load(std::memory_order_relaxed))
             return false;
@@ -62,7 +83,7 @@ bool readFolder(const QString &folder, std::vector<FolderEntry> &entries,
             continue;
 
         QString decoded;
-        if (!decodeName(name, decoded))
+        if (!decodeName(name, asciiAsLatin1, decoded))
             continue;
 
         unsigned char type = entry->d_type;

@@ -87,12 +87,13 @@ void tst_treewalker::sameAsQDirWalk_data()
     QTest::newRow("names equal but for case") << sameButCase << "root";
 
     QTest::newRow("non-ASCII names")
-            << QStringList{"root/客户/",     "root/客户/照片.JPG", "root/Ärger.jpg",
-                           "root/ärger.png", "root/arger.jpg",     "root/é.png",
-                           "root/E.png",     "root/ß.jpg",         "root/SS.jpg",
-                           "root/İ.jpg",     "root/i.jpg",         "root/Σ.png",
-                           "root/σ.png",     "root/ς.png",         "root/Ａ.jpg",
-                           "root/😀.jpg",     "root/\uffee.jpg",    "root/写真/"}
+            << QStringList{"root/客户/",        "root/客户/照片.JPG", "root/Ärger.jpg",
+                           "root/ärger.png",    "root/arger.jpg",     "root/é.png",
+                           "root/E.png",        "root/ß.jpg",         "root/SS.jpg",
+                           "root/İ.jpg",        "root/i.jpg",         "root/Σ.png",
+                           "root/σ.png",        "root/ς.png",         "root/Ａ.jpg",
+                           "root/😀.jpg",        "root/\uffee.jpg",    "root/写真/",
+                           "root/\ufeffbom.jpg"}
             << "root";
     QTest::newRow("blanks and dots")
             << QStringList{"root/ a.jpg", "root/a .jpg",      "root/a..b.jpg", "root/a.b.c.png",
