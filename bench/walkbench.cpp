@@ -59,9 +59,9 @@ struct Figure
     int entries = 0;
 };
 
-// Runs `work` `rounds` times; the peak memory is the high-water mark of the process, reset
-// before the first round, less what was resident then.
-Figure measure(int rounds, const std::function<int()> &work)
+// Runs `work` once; its peak memory is the high-water mark of the process, reset before,
+// less what was resident then.
+Figure measure(const std::function<int()> &work)
 {
     Figure figure;
     ::malloc_trim(0);
@@ -70,12 +70,10 @@ Figure measure(int rounds, const std::function<int()> &work)
         clearRefs.write("5");
     clearRefs.close();
     const long before = statusKiB("VmRSS");
-    for (int round = 0; round < rounds; ++round) {
-        QElapsedTimer clock;
-        clock.start();
-        figure.entries = work();
-        figure.seconds = qMin(figure.seconds, clock.nsecsElapsed() / 1e9);
-    }
+    QElapsedTimer clock;
+    clock.start();
+    figure.entries = work();
+    figure.seconds = clock.nsecsElapsed() / 1e9;
     figure.peakKiB = statusKiB("VmHWM") - before;
     return figure;
 }
@@ -100,17 +98,15 @@ bool run(const QList<QByteArray> &arguments)
 
 // find over the tree. Its peak memory comes from GNU time, which starts it from a small
 // process: a process started from this one would be charged this one's memory.
-Figure measureFind(int rounds, const QString &root)
+Figure measureFind(const QString &root)
 {
     Figure figure;
     const QByteArray path = QFile::encodeName(root);
-    for (int round = 0; round < rounds; ++round) {
-        QElapsedTimer clock;
-        clock.start();
-        if (!run({"find", path}))
-            return figure;
-        figure.seconds = qMin(figure.seconds, clock.nsecsElapsed() / 1e9);
-    }
+    QElapsedTimer clock;
+    clock.start();
+    if (!run({"find", path}))
+        return figure;
+    figure.seconds = clock.nsecsElapsed() / 1e9;
     QTemporaryDir scratch;
     const QByteArray output = QFile::encodeName(scratch.filePath(QStringLiteral("maxrss")));
     figure.peakKiB = -1;
@@ -274,55 +270,70 @@ int main(int argc, char **argv)
                 .arg(root, parser.value(foldersOption), parser.value(filesOption))
                 .arg(clock.nsecsElapsed() / 1e9, 0, 'f', 1));
 
-    measureFind(1, root); // warms the cache
-    const Figure find = measureFind(rounds, root);
-    say(QStringLiteral("listing all files, best of %1 (memory: peak above the resident size "
-                       "before; find: its whole process)")
+    measureFind(root); // warms the cache
+    Figure find = measureFind(root);
+
+    QStringList walked;
+    QFileInfoList listed;
+    kelto *const window = new kelto;
+    struct Listing
+    {
+        QString name;
+        std::function<int()> work;
+        Figure figure;
+    };
+    QVector<Listing> listings = {
+            {QStringLiteral("tree walker, paths"),
+             [&] {
+                 walked = QStringList(); // one listing alive at a time
+                 walked = TreeWalker::paths(root, TreeWalker::Files);
+                 return walked.size();
+             },
+             {}},
+            {QStringLiteral("QDir walk (kelto::listTreeFiles)"),
+             [&] {
+                 listed = QFileInfoList();
+                 listed = window->listTreeFiles(root);
+                 return listed.size();
+             },
+             {}},
+            {QStringLiteral("tree walker, file information"),
+             [&] { return TreeWalker::files(root).size(); },
+             {}},
+            {QStringLiteral("tree walker, counting only"),
+             [&] {
+                 int count = 0;
+                 TreeWalker(root).walk([&](const TreeWalker::Entry &entry) {
+                     count += entry.kind() != TreeWalker::Folder;
+                     return true;
+                 });
+                 return count;
+             },
+             {}},
+    };
+    for (Listing &listing : listings)
+        listing.figure = measure(listing.work);
+    // Further rounds take turns, so that the machine's other load falls on all of them alike.
+    for (int round = 1; round < rounds; ++round) {
+        find.seconds = qMin(find.seconds, measureFind(root).seconds);
+        for (Listing &listing : listings) {
+            QElapsedTimer clock;
+            clock.start();
+            listing.work();
+            listing.figure.seconds = qMin(listing.figure.seconds, clock.nsecsElapsed() / 1e9);
+        }
+    }
+    delete window;
+
+    say(QStringLiteral("listing all files, best of %1 taking turns (memory: peak above the "
+                       "resident size before; find: its whole process)")
                 .arg(rounds));
     report(QStringLiteral("find"), find, find);
-
-    bool same = true;
-    {
-        QStringList walked;
-        const Figure figure = measure(rounds, [&] {
-            walked = QStringList(); // one listing alive at a time
-            walked = TreeWalker::paths(root, TreeWalker::Files);
-            return walked.size();
-        });
-        report(QStringLiteral("tree walker, paths"), figure, find);
-        QFileInfoList listed;
-        kelto *const window = new kelto;
-        const Figure reference = measure(rounds, [&] {
-            listed = QFileInfoList();
-            listed = window->listTreeFiles(root);
-            return listed.size();
-        });
-        delete window;
-        same = listed.size() == walked.size();
-        for (int i = 0; same && i < listed.size(); ++i)
-            same = listed.at(i).filePath() == walked.at(i);
-        report(QStringLiteral("QDir walk (kelto::listTreeFiles)"), reference, find);
-    }
-    {
-        QFileInfoList listed;
-        const Figure figure = measure(rounds, [&] {
-            listed = QFileInfoList();
-            listed = TreeWalker::files(root);
-            return listed.size();
-        });
-        report(QStringLiteral("tree walker, file information"), figure, find);
-    }
-    {
-        const Figure figure = measure(rounds, [&] {
-            int count = 0;
-            TreeWalker(root).walk([&](const TreeWalker::Entry &entry) {
-                count += entry.kind() != TreeWalker::Folder;
-                return true;
-            });
-            return count;
-        });
-        report(QStringLiteral("tree walker, counting only"), figure, find);
-    }
+    for (const Listing &listing : qAsConst(listings))
+        report(listing.name, listing.figure, find);
+    bool same = listed.size() == walked.size();
+    for (int i = 0; same && i < listed.size(); ++i)
+        same = listed.at(i).filePath() == walked.at(i);
     say(QStringLiteral("  same paths in the same order: %1").arg(same ? "yes" : "NO"));
 
     measurePicker(root);
