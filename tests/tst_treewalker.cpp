@@ -142,15 +142,15 @@ void tst_treewalker::sameAsQDirWalk()
         if (entry.endsWith(QLatin1Char('|'))) {
             QVERIFY(makeTree(workDir->path(), made));
             made.clear();
-            QVERIFY(::mkfifo(QFile::encodeName(workDir->filePath(entry.chopped(1))).constData(),
-                             0600)
-                    == 0);
+            const QByteArray pipe = QFile::encodeName(workDir->filePath(entry.chopped(1)));
+            QVERIFY2(::mkfifo(pipe.constData(), 0600) == 0, pipe.constData());
         } else {
             made << entry;
         }
     }
     QVERIFY(makeTree(workDir->path(), made));
 
+    // The window's listings are the QDir walk; the root is given relative and absolute.
     for (const QString &given : {root, workDir->filePath(root)}) {
         const QStringList folders = filePaths(window->listTreeFolders(given));
         const QStringList files = filePaths(window->listTreeFiles(given));
