@@ -10,6 +10,7 @@
 class AdFeed;
 class QDataStream;
 class QEventLoop;
+class TreeCounter;
 
 namespace Ui {
 class kelto;
@@ -85,6 +86,11 @@ public:
     std::array<QString, 9> adLinks;
 
 private:
+    // Folder pickers (selection/folderpickers.cpp): each image picker counts its tree on a
+    // worker thread, made at its first use.
+    TreeCounter *countSmallImages = nullptr;
+    TreeCounter *countBigImages = nullptr;
+
     // Server link (link/): the ad feed, which owns the socket, and the context-menu entry and
     // shortcut that reach bt_writeConfig.
     void addWriteConfigAction();

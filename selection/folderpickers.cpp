@@ -1,4 +1,5 @@
 #include "kelto.h"
+#include "treecounter.h"
 #include "ui_kelto.h"
 
 #include <QDebug>
@@ -24,34 +25,57 @@ void showCounts(const QString &text)
                              QMessageBox::Yes);
 }
 
+// Asks for a folder while the picker's count, if one is running, keeps its numbers back: a
+// folder chosen now abandons that count, a cancel lets it report.
+QString chooseFolder(kelto *window, TreeCounter *counter)
+{
+    counter->hold();
+    const QString path = chooseFolder(window);
+    if (path.isEmpty())
+        counter->release();
+    return path;
+}
+
 } // namespace
 
 void kelto::bt_seletSmallImagesPath()
 {
-    const QString path = chooseFolder(this);
+    if (!countSmallImages) {
+        countSmallImages = new TreeCounter(this);
+        connect(countSmallImages, &TreeCounter::counted, this,
+                [](const QString &, int folders, int images) {
+                    qDebug() << "childQirsNum:" << folders;
+                    qDebug() << "childFilesNum:" << images;
+                    showCounts(tr("所有包含子文件夹数量为%1,所有包含子图片数量为%2")
+                                       .arg(folders)
+                                       .arg(images));
+                });
+    }
+    const QString path = chooseFolder(this, countSmallImages);
     if (path.isEmpty())
         return;
     ui->label_smallPath->setText(path);
     smallImagesPath = path;
-
-    const int folders = listTreeFolders(path).size();
-    qDebug() << "childQirsNum:" << folders;
-    const int images = listTreeImages(path).size();
-    qDebug() << "childFilesNum:" << images;
-    showCounts(tr("所有包含子文件夹数量为%1,所有包含子图片数量为%2").arg(folders).arg(images));
+    countSmallImages->start(path, TreeCounter::Images);
 }
 
 void kelto::bt_seletBigImagesPath()
 {
-    const QString path = chooseFolder(this);
+    if (!countBigImages) {
+        countBigImages = new TreeCounter(this);
+        connect(countBigImages, &TreeCounter::counted, this,
+                [](const QString &, int folders, int files) {
+                    showCounts(tr("所有包含子文件夹数量为%1,所有包含子文件数量为%2")
+                                       .arg(folders)
+                                       .arg(files));
+                });
+    }
+    const QString path = chooseFolder(this, countBigImages);
     if (path.isEmpty())
         return;
     ui->label_bigPath->setText(path);
     bigImagesPath = path;
-
-    const int folders = listTreeFolders(path).size();
-    const int files = listTreeFiles(path).size();
-    showCounts(tr("所有包含子文件夹数量为%1,所有包含子文件数量为%2").arg(folders).arg(files));
+    countBigImages->start(path, TreeCounter::Files);
 }
 
 void kelto::bt_seletOutputPath()

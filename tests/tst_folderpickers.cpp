@@ -1,6 +1,7 @@
 #include "adfeed.h"
 #include "kelto.h"
 #include "testsupport.h"
+#include "treecounter.h"
 
 #include <QDir>
 #include <QLabel>
@@ -40,6 +41,8 @@ private slots:
     void counts_data();
     void counts();
     void smallImagesDebugLines();
+    void secondPickDuringCount_data();
+    void secondPickDuringCount();
     void outputShowsNoBox();
 
 private:
@@ -186,6 +189,8 @@ void tst_folderpickers::cancelKeepsChoice()
     const QString folder = tree->path();
     answerer->queueFolder(folder);
     click(qPrintable(button));
+    const bool countsBox = button != QLatin1String("seletOutput");
+    QTRY_COMPARE(answerer->boxes.size(), countsBox ? 2 : 1); // the count comes from a worker
     answerer->queueFolder(QString());
     click(qPrintable(button));
 
@@ -194,7 +199,6 @@ void tst_folderpickers::cancelKeepsChoice()
     QCOMPARE(labelWidget->text(), folder);
 
     // Each cancel shows the same box; a choice of the output folder shows none.
-    const bool countsBox = button != QLatin1String("seletOutput");
     QCOMPARE(answerer->boxes.size(), countsBox ? 3 : 2);
     for (int i : {0, answerer->boxes.size() - 1}) {
         const ShownBox &box = answerer->boxes.at(i);
@@ -239,7 +243,7 @@ void tst_folderpickers::counts()
     answerer->setDefaultBoxAnswer(QMessageBox::No); // the answer changes nothing
     click(qPrintable(button));
 
-    QCOMPARE(answerer->boxes.size(), 1);
+    QTRY_COMPARE(answerer->boxes.size(), 1);
     const ShownBox &box = answerer->boxes.first();
     QCOMPARE(box.title, QStringLiteral("信息"));
     QCOMPARE(box.text, text);
@@ -256,6 +260,7 @@ void tst_folderpickers::smallImagesDebugLines()
     logged.clear();
     const QtMessageHandler previous = qInstallMessageHandler(captureMessage);
     click("seletDataTree");
+    QTRY_COMPARE(answerer->boxes.size(), 1);
     qInstallMessageHandler(previous);
     QCOMPARE(logged, QStringList({"childQirsNum: 2", "childFilesNum: 3"}));
 
@@ -264,8 +269,52 @@ void tst_folderpickers::smallImagesDebugLines()
     logged.clear();
     qInstallMessageHandler(captureMessage);
     click("seletInput");
+    QTRY_COMPARE(answerer->boxes.size(), 2);
     qInstallMessageHandler(previous);
     QCOMPARE(logged, QStringList());
+}
+
+void tst_folderpickers::secondPickDuringCount_data()
+{
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("small images") << "seletDataTree"
+                                  << QStringLiteral(
+                                             "所有包含子文件夹数量为2,所有包含子图片数量为3");
+    QTest::newRow("big images") << "seletInput"
+                                << QStringLiteral("所有包含子文件夹数量为2,所有包含子文件数量为4");
+}
+
+void tst_folderpickers::secondPickDuringCount()
+{
+    QFETCH(QString, button);
+    QFETCH(QString, text);
+
+    // The first tree takes a while to count; the second pick comes before its box could show.
+    QStringList bigTree;
+    for (int folder = 0; folder < 40; ++folder) {
+        bigTree << QStringLiteral("first/%1/").arg(folder);
+        for (int file = 0; file < 50; ++file)
+            bigTree << QStringLiteral("first/%1/%2.jpg").arg(folder).arg(file);
+    }
+    QVERIFY(makeTree(tree->path(), bigTree));
+    QVERIFY(makeTree(tree->filePath("second"), countedTree));
+    answerer->queueFolder(tree->filePath("first"));
+    answerer->queueFolder(tree->filePath("second"));
+    click(qPrintable(button));
+    click(qPrintable(button));
+
+    QTRY_COMPARE(answerer->boxes.size(), 1);
+    QCOMPARE(answerer->boxes.first().text, text);
+    // Once no count runs any more, nothing else is left to show.
+    const QList<TreeCounter *> counters = window->findChildren<TreeCounter *>();
+    QTRY_VERIFY(std::all_of(counters.begin(), counters.end(),
+                            [](const TreeCounter *counter) { return counter->isIdle(); }));
+    QCoreApplication::sendPostedEvents();
+    QCOMPARE(answerer->boxes.size(), 1);
+    QCOMPARE(member(window,
+                    button == QLatin1String("seletDataTree") ? "label_smallPath" : "label_bigPath"),
+             tree->filePath("second"));
 }
 
 void tst_folderpickers::outputShowsNoBox()
