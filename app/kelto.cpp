@@ -50,5 +50,6 @@ kelto::kelto(QWidget *parent)
 
 kelto::~kelto()
 {
+    abandonSelection();
     delete ui;
 }
