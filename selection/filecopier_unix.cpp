@@ -98,9 +98,11 @@ bool copyPiece(int in, int out, qint64 wanted, bool &kernelCopy, qint64 &copied)
 }
 
 // Copies from the current offset of in to its end, one piece at a time, looking at the stop
-// request before each piece. Each piece is sent on its way to the disk as soon as it is written,
-// and the copy waits for the one before it, so little is left to flush when the run stops or
-// ends, and the copy goes at the pace of the disk instead of filling memory first.
+// request before each piece. In a file of more than one piece each piece is sent on its way to
+// the disk as soon as it is written, and the copy waits for the one before it: little is left to
+// flush when the run stops or ends, and a large copy goes at the pace of the disk instead of
+// filling memory first. Small files are left to the flush at the end, which writes them faster
+// all together.
 DataOutcome copyData(int in, int out, qint64 &copied, const std::function<bool()> &stopRequested)
 {
     bool kernelCopy = true;
@@ -111,7 +113,8 @@ DataOutcome copyData(int in, int out, qint64 &copied, const std::function<bool()
         if (!copyPiece(in, out, FileCopier::pieceSize, kernelCopy, copied))
             return DataOutcome::Failed;
 #ifdef Q_OS_LINUX
-        ::sync_file_range(out, start, copied - start, SYNC_FILE_RANGE_WRITE);
+        if (start > 0 || copied - start == FileCopier::pieceSize)
+            ::sync_file_range(out, start, copied - start, SYNC_FILE_RANGE_WRITE);
         if (start > 0)
             ::sync_file_range(out, start - FileCopier::pieceSize, FileCopier::pieceSize,
                               SYNC_FILE_RANGE_WAIT_BEFORE | SYNC_FILE_RANGE_WRITE
