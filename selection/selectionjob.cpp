@@ -173,11 +173,17 @@ void SelectionJob::copyNext()
     const QFileInfo &original = matches->matched.at(next);
     const QString folder = targetFolder(next);
     const QString target = folder + QLatin1Char('/') + original.fileName();
+    // An original matched by two picks that lands in the same place again, with nothing else
+    // copied there in between, is not copied twice: the copy would write the same bytes again.
     FileCopier::Outcome outcome = FileCopier::Copied;
-    if (!config.dryRun) {
+    if (madeFrom.value(target) == original.filePath()) {
+        outcome = FileCopier::SameFile;
+    } else if (!config.dryRun) {
         if (config.classified && !QDir(folder).exists())
             QDir().mkpath(folder);
         outcome = copier->copy(original.filePath(), target);
+        if (outcome == FileCopier::Copied)
+            madeFrom.insert(target, original.filePath());
     }
     switch (outcome) {
     case FileCopier::Copied:

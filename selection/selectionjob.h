@@ -2,6 +2,7 @@
 
 #include <QElapsedTimer>
 #include <QFileInfoList>
+#include <QHash>
 #include <QMutex>
 #include <QObject>
 #include <QString>
@@ -96,7 +97,8 @@ private:
     State state = State::Idle;
     std::unique_ptr<StemMatches> matches;
     std::unique_ptr<FileCopier> copier;
-    int next = 0; // the matched entry to copy next
+    int next = 0;                     // the matched entry to copy next
+    QHash<QString, QString> madeFrom; // target -> the source of the copy made there last
     QElapsedTimer phaseClock;
     mutable QMutex summaryLock;
     Summary counts;
