@@ -4,6 +4,7 @@
 
 #include "filecopier.h"
 #include "kelto.h"
+#include "selectionjob.h"
 #include "stemindex.h"
 #include "treelisting.h"
 
@@ -21,6 +22,7 @@
 #include <QSet>
 #include <QTcpServer>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QTimer>
 
 #include <cstdio>
@@ -381,6 +383,35 @@ bool measure(const Scale &scale, const QString &root, int fileSize, kelto &windo
             return false;
     }
 
+    // The same run without a window, as a command line drives it: the job's own phase times.
+    {
+        SelectionJob::Settings settings;
+        settings.smallImagesPath = small;
+        settings.bigImagesPath = big;
+        settings.outputPath = root + QStringLiteral("/out-job");
+        QDir().mkpath(settings.outputPath);
+        SelectionJob job(settings);
+        QThread thread;
+        job.moveToThread(&thread);
+        QObject::connect(&thread, &QThread::started, &job, &SelectionJob::start);
+        QObject::connect(&job, &SelectionJob::missingFound, &job, [&] { job.decide(true); });
+        QObject::connect(&job, &SelectionJob::copyFailed, &job, [&] { job.answerFailure(true); });
+        QObject::connect(&job, &SelectionJob::finished, &thread, &QThread::quit,
+                         Qt::DirectConnection);
+        QElapsedTimer clock;
+        clock.start();
+        thread.start();
+        thread.wait();
+        const SelectionJob::Summary summary = job.summary();
+        figure(QStringLiteral("job alone (no window)"), seconds(clock),
+               QStringLiteral("listing %1, matching %2, copying %3, flushing %4 s; %5 copied")
+                       .arg(summary.phaseNsecs[SelectionJob::Listing] / 1e9, 0, 'f', 3)
+                       .arg(summary.phaseNsecs[SelectionJob::Matching] / 1e9, 0, 'f', 3)
+                       .arg(summary.phaseNsecs[SelectionJob::Copying] / 1e9, 0, 'f', 3)
+                       .arg(summary.phaseNsecs[SelectionJob::Flushing] / 1e9, 0, 'f', 3)
+                       .arg(summary.copied));
+    }
+
     // A run stopped with its button in the middle of the copying, once a tenth of the copies
     // are made and a few milliseconds into the next one.
     if (scale.fileSize > 0) {
@@ -519,8 +550,8 @@ int main(int argc, char **argv)
             continue;
         const int fileSize = scale.fileSize > 0 ? scale.fileSize
                                                 : parser.value(sizeOption).toInt() * 1024;
-        // The originals, then three copies of what matches (about half of them) and some room.
-        const double needed = double(scale.candidates) * fileSize * 2.8;
+        // The originals, then four copies of what matches (about half of them) and some room.
+        const double needed = double(scale.candidates) * fileSize * 3.3;
         struct statvfs disk = {};
         if (::statvfs(QFile::encodeName(data.path()).constData(), &disk) == 0
             && double(disk.f_bavail) * disk.f_frsize < needed) {
