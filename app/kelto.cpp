@@ -52,6 +52,7 @@ kelto::kelto(QWidget *parent)
 
 kelto::~kelto()
 {
+    abandonSelection();
     // The feed's signals lead to this window's slots, so it goes while the window is whole.
     delete feed;
     delete ui;

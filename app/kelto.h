@@ -2,15 +2,17 @@
 
 #include <QFileInfoList>
 #include <QMainWindow>
+#include <QPointer>
 #include <QString>
 #include <QStringList>
 
 #include <array>
 
 class AdFeed;
+class QCloseEvent;
 class QDataStream;
-class QEventLoop;
 class TreeCounter;
+class errorList;
 
 namespace Ui {
 class kelto;
@@ -96,9 +98,16 @@ private:
     void addWriteConfigAction();
     AdFeed *feed = nullptr;
 
-    // Selection run (selection/selectionrun.cpp): both run slots share one run; it waits for
-    // the missing-images decision in decisionWait, and selectionRunning keeps a second run out.
+    // Selection run (selection/selectionrun.cpp): both run slots start one run, a SelectionJob on
+    // a worker thread; the window shows what it reports and passes the user's answers on. The
+    // run's own button stops it, as do Escape and closing the window.
     void runSelection(bool classified);
-    QEventLoop *decisionWait = nullptr;
-    bool selectionRunning = false;
+    void stopSelection();
+    void endSelection(int outcome);
+    void abandonSelection();
+    void passDecisionOn(bool decision);
+    void closeEvent(QCloseEvent *event) override;
+    struct SelectionRun;
+    SelectionRun *selectionRun = nullptr; // the run going on, if any
+    QPointer<errorList> decisionDialog;   // the missing-images dialog opened last
 };

@@ -1,11 +1,10 @@
 #include "errorlist.h"
 #include "kelto.h"
 
-#include <QEventLoop>
-
 void kelto::bt_toErrorList(QStringList errorMessages)
 {
     auto *dialog = new errorList(this);
+    decisionDialog = dialog;
     connect(dialog, &errorList::jugement, this, &kelto::receive_from_errorlist);
     // Only this dialog takes this list: a dialog still open from an earlier call keeps its own.
     const QMetaObject::Connection delivery = connect(this, &kelto::sendErrorList, dialog,
@@ -19,6 +18,5 @@ void kelto::receive_from_errorlist(bool decision)
 {
     continueCopy = decision;
     waitingForDecision = false;
-    if (decisionWait)
-        decisionWait->quit();
+    passDecisionOn(decision);
 }

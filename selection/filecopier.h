@@ -2,53 +2,72 @@
 
 #include <QFileInfoList>
 #include <QHash>
+#include <QPair>
 #include <QSet>
 #include <QString>
+#include <QVector>
 
-// Copies files for a selection run at the pace of the disk: each copy is written to a file
-// without a name (or, where the file system has none of those, a hidden temporary name) in the
-// target's folder and only then given the target's name, so a half-written file never carries a
-// real name; nothing is flushed per file, instead flush() writes everything copied so far to
-// disk in one go.
+#include <atomic>
+
+// Copies files for a selection run: each copy is written to a file without a name (or, where the
+// file system has none of those, a hidden temporary name) in the target's folder and only then
+// given the target's name, so a half-written file never carries a real name. Data goes in pieces
+// of at most pieceSize bytes, and a stop request is looked at between them: a copy stopped that
+// way leaves nothing behind. flush() makes everything copied so far durable.
+//
+// The platform halves live in filecopier_unix.cpp and filecopier_win.cpp.
 class FileCopier
 {
 public:
+    static constexpr qint64 pieceSize = 4 * 1024 * 1024;
+    static constexpr qint64 writeOutWindow = 32 * 1024 * 1024;
+
     // unnamedFiles false: always go through a named temporary file.
     explicit FileCopier(bool unnamedFiles = true)
         : unnamedFiles(unnamedFiles)
     {}
+    ~FileCopier();
+    FileCopier(const FileCopier &) = delete;
+    FileCopier &operator=(const FileCopier &) = delete;
 
     enum Outcome {
         Copied,
         SameFile, // the target already is the source (also through a link): left alone
         Failed,
+        Stopped, // the stop request came during the copy: nothing was written
     };
 
     // Copies source to target, replacing a file of that name, keeping the modification time.
     // A copy whose size differs from the source's counts as failed and leaves no trace.
     Outcome copy(const QString &source, const QString &target);
 
+    // The flag that asks a copy under way to stop; it may be set from any thread.
+    void setStopFlag(const std::atomic<bool> *flag) { stopFlag = flag; }
+
     // Files a copy must never replace, such as the originals of a run whose output folder lies
     // among them: a target that is one of them fails instead.
-    void keepIntact(const QFileInfoList &files)
-    {
-        intact = files;
-        intactKeys.clear();
-        intactKnown = false;
-    }
+    void keepIntact(const QFileInfoList &files);
 
-    // Flushes every file system written to since the last flush; false when that failed.
+    // Makes every copy since the last flush durable; false when that failed.
     bool flush();
 
     QString lastError() const { return error; }
 
 private:
+    bool stopRequested() const { return stopFlag && stopFlag->load(std::memory_order_relaxed); }
     bool replacesIntactFile(const QString &target);
+    // The file system entry at path itself (a link, not what it points at); empty when none.
+    static QString entryKey(const QString &path);
+    void boundWriteOut(int current, qint64 &currentWaited, qint64 currentWritten);
 
     bool unnamedFiles;
+    const std::atomic<bool> *stopFlag = nullptr;
     QFileInfoList intact;
     QSet<QString> intactKeys; // identities of the intact files, made when first needed
     bool intactKnown = false;
     QHash<quint64, QString> unflushed; // device -> a folder on it that got a copy
+    // Large copies still on their way to the disk: a descriptor and the bytes not waited for.
+    QVector<QPair<int, qint64>> writingOut;
+    qint64 writingOutBytes = 0;
     QString error;
 };

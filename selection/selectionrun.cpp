@@ -1,64 +1,59 @@
 #include "errorlist.h"
-#include "filecopier.h"
 #include "kelto.h"
-#include "stemindex.h"
+#include "selectionjob.h"
 #include "ui_kelto.h"
 
-#include <QCoreApplication>
-#include <QDebug>
-#include <QDir>
-#include <QElapsedTimer>
-#include <QEventLoop>
+#include <QCloseEvent>
 #include <QMessageBox>
-#include <QPointer>
 #include <QProgressBar>
-#include <QScopeGuard>
+#include <QPushButton>
+#include <QShortcut>
+#include <QThread>
+#include <QTimer>
+
+#include <functional>
 
 namespace {
 
-// Counts one phase on the bar. A repaint per step can cost more than the step itself, so the
-// bar is brought up to date at most every 30 ms, on the last step, and whenever the run pauses
-// or ends (show()): each phase still ends on exactly its own range, value and text.
-class PhaseProgress
+// A Yes/No information box of the run, without parent and without default button. It is shown
+// without a nested event loop; answered, if given, gets the button that closed it.
+QMessageBox *showRunBox(const QString &title, const QString &text,
+                        const std::function<void(QMessageBox::StandardButton)> &answered = {})
 {
-public:
-    PhaseProgress(QProgressBar *bar, const QString &format, int total)
-        : bar(bar)
-        , format(format)
-        , total(total)
-    {
-        bar->setRange(0, total);
-        bar->setValue(0);
-        clock.start();
+    auto *box = new QMessageBox(QMessageBox::Information, title, text,
+                                QMessageBox::Yes | QMessageBox::No);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setWindowModality(Qt::ApplicationModal);
+    if (answered) {
+        QObject::connect(box, &QMessageBox::finished, box,
+                         [box, answered] { answered(box->standardButton(box->clickedButton())); });
     }
-
-    void step(int done)
-    {
-        pending = done;
-        if (done == total || clock.elapsed() >= 30)
-            show();
-    }
-
-    void show()
-    {
-        if (pending == shown)
-            return;
-        bar->setFormat(format.arg(total).arg(pending));
-        bar->setValue(pending);
-        shown = pending;
-        clock.restart();
-    }
-
-private:
-    QProgressBar *bar;
-    QString format;
-    int total;
-    int pending = 0;
-    int shown = 0;
-    QElapsedTimer clock;
-};
+    box->show();
+    return box;
+}
 
 } // namespace
+
+// What the window keeps of the run going on.
+struct kelto::SelectionRun
+{
+    QThread thread;
+    SelectionJob *job = nullptr; // lives on thread until the thread has finished
+    bool classified = false;
+    QPushButton *button = nullptr; // the button that started the run and now stops it
+    QString buttonText;
+    QShortcut *stopKey = nullptr;
+    QPointer<QMessageBox> failureBox;
+    bool closeWhenDone = false;
+
+    // The bar follows the job at a human rate: at most every 40 ms, at the end of each phase,
+    // and whenever the run pauses or ends, so each phase still ends on its own value and text.
+    QTimer refresh;
+    QString format;
+    int total = 0;
+    int pending = 0;
+    int shown = 0;
+};
 
 void kelto::bt_combinedOutput()
 {
@@ -72,101 +67,172 @@ void kelto::bt_classifiedOutput()
 
 void kelto::runSelection(bool classified)
 {
-    if (selectionRunning)
+    if (selectionRun) {
+        // The run's own button reads "停止" now; the other one is disabled.
+        if (selectionRun->classified == classified)
+            stopSelection();
         return;
+    }
     if (smallImagesPath.isEmpty() || bigImagesPath.isEmpty() || outputPath.isEmpty()) {
-        QMessageBox::information(nullptr, tr("警告"), tr("路径错误，请选择正确的路径"),
-                                 QMessageBox::Yes | QMessageBox::No, QMessageBox::NoButton);
+        showRunBox(tr("警告"), tr("路径错误，请选择正确的路径"));
         return;
     }
 
-    // The folders must not change under a run, nor a second run start inside its waits.
-    QWidget *const controls[] = {ui->seletDataTree, ui->seletInput, ui->seletOutput,
-                                 ui->output_combined, ui->output_classified};
-    selectionRunning = true;
-    for (QWidget *control : controls)
-        control->setEnabled(false);
-    const auto release = qScopeGuard([&] {
-        for (QWidget *control : controls)
-            control->setEnabled(true);
-        selectionRunning = false;
+    SelectionJob::Settings settings;
+    settings.smallImagesPath = smallImagesPath;
+    settings.bigImagesPath = bigImagesPath;
+    settings.outputPath = outputPath;
+    settings.classified = classified;
+
+    auto *run = new SelectionRun;
+    selectionRun = run;
+    run->classified = classified;
+    run->button = classified ? ui->output_classified : ui->output_combined;
+    run->buttonText = run->button->text();
+    // The folders must not change under a run, nor a second run start beside it.
+    for (QWidget *control : {ui->seletDataTree, ui->seletInput, ui->seletOutput,
+                             ui->output_combined, ui->output_classified}) {
+        if (control != run->button)
+            control->setEnabled(false);
+    }
+    run->button->setText(tr("停止"));
+    run->stopKey = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(run->stopKey, &QShortcut::activated, this, &kelto::stopSelection);
+
+    const auto show = [run, bar = ui->progressBar] {
+        run->refresh.stop();
+        if (run->pending == run->shown)
+            return;
+        bar->setFormat(run->format.arg(run->total).arg(run->pending));
+        bar->setValue(run->pending);
+        run->shown = run->pending;
+    };
+    run->refresh.setSingleShot(true);
+    run->refresh.setInterval(40);
+    connect(&run->refresh, &QTimer::timeout, this, show);
+
+    run->job = new SelectionJob(settings);
+    run->job->moveToThread(&run->thread);
+    SelectionJob *job = run->job;
+    connect(&run->thread, &QThread::started, job, &SelectionJob::start);
+    connect(job, &SelectionJob::finished, &run->thread, &QThread::quit, Qt::DirectConnection);
+
+    connect(job, &SelectionJob::phaseStarted, this,
+            [this, run, show](SelectionJob::Phase phase, int total) {
+                if (phase != SelectionJob::Matching && phase != SelectionJob::Copying)
+                    return;
+                show();
+                run->format = phase == SelectionJob::Matching
+                                      ? tr("总共需要选%1个图，已选%2张图")
+                                      : tr("总共需要复制%1个图，已复制%2张图");
+                run->total = total;
+                run->pending = run->shown = 0;
+                ui->progressBar->setRange(0, total);
+                ui->progressBar->setValue(0);
+            });
+    connect(job, &SelectionJob::progressed, this,
+            [run, show](SelectionJob::Phase phase, int total, int done) {
+                if (phase != SelectionJob::Matching && phase != SelectionJob::Copying)
+                    return;
+                run->pending = done;
+                if (done == total)
+                    show();
+                else if (!run->refresh.isActive())
+                    run->refresh.start();
+            });
+    connect(job, &SelectionJob::missingFound, this, [this, show](const QStringList &missing) {
+        show();
+        waitingForDecision = true;
+        bt_toErrorList(missing);
+        // A dialog that goes away without a decision stops the run; continueCopy keeps the last
+        // decision.
+        connect(decisionDialog, &QObject::destroyed, this, [this] {
+            if (!waitingForDecision)
+                return;
+            waitingForDecision = false;
+            if (selectionRun)
+                selectionRun->job->stop();
+        });
+    });
+    connect(job, &SelectionJob::copyFailed, this, [this, run, show](const QString &source) {
+        show();
+        run->failureBox = showRunBox(
+                tr("警告"), tr("文件(%1)复制失败，请检查权限或路径，是否继续？").arg(source),
+                [this](QMessageBox::StandardButton answer) {
+                    if (selectionRun)
+                        selectionRun->job->answerFailure(answer != QMessageBox::No);
+                });
+    });
+    connect(job, &SelectionJob::finished, this, [this, show](SelectionJob::Outcome outcome) {
+        show();
+        endSelection(outcome);
     });
 
-    const QFileInfoList picks = listTreeImages(smallImagesPath);
-    const QFileInfoList candidates = listTreeFiles(bigImagesPath);
+    run->thread.start();
+}
 
-    StemMatches matches;
-    {
-        PhaseProgress progress(ui->progressBar, tr("总共需要选%1个图，已选%2张图"), picks.size());
-        matches = StemIndex(candidates).match(picks, classified, [&](int done) {
-            progress.step(done);
-        });
-        progress.show();
+void kelto::passDecisionOn(bool decision)
+{
+    if (selectionRun)
+        selectionRun->job->decide(decision);
+}
+
+void kelto::stopSelection()
+{
+    if (!selectionRun)
+        return;
+    selectionRun->job->stop();
+    // A stop while the dialog or the failure box is open is the answer to stop.
+    if (decisionDialog && waitingForDecision)
+        decisionDialog->reject();
+    if (selectionRun->failureBox)
+        selectionRun->failureBox->close();
+}
+
+void kelto::endSelection(int outcome)
+{
+    SelectionRun *run = selectionRun;
+    selectionRun = nullptr;
+    // The job has emitted its last signal: the thread is ending, if it has not ended already.
+    run->thread.wait();
+    delete run->job;
+    delete run->stopKey;
+    run->button->setText(run->buttonText);
+    for (QWidget *control : {ui->seletDataTree, ui->seletInput, ui->seletOutput,
+                             ui->output_combined, ui->output_classified})
+        control->setEnabled(true);
+    const bool closeWindow = run->closeWhenDone;
+    delete run;
+
+    if (closeWindow)
+        close();
+    else if (outcome == SelectionJob::Completed)
+        showRunBox(tr("信息"), tr("已成功完成选图"));
+}
+
+void kelto::closeEvent(QCloseEvent *event)
+{
+    if (selectionRun) {
+        // The window closes once the run has stopped.
+        selectionRun->closeWhenDone = true;
+        stopSelection();
+        event->ignore();
+        return;
     }
+    QMainWindow::closeEvent(event);
+}
 
-    if (!matches.missing.isEmpty()) {
-        const bool wasVisible = isVisible();
-        waitingForDecision = true;
-        bt_toErrorList(matches.missing);
-        const auto dialogs = findChildren<errorList *>(QString(), Qt::FindDirectChildrenOnly);
-        QPointer<errorList> dialog = dialogs.isEmpty() ? nullptr : dialogs.last();
-
-        // Sleeps until the decision (receive_from_errorlist wakes it), the dialog's end, or
-        // the application's exit, which ends every running event loop.
-        QEventLoop wait;
-        if (dialog)
-            connect(dialog, &QObject::destroyed, &wait, &QEventLoop::quit);
-        decisionWait = &wait;
-        if (dialog && waitingForDecision)
-            wait.exec();
-        decisionWait = nullptr;
-
-        const bool decided = !waitingForDecision;
-        if (!decided && dialog)
-            dialog->reject(); // the run is over: closing the dialog delivers the stop
-        waitingForDecision = false;
-        if (!decided || !continueCopy || (wasVisible && !isVisible()))
-            return;
-    }
-
-    FileCopier copier;
-    copier.keepIntact(matches.matched);
-    const int total = matches.matched.size();
-    PhaseProgress progress(ui->progressBar, tr("总共需要复制%1个图，已复制%2张图"), total);
-    for (int k = 0; k < total; ++k) {
-        const QFileInfo &original = matches.matched.at(k);
-        QString folder = outputPath;
-        if (classified) {
-            QString below = matches.partners.at(k).absolutePath();
-            if (below.startsWith(smallImagesPath))
-                below.remove(0, smallImagesPath.size());
-            while (below.startsWith(QLatin1Char('/')))
-                below.remove(0, 1);
-            if (!below.isEmpty())
-                folder += QLatin1Char('/') + below;
-            if (!QDir(folder).exists())
-                QDir().mkpath(folder);
-        }
-        const QString target = folder + QLatin1Char('/') + original.fileName();
-        if (copier.copy(original.filePath(), target) == FileCopier::Failed) {
-            qDebug() << "copy failed:" << original.filePath() << "->" << target
-                     << copier.lastError();
-            progress.show();
-            const auto answer = QMessageBox::information(
-                    nullptr, tr("警告"),
-                    tr("文件(%1)复制失败，请检查权限或路径，是否继续？").arg(original.filePath()),
-                    QMessageBox::Yes | QMessageBox::No, QMessageBox::NoButton);
-            if (answer == QMessageBox::No) {
-                copier.flush();
-                return;
-            }
-        }
-        progress.step(k + 1);
-    }
-    progress.show();
-    // Only now is everything on disk, so the user may unplug the drive after the box.
-    if (!copier.flush())
-        qWarning() << "flushing the copies failed:" << copier.lastError();
-    QMessageBox::information(nullptr, tr("信息"), tr("已成功完成选图"),
-                             QMessageBox::Yes | QMessageBox::No, QMessageBox::NoButton);
+// The window goes away while a run is going on (the application quit without closing it): stop
+// the run and wait for its thread, so that nothing is left running.
+void kelto::abandonSelection()
+{
+    delete decisionDialog;
+    if (!selectionRun)
+        return;
+    selectionRun->job->stop();
+    selectionRun->thread.wait();
+    delete selectionRun->failureBox;
+    delete selectionRun->job;
+    delete selectionRun;
+    selectionRun = nullptr;
 }

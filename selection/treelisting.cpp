@@ -1,10 +1,6 @@
-#include "kelto.h"
+#include "treelisting.h"
 
 #include <QDir>
-
-// Depth-first listings of a folder tree, each folder's entries in the directory's default order
-// (name, ignoring case), folders and files interleaved. Paths are joined as the directory listing
-// forms them, never made canonical, so the root path leads every result path.
 
 namespace {
 
@@ -19,8 +15,11 @@ bool hasImageSuffix(const QFileInfo &entry)
 // `ancestors` holds the canonical paths of the folders from the root down to `path`, both
 // included. A folder link that leads back to one of them would make the walk endless, so such a
 // folder is neither listed nor entered. Links to anywhere else are followed like plain folders.
-void listTree(const QString &path, Keep keep, QStringList &ancestors, QFileInfoList &result)
+void listTree(const QString &path, Keep keep, const ListingStop &stopRequested,
+              QStringList &ancestors, QFileInfoList &result)
 {
+    if (stopRequested && stopRequested())
+        return;
     QDir dir(path);
     dir.setFilter(QDir::Dirs | QDir::Files | QDir::NoDotAndDotDot);
     const QFileInfoList entries = dir.entryInfoList();
@@ -32,7 +31,7 @@ void listTree(const QString &path, Keep keep, QStringList &ancestors, QFileInfoL
             if (keep == Keep::Folders)
                 result.append(entry);
             ancestors.append(canonical);
-            listTree(entry.filePath(), keep, ancestors, result);
+            listTree(entry.filePath(), keep, stopRequested, ancestors, result);
             ancestors.removeLast();
         } else if (keep == Keep::Files
                    || (keep == Keep::Images && entry.isFile() && hasImageSuffix(entry))) {
@@ -41,30 +40,30 @@ void listTree(const QString &path, Keep keep, QStringList &ancestors, QFileInfoL
     }
 }
 
-QFileInfoList listTree(const QString &root, Keep keep)
+QFileInfoList listTree(const QString &root, Keep keep, const ListingStop &stopRequested)
 {
     QFileInfoList result;
     QStringList ancestors;
     const QString canonicalRoot = QFileInfo(root).canonicalFilePath();
     if (!canonicalRoot.isEmpty())
         ancestors.append(canonicalRoot);
-    listTree(root, keep, ancestors, result);
+    listTree(root, keep, stopRequested, ancestors, result);
     return result;
 }
 
 } // namespace
 
-QFileInfoList kelto::listTreeFolders(QString path)
+QFileInfoList listTreeFolders(const QString &path, const ListingStop &stopRequested)
 {
-    return listTree(path, Keep::Folders);
+    return listTree(path, Keep::Folders, stopRequested);
 }
 
-QFileInfoList kelto::listTreeFiles(QString path)
+QFileInfoList listTreeFiles(const QString &path, const ListingStop &stopRequested)
 {
-    return listTree(path, Keep::Files);
+    return listTree(path, Keep::Files, stopRequested);
 }
 
-QFileInfoList kelto::listTreeImages(QString path)
+QFileInfoList listTreeImages(const QString &path, const ListingStop &stopRequested)
 {
-    return listTree(path, Keep::Images);
+    return listTree(path, Keep::Images, stopRequested);
 }
