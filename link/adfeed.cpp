@@ -17,6 +17,7 @@ void kelto::storeAdSet(QDataStream &stream)
     QByteArray adSet;
     stream >> adSet;
     QDataStream entries(adSet);
+    entries.setVersion(QDataStream::Qt_5_15);
 
     const QString storePath = adStoreFolder();
     QDir().mkpath(storePath);

@@ -52,6 +52,7 @@ QByteArray kelto::buildRequest(const QString &command)
 {
     QByteArray payload;
     QDataStream out(&payload, QIODevice::WriteOnly);
+    out.setVersion(QDataStream::Qt_5_15);
     if (command == QLatin1String("requestGG"))
         out << command << clientName << clientVersion;
     return payload;
@@ -89,6 +90,7 @@ void kelto::on_readyread()
 void kelto::handleResponse(QByteArray payload)
 {
     QDataStream in(payload);
+    in.setVersion(QDataStream::Qt_5_15);
     QString keyword;
     in >> keyword;
     qDebug() << keyword;
