@@ -128,9 +128,12 @@ def pixels(window, rect):
 
 def answer_yes(window, what):
     # The boxes are Yes/No boxes; Alt+Y presses "&Yes" whether or not it is the default button.
-    xdotool("windowfocus", "--sync", window)
-    xdotool("key", "alt+y")
-    wait_until_gone(window, what)
+    for _ in range(3):
+        xdotool("windowfocus", window)
+        xdotool("key", "alt+y")
+        if poll(window_gone(window), WAIT / 3):
+            return
+    raise Failure(f"{what} did not close")
 
 
 def screenshot(window, path):
@@ -245,7 +248,7 @@ def choose_folder(main, button, label, path, counts_box):
     before = pixels(main, label)
     chooser = click_until(main, button, window_shown(r"^请选择模板保存路径\.\.\.$"),
                           "folder chooser")
-    xdotool("windowfocus", "--sync", chooser)
+    xdotool("windowfocus", chooser)
     xdotool("key", "ctrl+a")
     xdotool("type", "--delay", "10", path)
     xdotool("key", "Return")
