@@ -309,6 +309,9 @@ def main():
         print(f"skipped: needs an X display and {', '.join(missing) or 'nothing more'}")
         return SKIP
     os.makedirs(args.screenshots, exist_ok=True)
+    failure_shot = os.path.join(args.screenshots, "e2e-failure.png")
+    if os.path.exists(failure_shot):
+        os.remove(failure_shot)
 
     with tempfile.TemporaryDirectory(prefix="zanora-e2e-") as temp:
         work = os.path.join(temp, "work")
@@ -344,8 +347,7 @@ def main():
                   "the small-image picker counted wrong (want 3 folders, 5 images)")
             check(program.poll() is None, "the program has exited")
         except (Failure, subprocess.CalledProcessError) as error:
-            subprocess.run(["import", "-window", "root",
-                            os.path.join(args.screenshots, "e2e-failure.png")])
+            subprocess.run(["import", "-window", "root", failure_shot])
             print(f"FAIL: {error}", file=sys.stderr)
             if os.path.exists(log_path):
                 print(read_file(log_path).decode("utf-8", "replace")[-4000:], file=sys.stderr)
