@@ -1,11 +1,13 @@
 #include "adlinkcodec.h"
 
 #include <QDataStream>
+#include <QIODevice>
 
 QByteArray encodeAdLinks(const AdLinks &links)
 {
     QByteArray bytes;
     QDataStream out(&bytes, QIODevice::WriteOnly);
+    out.setVersion(QDataStream::Qt_5_15);
     for (const QString &link : links)
         out << link;
     return bytes;
@@ -16,6 +18,7 @@ AdLinks decodeAdLinks(const QByteArray &bytes)
     AdLinks links;
     links.fill(QLatin1String(""));
     QDataStream in(bytes);
+    in.setVersion(QDataStream::Qt_5_15);
     for (QString &link : links) {
         QString read;
         in >> read;

@@ -5,7 +5,10 @@
 
 int main(int argc, char **argv)
 {
+#if QT_VERSION < QT_VERSION_CHECK(6, 0, 0)
+    // Qt 6 always scales for high-DPI screens.
     QCoreApplication::setAttribute(Qt::AA_EnableHighDpiScaling, true);
+#endif
     QApplication a(argc, argv);
     // The resources live in the static core library, so they must be registered by hand.
     Q_INIT_RESOURCE(zanora);

@@ -18,6 +18,7 @@ void store(QDataStream &stream, const QString &storeFolder, std::array<QString, 
     QByteArray adSet;
     stream >> adSet;
     QDataStream entries(adSet);
+    entries.setVersion(QDataStream::Qt_5_15);
 
     QDir().mkpath(storeFolder);
     // Taken once: an entry never removes a file that an earlier entry of this set wrote.

@@ -10,6 +10,7 @@ QByteArray encode(const QByteArray &payload)
 {
     QByteArray block;
     QDataStream out(&block, QIODevice::WriteOnly);
+    out.setVersion(QDataStream::Qt_5_15);
     out << qint64(0) << payload;
     out.device()->seek(0);
     out << qint64(block.size());

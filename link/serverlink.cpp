@@ -51,6 +51,7 @@ QByteArray kelto::buildRequest(const QString &command)
 {
     QByteArray payload;
     QDataStream out(&payload, QIODevice::WriteOnly);
+    out.setVersion(QDataStream::Qt_5_15);
     if (command == QLatin1String("requestGG"))
         out << command << clientName() << clientVersion();
     return payload;
@@ -74,6 +75,7 @@ void kelto::on_readyread()
 void kelto::handleResponse(QByteArray payload)
 {
     QDataStream in(payload);
+    in.setVersion(QDataStream::Qt_5_15);
     QString keyword;
     in >> keyword;
     qDebug() << keyword;

@@ -1,7 +1,87 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and runs every test through CTest.
+# Installs what is missing, then runs every check, one step after the other:
+#   qt5        build/ against Qt 5.15: build, the whole suite, the end-to-end test under Xvfb
+#   qt6        build-qt6/ against Qt 6.4: the same
+#   package    the .deb from build/ (scripts/package.sh), installed with apt-get, one start of the
+#              installed program under Xvfb with a screenshot, then removed again
+#   metadata   desktop-file-validate and appstreamcli validate on the desktop entry and metainfo
+# With step names as arguments only those steps run, e.g. `scripts/test.sh qt6 package`.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+top=$(pwd)
+
+sudo=""
+[ "$(id -u)" -ne 0 ] && sudo=sudo
+xvfb() { xvfb-run -a -s "-screen 0 1280x960x24" "$@"; }
+
+# apt is shared with whatever else runs on the machine: wait for its lock instead of failing.
+apt_get() {
+    for _ in $(seq 60); do
+        DEBIAN_FRONTEND=noninteractive $sudo apt-get -o DPkg::Lock::Timeout=10 "$@" && return 0
+        sleep 5
+    done
+    return 1
+}
+
+# The whole suite through CTest: the unit tests on the offscreen platform, the end-to-end test on
+# the X server xvfb-run starts.
+build_and_test() {
+    local folder=$1
+    shift
+    cmake -S . -B "$folder" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@"
+    cmake --build "$folder" -j"$(nproc)"
+    (cd "$folder" && QT_QPA_PLATFORM=offscreen xvfb ctest --output-on-failure --timeout 900)
+}
+
+step_qt5() { build_and_test build -DZANORA_QT_MAJOR=5; }
+
+step_qt6() { build_and_test build-qt6 -DZANORA_QT_MAJOR=6; }
+
+step_package() {
+    scripts/package.sh build
+    local deb
+    deb=$(ls "$top"/build/zanora_*.deb)
+    apt_get install -y --no-install-recommends "$deb"
+
+    # Start the installed program the way the desktop entry does, in a home folder of its own,
+    # against the installed stand-in ad server with the demo ad set.
+    local home shot="$top/build/installed-zanora.png"
+    home=$(mktemp -d)
+    rm -f "$shot"
+    xvfb env HOME="$home" XDG_DATA_HOME= XDG_CONFIG_HOME= bash -c '
+        set -euo pipefail
+        zanora-adserver --port 0 --ads "$1/tools/demo/ads" > "$HOME/adserver.out" &
+        server=$!
+        trap "kill $server" EXIT
+        for _ in $(seq 100); do grep -q Listening "$HOME/adserver.out" && break; sleep 0.1; done
+        port=$(sed -n "s/^Listening on 127\.0\.0\.1:\([0-9]*\)$/\1/p" "$HOME/adserver.out")
+        folder="$HOME/.local/share/zanora"
+        mkdir -p "$folder"
+        printf "{\n    \"HostIP\": \"127.0.0.1\",\n    \"HostPORT\": %s\n}\n" "$port" > "$folder/config.json"
+        zanora-desktop &
+        app=$!
+        wid=$(timeout 60 xdotool search --sync --onlyvisible --name "^Zanora V3\.1$" | head -n 1)
+        sleep 2
+        import -window "$wid" "$2"
+        kill $app
+        ls "$folder/GG/GG1.dat" > /dev/null
+    ' _ "$top" "$shot"
+    rm -rf "$home"
+    apt_get remove -y zanora
+    [ -s "$shot" ] && echo "The installed program started; its window: $shot"
+}
+
+step_metadata() {
+    desktop-file-validate dist/*.desktop
+    appstreamcli validate --no-net dist/*.metainfo.xml
+}
+
 scripts/setup.sh
-cd build
-QT_QPA_PLATFORM=offscreen ctest --output-on-failure --timeout 900
+steps=("$@")
+[ ${#steps[@]} -gt 0 ] || steps=(qt5 qt6 package metadata)
+for step in "${steps[@]}"; do
+    echo "=== $step ==="
+    start=$SECONDS
+    "step_$step"
+    echo "=== $step passed in $((SECONDS - start)) s ==="
+done

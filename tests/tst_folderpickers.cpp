@@ -200,7 +200,7 @@ void tst_folderpickers::cancelKeepsChoice()
 
     // Each cancel shows the same box; a choice of the output folder shows none.
     QCOMPARE(answerer->boxes.size(), countsBox ? 3 : 2);
-    for (int i : {0, answerer->boxes.size() - 1}) {
+    for (int i : {0, int(answerer->boxes.size()) - 1}) {
         const ShownBox &box = answerer->boxes.at(i);
         QCOMPARE(box.title, QStringLiteral("错误"));
         QCOMPARE(box.text, QStringLiteral("选取的路径为空"));

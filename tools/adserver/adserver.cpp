@@ -26,6 +26,7 @@ QByteArray frame(const QByteArray &payload)
 {
     QByteArray block;
     QDataStream out(&block, QIODevice::WriteOnly);
+    out.setVersion(QDataStream::Qt_5_15);
     out << qint64(8 + 4 + payload.size()) << payload;
     return block;
 }
@@ -79,6 +80,7 @@ void AdServer::readRequests(QTcpSocket *client)
         buffer.remove(0, int(total));
 
         QDataStream in(body);
+        in.setVersion(QDataStream::Qt_5_15);
         QByteArray payload;
         in >> payload;
         if (in.status() != QDataStream::Ok || payload.size() != total - 12) {
@@ -95,6 +97,7 @@ void AdServer::readRequests(QTcpSocket *client)
 void AdServer::answer(QTcpSocket *client, const QByteArray &payload)
 {
     QDataStream in(payload);
+    in.setVersion(QDataStream::Qt_5_15);
     QString command;
     QString program;
     QString version;

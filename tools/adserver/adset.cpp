@@ -45,11 +45,13 @@ QByteArray AdSet::answerPayload() const
 {
     QByteArray entryBytes;
     QDataStream entryStream(&entryBytes, QIODevice::WriteOnly);
+    entryStream.setVersion(QDataStream::Qt_5_15);
     for (const Entry &entry : list)
         entryStream << entry.fileName << entry.link << entry.content;
 
     QByteArray payload;
     QDataStream out(&payload, QIODevice::WriteOnly);
+    out.setVersion(QDataStream::Qt_5_15);
     out << QStringLiteral("GGFiles") << QString::number(list.size()) << entryBytes;
     return payload;
 }
