@@ -6,8 +6,8 @@
 
 #include <cerrno>
 #include <cstring>
-#include <functional>
 #include <fcntl.h>
+#include <functional>
 #include <sys/stat.h>
 #include <unistd.h>
 

@@ -106,8 +106,10 @@ void SelectionJob::start()
 
     const int total = picks.size();
     emit phaseStarted(Matching, total);
-    matches.reset(new StemMatches(StemIndex(candidates).match(
-            picks, config.classified, [&](int done) { emit progressed(Matching, total, done); })));
+    matches.reset(
+            new StemMatches(StemIndex(candidates).match(picks, config.classified, [&](int done) {
+                emit progressed(Matching, total, done);
+            })));
     {
         QMutexLocker locker(&summaryLock);
         counts.matched = matches->matched.size();

@@ -25,9 +25,8 @@ QMessageBox *showRunBox(const QString &title, const QString &text,
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->setWindowModality(Qt::ApplicationModal);
     if (answered) {
-        QObject::connect(box, &QMessageBox::finished, box, [box, answered] {
-            answered(box->standardButton(box->clickedButton()));
-        });
+        QObject::connect(box, &QMessageBox::finished, box,
+                         [box, answered] { answered(box->standardButton(box->clickedButton())); });
     }
     box->show();
     return box;
@@ -118,18 +117,19 @@ void kelto::runSelection(bool classified)
     connect(&run->thread, &QThread::started, job, &SelectionJob::start);
     connect(job, &SelectionJob::finished, &run->thread, &QThread::quit, Qt::DirectConnection);
 
-    connect(job, &SelectionJob::phaseStarted, this, [this, run, show](SelectionJob::Phase phase,
-                                                                      int total) {
-        if (phase != SelectionJob::Matching && phase != SelectionJob::Copying)
-            return;
-        show();
-        run->format = phase == SelectionJob::Matching ? tr("总共需要选%1个图，已选%2张图")
-                                                      : tr("总共需要复制%1个图，已复制%2张图");
-        run->total = total;
-        run->pending = run->shown = 0;
-        ui->progressBar->setRange(0, total);
-        ui->progressBar->setValue(0);
-    });
+    connect(job, &SelectionJob::phaseStarted, this,
+            [this, run, show](SelectionJob::Phase phase, int total) {
+                if (phase != SelectionJob::Matching && phase != SelectionJob::Copying)
+                    return;
+                show();
+                run->format = phase == SelectionJob::Matching
+                                      ? tr("总共需要选%1个图，已选%2张图")
+                                      : tr("总共需要复制%1个图，已复制%2张图");
+                run->total = total;
+                run->pending = run->shown = 0;
+                ui->progressBar->setRange(0, total);
+                ui->progressBar->setValue(0);
+            });
     connect(job, &SelectionJob::progressed, this,
             [run, show](SelectionJob::Phase phase, int total, int done) {
                 if (phase != SelectionJob::Matching && phase != SelectionJob::Copying)

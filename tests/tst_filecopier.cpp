@@ -60,6 +60,8 @@ private slots:
     void sameFile();
     void failures_data();
     void failures();
+    void stopped_data();
+    void stopped();
 
 private:
     QScopedPointer<QTemporaryDir> dir;
@@ -248,6 +250,29 @@ void tst_filecopier::failures()
     if (arrangement == "size limit")
         QCOMPARE(readFile(target), QByteArray("previous copy"));
     QCOMPARE(readFile(src + QStringLiteral("/a.jpg")), content);
+}
+
+void tst_filecopier::stopped_data()
+{
+    QTest::addColumn<bool>("unnamedFiles");
+    newRow("stop requested", true);
+    newRow("stop requested", false);
+}
+
+void tst_filecopier::stopped()
+{
+    QFETCH(bool, unnamedFiles);
+    const QString source = src + QStringLiteral("/a.jpg");
+    const QString target = dst + QStringLiteral("/a.jpg");
+    QVERIFY(writeFile(source, "new"));
+    QVERIFY(writeFile(target, "previous copy"));
+    const std::atomic<bool> stop{true};
+
+    FileCopier copier(unnamedFiles);
+    copier.setStopFlag(&stop);
+    QCOMPARE(copier.copy(source, target), FileCopier::Stopped);
+    QCOMPARE(entriesBelow(dst), QStringList{"a.jpg"});
+    QCOMPARE(readFile(target), QByteArray("previous copy"));
 }
 
 QTEST_MAIN(tst_filecopier)
