@@ -191,9 +191,8 @@ int CommandLineRun::prepare(const QStringList &arguments)
         const QString given = parser.value(option);
         const QString name = QStringLiteral("--") + option.names().constFirst();
         const QFileInfo info(given);
-        if (given.isEmpty() || (info.exists() && !info.isDir())) {
+        if (given.isEmpty() || (info.exists() && !info.isDir()))
             return folderError(QStringLiteral("%1 '%2' is not a folder").arg(name, given));
-        }
         path = QDir::cleanPath(info.absoluteFilePath());
         if (!info.exists()) {
             if (!mayCreate)
@@ -313,8 +312,11 @@ void CommandLineRun::onCopyFailed(const QString &source, const QString &target,
 
 void CommandLineRun::onCopied(const QString &source, const QString &target)
 {
-    if (!config.dryRun)
+    if (!config.dryRun) {
+        if (!quiet)
+            copiedBytes += QFileInfo(target).size();
         return;
+    }
     clearProgress();
     writeOut(QFile::encodeName(source) + '\t' + QFile::encodeName(target) + '\n');
 }
@@ -397,11 +399,17 @@ void CommandLineRun::showProgress()
         text += QStringLiteral(", %1 s").arg(elapsed, 0, 'f', 1);
     } else {
         const char *unit = phase == SelectionJob::Matching ? "picks" : "files";
-        const QString counts = QStringLiteral("%1/%2 %3, %4/s")
-                                       .arg(phaseDone)
-                                       .arg(phaseTotal)
-                                       .arg(QLatin1String(unit))
-                                       .arg(qRound(phaseDone / elapsed));
+        QString counts = QStringLiteral("%1/%2 %3, %4/s")
+                                 .arg(phaseDone)
+                                 .arg(phaseTotal)
+                                 .arg(QLatin1String(unit))
+                                 .arg(qRound(phaseDone / elapsed));
+        if (phase == SelectionJob::Copying && !config.dryRun) {
+            const double mebibytes = copiedBytes / 1048576.0;
+            counts += QStringLiteral(", %1 MiB, %2 MiB/s")
+                              .arg(qRound64(mebibytes))
+                              .arg(qRound64(mebibytes / elapsed));
+        }
         if (terminal) {
             const int width = 24;
             const int filled = phaseTotal > 0 ? int(qint64(phaseDone) * width / phaseTotal) : width;
