@@ -238,7 +238,6 @@ int CommandLineRun::run()
 
     QEventLoop eventLoop;
     loop = &eventLoop;
-    runClock.start();
     phaseClock.start();
     thread.start();
     const int code = eventLoop.exec();
@@ -285,21 +284,20 @@ void CommandLineRun::onMissingFound(const QStringList &paths)
     job->decide(!stopIfMissing);
 }
 
-bool CommandLineRun::writeMissingList()
+void CommandLineRun::writeMissingList()
 {
     missingListWritten = true;
     if (missingListPath.isEmpty())
-        return true;
+        return;
     QByteArray bytes;
     for (const QString &path : qAsConst(missingPicks))
         bytes += QFile::encodeName(path) + '\n';
     QSaveFile file(missingListPath);
     if (file.open(QIODevice::WriteOnly) && commitWholeFile(file, bytes))
-        return true;
+        return;
     missingListFailed = true;
     tell(QStringLiteral("zanora: --missing-list '%1' cannot be written: %2")
                  .arg(missingListPath, file.errorString()));
-    return false;
 }
 
 void CommandLineRun::onCopyFailed(const QString &source, const QString &target,

@@ -56,7 +56,7 @@ private:
     void onCopied(const QString &source, const QString &target);
     void onFinished(SelectionJob::Outcome outcome);
     void pollInterrupt();
-    bool writeMissingList();
+    void writeMissingList();
     void showProgress();
     void clearProgress();
     void tell(const QString &line);
@@ -89,5 +89,4 @@ private:
     int phaseDone = 0;
     qint64 copiedBytes = 0;
     QElapsedTimer phaseClock;
-    QElapsedTimer runClock;
 };

@@ -52,7 +52,7 @@ seconds() { echo "$1 $2" | awk '{ printf "%.3f", $2 - $1 }'; }
 
 # The plan of a dry run names the matched files; it also warms the cache for both sides.
 "$zanora" --small "$data/small" --big "$data/big" --out "$work/plan" --dry-run --quiet \
-    > "$work/plan.tsv"
+    > "$work/plan.tsv" 2> /dev/null
 cut -f1 "$work/plan.tsv" | sort -u | tr '\n' '\0' > "$work/matched.list"
 entries=$(wc -l < "$work/plan.tsv")
 distinct=$(tr -cd '\0' < "$work/matched.list" | wc -c)
