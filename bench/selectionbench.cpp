@@ -4,12 +4,15 @@
 
 #include "filecopier.h"
 #include "kelto.h"
+#include "selectionjob.h"
 #include "stemindex.h"
+#include "treelisting.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFile>
 #include <QHostAddress>
 #include <QMessageBox>
@@ -19,11 +22,14 @@
 #include <QSet>
 #include <QTcpServer>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QTimer>
 
 #include <cstdio>
 #include <fcntl.h>
+#include <functional>
 #include <sys/resource.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 namespace {
@@ -33,6 +39,7 @@ struct Scale
     const char *name;
     int candidates;
     int picks;
+    int fileSize; // 0: as --file-kib says
 };
 
 void say(const QString &line)
@@ -214,6 +221,55 @@ bool runProcess(const QString &program, const QStringList &arguments,
     return ok;
 }
 
+struct SlotRun
+{
+    double seconds = 0;
+    double longestGap = 0; // between two ticks of a 5 ms timer on the GUI thread
+    double gapEnded = 0;   // when it ended, from the click
+    bool ended = false;
+};
+
+// Clicks the run button and serves the event loop until `ended` says the run is over, as the
+// application would, timing the whole and the longest gap in a 5 ms timer's ticks meanwhile.
+// `tick` sees every tick with the time since the click.
+SlotRun runThroughSlot(kelto &window, const std::function<bool()> &ended,
+                       const std::function<void(double)> &tick = {})
+{
+    SlotRun run;
+    QEventLoop loop;
+    QElapsedTimer clock;
+    QTimer ticker;
+    ticker.setTimerType(Qt::PreciseTimer);
+    ticker.setInterval(5);
+    double last = 0;
+    QObject::connect(&ticker, &QTimer::timeout, &loop, [&] {
+        const double now = seconds(clock);
+        if (now - last > run.longestGap) {
+            run.longestGap = now - last;
+            run.gapEnded = now;
+        }
+        last = now;
+        if (tick)
+            tick(now);
+        if (ended()) {
+            run.seconds = now;
+            run.ended = true;
+            loop.quit();
+        }
+    });
+    QTimer::singleShot(3600 * 1000, &loop, &QEventLoop::quit);
+    ticker.start();
+    clock.start();
+    window.findChild<QPushButton *>(QStringLiteral("output_combined"))->click();
+    loop.exec();
+    return run;
+}
+
+QString runButtonText(kelto &window)
+{
+    return window.findChild<QPushButton *>(QStringLiteral("output_combined"))->text();
+}
+
 bool measure(const Scale &scale, const QString &root, int fileSize, kelto &window)
 {
     const QString big = root + QStringLiteral("/big");
@@ -234,8 +290,8 @@ bool measure(const Scale &scale, const QString &root, int fileSize, kelto &windo
     int matchedEntries = 0;
     {
         clock.restart();
-        const QFileInfoList picks = window.listTreeImages(small);
-        const QFileInfoList candidates = window.listTreeFiles(big);
+        const QFileInfoList picks = listTreeImages(small);
+        const QFileInfoList candidates = listTreeFiles(big);
         figure(QStringLiteral("listing"), seconds(clock),
                QStringLiteral("%1 picks, %2 candidates").arg(picks.size()).arg(candidates.size()));
 
@@ -311,17 +367,88 @@ bool measure(const Scale &scale, const QString &root, int fileSize, kelto &windo
     double runSeconds = 0;
     {
         Answerer answerer;
-        clock.restart();
-        window.findChild<QPushButton *>(QStringLiteral("output_combined"))->click();
-        runSeconds = seconds(clock);
-        const bool ok = answerer.boxes == QStringList{QStringLiteral("已成功完成选图")}
+        const SlotRun run = runThroughSlot(window, [&] { return !answerer.boxes.isEmpty(); });
+        runSeconds = run.seconds;
+        const bool ok = run.ended && answerer.boxes == QStringList{QStringLiteral("已成功完成选图")}
                         && filesIn(runOut) == matchedFiles.size();
         figure(QStringLiteral("whole run (real slot)"), runSeconds,
                QStringLiteral("%1 dialog, %2 files written%3")
                        .arg(answerer.dialogs)
                        .arg(filesIn(runOut))
                        .arg(ok ? "" : ", UNEXPECTED BOXES OR FILES"));
+        figure(QStringLiteral("longest GUI-thread gap"), run.longestGap,
+               QStringLiteral("5 ms timer during the whole run, ended %1 s into it")
+                       .arg(run.gapEnded, 0, 'f', 3));
         if (!ok)
+            return false;
+    }
+
+    // The same run without a window, as a command line drives it: the job's own phase times.
+    {
+        SelectionJob::Settings settings;
+        settings.smallImagesPath = small;
+        settings.bigImagesPath = big;
+        settings.outputPath = root + QStringLiteral("/out-job");
+        QDir().mkpath(settings.outputPath);
+        SelectionJob job(settings);
+        QThread thread;
+        job.moveToThread(&thread);
+        QObject::connect(&thread, &QThread::started, &job, &SelectionJob::start);
+        QObject::connect(&job, &SelectionJob::missingFound, &job, [&] { job.decide(true); });
+        QObject::connect(&job, &SelectionJob::copyFailed, &job, [&] { job.answerFailure(true); });
+        QObject::connect(&job, &SelectionJob::finished, &thread, &QThread::quit,
+                         Qt::DirectConnection);
+        QElapsedTimer clock;
+        clock.start();
+        thread.start();
+        thread.wait();
+        const SelectionJob::Summary summary = job.summary();
+        figure(QStringLiteral("job alone (no window)"), seconds(clock),
+               QStringLiteral("listing %1, matching %2, copying %3, flushing %4 s; %5 copied")
+                       .arg(summary.phaseNsecs[SelectionJob::Listing] / 1e9, 0, 'f', 3)
+                       .arg(summary.phaseNsecs[SelectionJob::Matching] / 1e9, 0, 'f', 3)
+                       .arg(summary.phaseNsecs[SelectionJob::Copying] / 1e9, 0, 'f', 3)
+                       .arg(summary.phaseNsecs[SelectionJob::Flushing] / 1e9, 0, 'f', 3)
+                       .arg(summary.copied));
+    }
+
+    // A run stopped with its button in the middle of the copying, once a tenth of the copies
+    // are made and a few milliseconds into the next one.
+    if (scale.fileSize > 0) {
+        const QString stopOut = root + QStringLiteral("/out-stop");
+        QDir().mkpath(stopOut);
+        window.outputPath = stopOut;
+        Answerer answerer;
+        double stopClicked = -1;
+        double waitFrom = -1;
+        const SlotRun run = runThroughSlot(
+                window,
+                [&] { return stopClicked >= 0 && runButtonText(window) != QStringLiteral("停止"); },
+                [&](double now) {
+                    if (stopClicked >= 0)
+                        return;
+                    if (waitFrom < 0 && filesIn(stopOut) >= matchedFiles.size() / 10)
+                        waitFrom = now;
+                    if (waitFrom >= 0 && now - waitFrom >= 0.01) {
+                        stopClicked = now;
+                        window.findChild<QPushButton *>(QStringLiteral("output_combined"))->click();
+                    }
+                });
+        bool whole = true;
+        const QFileInfoList left = QDir(stopOut).entryInfoList(QDir::Files | QDir::Hidden);
+        for (const QFileInfo &file : left)
+            whole = whole && !file.fileName().startsWith(QLatin1Char('.'))
+                    && (file.size() == fileSize || file.size() < 4096);
+        figure(QStringLiteral("stop: click to run's end"), run.seconds - stopClicked,
+               QStringLiteral("%1 files left, %2; no box: %3")
+                       .arg(left.size())
+                       .arg(whole ? "all whole, no temporary" : "A PARTIAL OR TEMPORARY FILE")
+                       .arg(answerer.boxes.isEmpty() ? "yes" : "NO"));
+        figure(QStringLiteral("longest GUI-thread gap"), run.longestGap,
+               QStringLiteral("5 ms timer during the stopped run, ended %1 s into it")
+                       .arg(run.gapEnded, 0, 'f', 3));
+        QDir(stopOut).removeRecursively();
+        if (!run.ended || !whole || !answerer.boxes.isEmpty())
             return false;
     }
 
@@ -373,9 +500,11 @@ int main(int argc, char **argv)
     const QCommandLineOption dirOption(QStringLiteral("dir"),
                                        QStringLiteral("Folder to create the data folder in."),
                                        QStringLiteral("folder"), QDir::tempPath());
-    const QCommandLineOption scaleOption(QStringLiteral("scale"),
-                                         QStringLiteral("small, large or both (default)."),
-                                         QStringLiteral("scale"), QStringLiteral("both"));
+    const QCommandLineOption scaleOption(
+            QStringLiteral("scale"),
+            QStringLiteral("small, large, both (default) or huge: 400 candidates and 100 "
+                           "picks of 16 MiB files, about 6 GB."),
+            QStringLiteral("scale"), QStringLiteral("both"));
     const QCommandLineOption sizeOption(QStringLiteral("file-kib"),
                                         QStringLiteral("Size of a raw or JPEG file (default 16)."),
                                         QStringLiteral("KiB"), QStringLiteral("16"));
@@ -408,13 +537,31 @@ int main(int argc, char **argv)
     kelto window;
     window.show();
 
-    const Scale scales[] = {{"small", 20000, 500}, {"large", 100000, 3000}};
+    // The huge scale (opt-in) copies real shoots' sizes: 16 MiB per raw or JPEG file.
+    const Scale scales[] = {{"small", 20000, 500, 0},
+                            {"large", 100000, 3000, 0},
+                            {"huge", 400, 100, 16 * 1024 * 1024}};
     const QString which = parser.value(scaleOption);
-    const int fileSize = parser.value(sizeOption).toInt() * 1024;
     bool ok = true;
     for (const Scale &scale : scales) {
-        if (which != QLatin1String("both") && which != QLatin1String(scale.name))
+        const bool chosen = which == QLatin1String(scale.name)
+                            || (which == QLatin1String("both") && scale.fileSize == 0);
+        if (!chosen)
             continue;
+        const int fileSize = scale.fileSize > 0 ? scale.fileSize
+                                                : parser.value(sizeOption).toInt() * 1024;
+        // The originals, then four copies of what matches (about half of them) and some room.
+        const double needed = double(scale.candidates) * fileSize * 3.3;
+        struct statvfs disk = {};
+        if (::statvfs(QFile::encodeName(data.path()).constData(), &disk) == 0
+            && double(disk.f_bavail) * disk.f_frsize < needed) {
+            say(QStringLiteral("Scale %1 needs about %2 GB free in %3; skipped")
+                        .arg(QLatin1String(scale.name))
+                        .arg(needed / 1e9, 0, 'f', 1)
+                        .arg(data.path()));
+            ok = false;
+            continue;
+        }
         ok = measure(scale, data.filePath(QLatin1String(scale.name)), fileSize, window) && ok;
     }
     say(QStringLiteral("peak memory: %1 MiB").arg(peakMemoryKiB() / 1024.0, 0, 'f', 1));

@@ -2,8 +2,10 @@
 
 #include <QFileInfoList>
 #include <QHash>
+#include <QPair>
 #include <QSet>
 #include <QString>
+#include <QVector>
 
 #include <atomic>
 
@@ -18,11 +20,15 @@ class FileCopier
 {
 public:
     static constexpr qint64 pieceSize = 4 * 1024 * 1024;
+    static constexpr qint64 writeOutWindow = 32 * 1024 * 1024;
 
     // unnamedFiles false: always go through a named temporary file.
     explicit FileCopier(bool unnamedFiles = true)
         : unnamedFiles(unnamedFiles)
     {}
+    ~FileCopier();
+    FileCopier(const FileCopier &) = delete;
+    FileCopier &operator=(const FileCopier &) = delete;
 
     enum Outcome {
         Copied,
@@ -52,6 +58,7 @@ private:
     bool replacesIntactFile(const QString &target);
     // The file system entry at path itself (a link, not what it points at); empty when none.
     static QString entryKey(const QString &path);
+    void boundWriteOut(int current, qint64 &currentWaited, qint64 currentWritten);
 
     bool unnamedFiles;
     const std::atomic<bool> *stopFlag = nullptr;
@@ -59,5 +66,8 @@ private:
     QSet<QString> intactKeys; // identities of the intact files, made when first needed
     bool intactKnown = false;
     QHash<quint64, QString> unflushed; // device -> a folder on it that got a copy
+    // Large copies still on their way to the disk: a descriptor and the bytes not waited for.
+    QVector<QPair<int, qint64>> writingOut;
+    qint64 writingOutBytes = 0;
     QString error;
 };

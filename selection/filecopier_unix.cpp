@@ -98,10 +98,11 @@ bool copyPiece(int in, int out, qint64 wanted, bool &kernelCopy, qint64 &copied)
 }
 
 // Copies from the current offset of in to its end, one piece at a time, looking at the stop
-// request before each piece. Each piece is sent on its way to the disk as soon as it is written,
-// and the copy waits for the one before it, so little is left to flush when the run stops or
-// ends, and the copy goes at the pace of the disk instead of filling memory first.
-DataOutcome copyData(int in, int out, qint64 &copied, const std::function<bool()> &stopRequested)
+// request before each piece and telling `written` the bytes copied after each. In a file of more
+// than one piece each piece is sent on its way to the disk as soon as it is written; small files
+// are left to the flush at the end, which writes them faster all together.
+DataOutcome copyData(int in, int out, qint64 &copied, const std::function<bool()> &stopRequested,
+                     const std::function<void(qint64)> &written)
 {
     bool kernelCopy = true;
     for (;;) {
@@ -110,16 +111,29 @@ DataOutcome copyData(int in, int out, qint64 &copied, const std::function<bool()
         const qint64 start = copied;
         if (!copyPiece(in, out, FileCopier::pieceSize, kernelCopy, copied))
             return DataOutcome::Failed;
+        if (start > 0 || copied - start == FileCopier::pieceSize) {
 #ifdef Q_OS_LINUX
-        ::sync_file_range(out, start, copied - start, SYNC_FILE_RANGE_WRITE);
-        if (start > 0)
-            ::sync_file_range(out, start - FileCopier::pieceSize, FileCopier::pieceSize,
-                              SYNC_FILE_RANGE_WAIT_BEFORE | SYNC_FILE_RANGE_WRITE
-                                      | SYNC_FILE_RANGE_WAIT_AFTER);
+            ::sync_file_range(out, start, copied - start, SYNC_FILE_RANGE_WRITE);
 #endif
+            written(copied);
+        }
         if (copied - start < FileCopier::pieceSize)
             return DataOutcome::Done;
     }
+}
+
+// Waits until the bytes of the file from `from` up to `to` are on the disk.
+void waitForDisk(int fd, qint64 from, qint64 to)
+{
+#ifdef Q_OS_LINUX
+    ::sync_file_range(fd, from, to - from,
+                      SYNC_FILE_RANGE_WAIT_BEFORE | SYNC_FILE_RANGE_WRITE
+                              | SYNC_FILE_RANGE_WAIT_AFTER);
+#else
+    Q_UNUSED(from);
+    Q_UNUSED(to);
+    ::fdatasync(fd);
+#endif
 }
 
 } // namespace
@@ -189,8 +203,15 @@ FileCopier::Outcome FileCopier::copy(const QString &source, const QString &targe
     };
 
     qint64 copied = 0;
-    switch (copyData(in.fd, out.fd, copied, [this] { return stopRequested(); })) {
+    qint64 waited = 0; // the bytes of this copy known to be on the disk
+    const auto written = [&](qint64 total) { boundWriteOut(out.fd, waited, total); };
+    switch (copyData(
+            in.fd, out.fd, copied, [this] { return stopRequested(); }, written)) {
     case DataOutcome::Done:
+        if (copied > pieceSize) { // a large copy: its writing out is waited for later
+            writingOut.append({::dup(out.fd), copied - waited});
+            writingOutBytes += copied - waited;
+        }
         break;
     case DataOutcome::Failed:
         return discard(QString());
@@ -249,8 +270,39 @@ FileCopier::Outcome FileCopier::copy(const QString &source, const QString &targe
     return Copied;
 }
 
+FileCopier::~FileCopier()
+{
+    for (const auto &file : qAsConst(writingOut))
+        ::close(file.first);
+}
+
+// Keeps at most writeOutWindow bytes of large copies on their way to the disk, waiting for the
+// oldest ones first: enough for the disk to be kept busy, little enough for a stop or the flush
+// at the end to find only a moment's work left.
+void FileCopier::boundWriteOut(int current, qint64 &currentWaited, qint64 currentWritten)
+{
+    const auto pending = [&] { return writingOutBytes + currentWritten - currentWaited; };
+    while (!writingOut.isEmpty() && pending() > writeOutWindow) {
+        const QPair<int, qint64> oldest = writingOut.takeFirst();
+        if (oldest.first >= 0) {
+            waitForDisk(oldest.first, 0, 0);
+            ::close(oldest.first);
+        }
+        writingOutBytes -= oldest.second;
+    }
+    if (pending() > writeOutWindow) {
+        const qint64 upTo = currentWritten - writeOutWindow;
+        waitForDisk(current, currentWaited, upTo);
+        currentWaited = upTo;
+    }
+}
+
 bool FileCopier::flush()
 {
+    for (const auto &file : qAsConst(writingOut))
+        ::close(file.first);
+    writingOut.clear();
+    writingOutBytes = 0;
     bool ok = true;
     for (const QString &folder : qAsConst(unflushed)) {
 #ifdef Q_OS_LINUX

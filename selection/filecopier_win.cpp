@@ -38,6 +38,8 @@ bool flushFile(const std::wstring &path)
 
 } // namespace
 
+FileCopier::~FileCopier() = default;
+
 QString FileCopier::entryKey(const QString &path)
 {
     const QFileInfo entry(path);

@@ -65,8 +65,9 @@ void SelectionJob::answerFailure(bool goOn)
                     return;
                 }
                 state = State::Copying;
-                emit progressed(Copying, counts.matched, ++next);
-                schedule(&SelectionJob::copyNext);
+                ++next;
+                reportCopies();
+                schedule(&SelectionJob::copySome);
             },
             Qt::QueuedConnection);
 }
@@ -135,8 +136,9 @@ void SelectionJob::beginCopying()
     copier->setStopFlag(&stopFlag);
     copier->keepIntact(matches->matched);
     next = 0;
+    reportedCopies = 0;
     emit phaseStarted(Copying, counts.matched);
-    schedule(&SelectionJob::copyNext);
+    schedule(&SelectionJob::copySome);
 }
 
 // Where entry k goes: the output folder, or in classified mode the folder below it that mirrors
@@ -156,55 +158,83 @@ QString SelectionJob::targetFolder(int entry) const
     return folder;
 }
 
-// Copies one entry, then gives the thread's event loop a turn before the next one.
-void SelectionJob::copyNext()
+// Copies entries for up to 50 ms, then reports how far it got and gives the thread's event loop
+// a turn. A stop is seen between two entries or two pieces of one.
+void SelectionJob::copySome()
 {
-    if (state != State::Copying)
-        return;
-    if (stopFlag) {
-        finish(Stopped);
-        return;
+    QElapsedTimer slice;
+    slice.start();
+    while (state == State::Copying) {
+        if (stopFlag) {
+            finish(Stopped);
+            return;
+        }
+        if (next == counts.matched) {
+            finish(Completed);
+            return;
+        }
+        if (!copyOne())
+            return;
+        ++next;
+        if (slice.elapsed() >= 50) {
+            reportCopies();
+            schedule(&SelectionJob::copySome);
+            return;
+        }
     }
-    if (next == counts.matched) {
-        finish(Completed);
-        return;
-    }
+}
 
+// Copies entry `next`; false when the run has paused for an answer or ended.
+bool SelectionJob::copyOne()
+{
     const QFileInfo &original = matches->matched.at(next);
     const QString folder = targetFolder(next);
     const QString target = folder + QLatin1Char('/') + original.fileName();
+    // An original matched by two picks that lands in the same place again, with nothing else
+    // copied there in between, is not copied twice: the copy would write the same bytes again.
     FileCopier::Outcome outcome = FileCopier::Copied;
-    if (!config.dryRun) {
+    if (madeFrom.value(target) == original.filePath()) {
+        outcome = FileCopier::SameFile;
+    } else if (!config.dryRun) {
         if (config.classified && !QDir(folder).exists())
             QDir().mkpath(folder);
         outcome = copier->copy(original.filePath(), target);
+        if (outcome == FileCopier::Copied)
+            madeFrom.insert(target, original.filePath());
     }
     switch (outcome) {
     case FileCopier::Copied:
+        emit copied(original.filePath(), target);
+        Q_FALLTHROUGH();
     case FileCopier::SameFile: {
         QMutexLocker locker(&summaryLock);
         ++counts.copied;
-        break;
+        return true;
     }
     case FileCopier::Stopped:
         finish(Stopped);
-        return;
-    case FileCopier::Failed: {
-        qCWarning(lcSelection) << "copy failed:" << original.filePath() << "->" << target
-                               << copier->lastError();
-        {
-            QMutexLocker locker(&summaryLock);
-            ++counts.failed;
-        }
-        state = State::WaitingForAnswer;
-        emit copyFailed(original.filePath(), target, copier->lastError());
-        return;
+        return false;
+    case FileCopier::Failed:
+        break;
     }
+    qCWarning(lcSelection) << "copy failed:" << original.filePath() << "->" << target
+                           << copier->lastError();
+    {
+        QMutexLocker locker(&summaryLock);
+        ++counts.failed;
     }
-    if (outcome == FileCopier::Copied)
-        emit copied(original.filePath(), target);
-    emit progressed(Copying, counts.matched, ++next);
-    schedule(&SelectionJob::copyNext);
+    reportCopies();
+    state = State::WaitingForAnswer;
+    emit copyFailed(original.filePath(), target, copier->lastError());
+    return false;
+}
+
+void SelectionJob::reportCopies()
+{
+    if (next == reportedCopies)
+        return;
+    reportedCopies = next;
+    emit progressed(Copying, counts.matched, next);
 }
 
 // Flushes whatever was copied, so that a run that ends, however it ends, leaves its copies on
@@ -214,8 +244,10 @@ void SelectionJob::finish(Outcome outcome)
     if (state == State::Done)
         return;
     const bool copying = copier != nullptr;
-    if (copying)
+    if (copying) {
+        reportCopies();
         endPhase(Copying);
+    }
     state = State::Done;
     if (copying) {
         emit phaseStarted(Flushing, -1);

@@ -2,6 +2,7 @@
 
 #include <QElapsedTimer>
 #include <QFileInfoList>
+#include <QHash>
 #include <QMutex>
 #include <QObject>
 #include <QString>
@@ -73,6 +74,7 @@ public slots:
 
 signals:
     void phaseStarted(SelectionJob::Phase phase, int total); // total -1 while unknown
+    // Matching and copying report at most every few tens of milliseconds, and at their ends.
     void progressed(SelectionJob::Phase phase, int total, int done);
     // The picks without any original, by full path in listing order; the run waits for decide().
     void missingFound(const QStringList &missing);
@@ -86,7 +88,9 @@ private:
 
     void schedule(void (SelectionJob::*step)());
     void beginCopying();
-    void copyNext();
+    void copySome();
+    bool copyOne();
+    void reportCopies();
     void finish(Outcome outcome);
     void endPhase(Phase phase);
     QString targetFolder(int entry) const;
@@ -96,7 +100,9 @@ private:
     State state = State::Idle;
     std::unique_ptr<StemMatches> matches;
     std::unique_ptr<FileCopier> copier;
-    int next = 0; // the matched entry to copy next
+    int next = 0;                     // the matched entry to copy next
+    int reportedCopies = 0;           // the entries done as progressed() last told
+    QHash<QString, QString> madeFrom; // target -> the source of the copy made there last
     QElapsedTimer phaseClock;
     mutable QMutex summaryLock;
     Summary counts;

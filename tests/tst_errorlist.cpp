@@ -60,7 +60,6 @@ private slots:
     void longListScrolls();
     void decisions_data();
     void decisions();
-    void decisionReachesWaitingLoop();
     void twoDialogsKeepTheirLists();
 
 private:
@@ -314,25 +313,6 @@ void tst_errorlist::decisions()
     QTRY_VERIFY(dialog.isNull());
     QVERIFY(window->findChildren<errorList *>().isEmpty());
     QVERIFY(window->waitingForDecision);
-}
-
-void tst_errorlist::decisionReachesWaitingLoop()
-{
-    // The run waits by pumping events until the decision clears the flag.
-    window->show();
-    window->continueCopy = true;
-    window->waitingForDecision = true;
-    QPointer<errorList> dialog = openDialog({"/s/1.jpg"});
-    QVERIFY(dialog);
-    QTimer::singleShot(50, dialog,
-                       [dialog] { dialog->findChild<QPushButton *>("pushButton_2")->click(); });
-    QElapsedTimer timer;
-    timer.start();
-    while (window->waitingForDecision && timer.elapsed() < 10000)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 100);
-    QVERIFY(!window->waitingForDecision);
-    QVERIFY(!window->continueCopy);
-    QTRY_VERIFY(dialog.isNull());
 }
 
 void tst_errorlist::twoDialogsKeepTheirLists()
