@@ -59,6 +59,8 @@ distinct=$(tr -cd '\0' < "$work/matched.list" | wc -c)
 echo "load before: $(cut -d' ' -f1-3 /proc/loadavg)"
 echo "trees: $data ($entries matched entries, $distinct distinct files)"
 
+runs=""
+floors=""
 best_run=999999
 best_floor=999999
 peak=0
@@ -83,9 +85,16 @@ while [ "$i" -le "$rounds" ]; do
     best_run=$(echo "$best_run $run" | awk '{ print ($2 < $1) ? $2 : $1 }')
     best_floor=$(echo "$best_floor $floor" | awk '{ print ($2 < $1) ? $2 : $1 }')
     [ "$rss" -gt "$peak" ] && peak=$rss
+    runs="$runs $run"
+    floors="$floors $floor"
     i=$((i + 1))
 done
 echo "best of $rounds: zanora $best_run s, floor $best_floor s," \
      "ratio $(echo "$best_run $best_floor" | awk '{ printf "%.2f", $1 / $2 }') x," \
      "peak memory $(echo "$peak" | awk '{ printf "%.1f", $1 / 1024 }') MiB"
+median() { echo "$1" | tr ' ' '\n' | sed '/^$/d' | sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
+median_run=$(median "$runs")
+median_floor=$(median "$floors")
+echo "median: zanora $median_run s, floor $median_floor s," \
+     "ratio $(echo "$median_run $median_floor" | awk '{ printf "%.2f", $1 / $2 }') x"
 echo "load after: $(cut -d' ' -f1-3 /proc/loadavg)"
