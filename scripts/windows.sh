@@ -82,7 +82,8 @@ build_qt() {
     echo "deb-src [signed-by=/usr/share/keyrings/debian-archive-keyring.gpg] $mirror bookworm main" |
         $sudo tee "$entry" >/dev/null
     apt_get update
-    (cd "$cache/src" && apt-get source qtbase-opensource-src) >>"$log" 2>&1
+    (cd "$cache/src" && apt-get source qtbase-opensource-src) >>"$log" 2>&1 ||
+        { echo "apt-get source qtbase-opensource-src failed (see $log)" >&2; exit 1; }
     $sudo rm -f "$entry"
     trap - EXIT
 
