@@ -12,7 +12,8 @@
 # Qt 5.15 qtbase for Windows is built from Debian's own source package (apt-get source, through a
 # deb-src entry this script adds and removes again) into a cache folder that later runs reuse:
 #   ${ZANORA_WIN_CACHE:-$HOME/.cache/zanora-win}/qt5-win64
-# Building it takes 10 to 20 minutes on two cores. To build it anew, remove the folder:
+# Building it takes 10 to 20 minutes on two idle cores; an interrupted build goes on where it
+# stopped. To build it anew, remove the cache folder:
 #   rm -rf "${ZANORA_WIN_CACHE:-$HOME/.cache/zanora-win}"
 # The build folder is ${ZANORA_WIN_BUILD:-build-win} inside the source tree.
 set -euo pipefail
@@ -65,12 +66,53 @@ build_qt() {
         echo "Qt for Windows: $qt_win ($(cat "$qt_win/.zanora-complete"))"
         return
     fi
-    rm -rf "$qt_win" "$cache/src"
-    mkdir -p "$cache/src"
     local log=$cache/qt5-win64-build.log
-    echo "Building Qt for Windows into $qt_win (log: $log)"
+    local src
+    src=$(find "$cache/src" -mindepth 1 -maxdepth 1 -type d -name 'qtbase-opensource-src-*' \
+        2>/dev/null | head -n 1)
+    local configured=""
+    [ -n "$src" ] && [ -f "$cache/src/configured" ] && configured=$(cat "$cache/src/configured")
+    if [ -n "$configured" ]; then
+        # An interrupted build goes on where it stopped.
+        echo "Resuming the Qt build in $src (log: $log)"
+    else
+        rm -rf "$qt_win" "$cache/src"
+        mkdir -p "$cache/src"
+        : >"$log"
+        echo "Building Qt for Windows into $qt_win (log: $log)"
+        fetch_qt_source
+        src=$(find "$cache/src" -mindepth 1 -maxdepth 1 -type d -name 'qtbase-opensource-src-*' | head -n 1)
+        [ -n "$src" ] || { echo "apt-get source gave no source folder (see $log)" >&2; exit 1; }
 
-    # Debian's source package, through a deb-src entry that lives only as long as this step.
+        # The Windows tablet feature needs wintab headers the Debian tarball does not carry.
+        local t0=$SECONDS
+        (cd "$src" && nice -n 15 ./configure -prefix "$qt_win" \
+            -xplatform win32-g++ -device-option CROSS_COMPILE=x86_64-w64-mingw32- \
+            -opensource -confirm-license -release -shared -nomake examples -nomake tests \
+            -no-opengl -no-dbus -no-icu -no-direct2d -no-vulkan \
+            -qt-zlib -qt-libpng -qt-libjpeg -qt-pcre -qt-freetype -qt-harfbuzz \
+            -no-feature-sql -no-feature-xml -no-feature-concurrent -no-feature-printer \
+            -no-feature-tabletevent) >>"$log" 2>&1 ||
+            { echo "Qt configure failed (see $log)" >&2; exit 1; }
+        configured="configure $((SECONDS - t0)) s"
+        echo "$configured" >"$cache/src/configured"
+    fi
+    local version=${src##*/qtbase-opensource-src-}
+    local t1=$SECONDS
+    (cd "$src" && nice -n 15 make -j2) >>"$log" 2>&1 ||
+        { echo "Qt build failed (see $log)" >&2; exit 1; }
+    local t2=$SECONDS
+    (cd "$src" && make install) >>"$log" 2>&1 ||
+        { echo "Qt install failed (see $log)" >&2; exit 1; }
+    local t3=$SECONDS
+    rm -rf "$cache/src"
+    local summary="qtbase $version; $configured, make $((t2 - t1)) s, install $((t3 - t2)) s"
+    echo "$summary" >"$qt_win/.zanora-complete"
+    echo "Qt for Windows built: $summary; $(du -sh "$qt_win" | cut -f1) in $qt_win"
+}
+
+# Debian's source package, through a deb-src entry that lives only as long as this step.
+fetch_qt_source() {
     local entry=/etc/apt/sources.list.d/zanora-windows-src.list
     local mirror
     mirror=$(grep -hoE '^URIs: *http[^ ]*debian/?$' /etc/apt/sources.list.d/*.sources 2>/dev/null |
@@ -86,33 +128,6 @@ build_qt() {
         { echo "apt-get source qtbase-opensource-src failed (see $log)" >&2; exit 1; }
     $sudo rm -f "$entry"
     trap - EXIT
-
-    local src
-    src=$(find "$cache/src" -mindepth 1 -maxdepth 1 -type d -name 'qtbase-opensource-src-*' | head -n 1)
-    [ -n "$src" ] || { echo "apt-get source gave no source folder (see $log)" >&2; exit 1; }
-    local version=${src##*/qtbase-opensource-src-}
-
-    # The Windows tablet feature needs wintab headers the Debian tarball does not carry.
-    local t0=$SECONDS
-    (cd "$src" && nice -n 15 ./configure -prefix "$qt_win" \
-        -xplatform win32-g++ -device-option CROSS_COMPILE=x86_64-w64-mingw32- \
-        -opensource -confirm-license -release -shared -nomake examples -nomake tests \
-        -no-opengl -no-dbus -no-icu -no-direct2d -no-vulkan \
-        -qt-zlib -qt-libpng -qt-libjpeg -qt-pcre -qt-freetype -qt-harfbuzz \
-        -no-feature-sql -no-feature-xml -no-feature-concurrent -no-feature-printer \
-        -no-feature-tabletevent) >>"$log" 2>&1 ||
-        { echo "Qt configure failed (see $log)" >&2; exit 1; }
-    local t1=$SECONDS
-    (cd "$src" && nice -n 15 make -j2) >>"$log" 2>&1 ||
-        { echo "Qt build failed (see $log)" >&2; exit 1; }
-    local t2=$SECONDS
-    (cd "$src" && make install) >>"$log" 2>&1 ||
-        { echo "Qt install failed (see $log)" >&2; exit 1; }
-    local t3=$SECONDS
-    rm -rf "$cache/src"
-    local summary="qtbase $version; configure $((t1 - t0)) s, make $((t2 - t1)) s, install $((t3 - t2)) s"
-    echo "$summary" >"$qt_win/.zanora-complete"
-    echo "Qt for Windows built: $summary; $(du -sh "$qt_win" | cut -f1) in $qt_win"
 }
 
 install_missing
