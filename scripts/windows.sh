@@ -168,9 +168,11 @@ run_tests() {
         >"$build/ctest-wine.log" 2>&1 || status=$?
     /usr/lib/wine/wineserver -k 2>/dev/null || true
     echo "Windows test programs under Wine ($((SECONDS - t0)) s; full log: $build/ctest-wine.log):"
-    awk '/^ *[0-9]+\/[0-9]+ Test +#/ { name = $4; result = $0; sub(/.*\.\.\.+ */, "", result)
-                                    printf "  %-20s %s\n", name, result }
-         /^Totals:/ { printf "  %-20s   %s\n", "", $0 }' "$build/ctest-wine.log"
+    awk '/^ *[0-9]+\/[0-9]+ Test +#/ { result = $0; sub(/.*\.\.\.+ */, "", result); outcome[$4] = result }
+         /^[0-9]+\/[0-9]+ Testing: / { name = $3 }
+         /^Totals:/ { totals[name] = $0 }
+         END { for (n in outcome) printf "  %-18s %-20s %s\n", n, outcome[n], totals[n] }' \
+        "$build/ctest-wine.log" "$build/Testing/Temporary/LastTest.log" | sort
     grep -E '^[0-9]+% tests passed' "$build/ctest-wine.log" || true
     return $status
 }
