@@ -28,6 +28,10 @@ for dir in "${runtime_dirs[@]}"; do
 done
 export WINEPATH="$winepath${WINEPATH:+;$WINEPATH}"
 
+# A Windows program takes a Unix path for one on the current drive, which a started process
+# need not share: the build folder the tests are told of goes as a Z: path.
+case "${ZANORA_BINARY_DIR:-}" in /*) export ZANORA_BINARY_DIR="$(windows_path "$ZANORA_BINARY_DIR")" ;; esac
+
 while IFS='=' read -r name _; do
     case "$name" in QT_*) export "WINE$name=${!name}" ;; esac
 done < <(env)
