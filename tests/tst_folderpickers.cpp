@@ -4,8 +4,12 @@
 #include "treecounter.h"
 
 #include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QLabel>
+#include <QMimeData>
 #include <QPushButton>
+#include <QSettings>
 #include <QtTest>
 
 namespace {
@@ -23,6 +27,16 @@ const QStringList countedTree = {"day1/",   "day1/a.jpg",   "day1/b.jpg",
                                  "day2/",   "day2/c.jpg",   "notes.txt",
                                  ".trash/", ".trash/d.jpg", ".trash/old/"};
 
+// The window's state, reached in one place.
+QString member(const kelto *window, const QString &label)
+{
+    if (label == QLatin1String("label_smallPath"))
+        return window->smallImagesPath;
+    if (label == QLatin1String("label_bigPath"))
+        return window->bigImagesPath;
+    return window->outputPath;
+}
+
 } // namespace
 
 class tst_folderpickers : public QObject
@@ -30,6 +44,7 @@ class tst_folderpickers : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase();
     void init();
     void cleanup();
     void answererReturnsQueuedFolder_data();
@@ -44,6 +59,10 @@ private slots:
     void secondPickDuringCount_data();
     void secondPickDuringCount();
     void outputShowsNoBox();
+    void startFolder_data();
+    void startFolder();
+    void drops_data();
+    void drops();
 
 private:
     void click(const char *button);
@@ -54,8 +73,15 @@ private:
     QTemporaryDir *tree = nullptr;
 };
 
+void tst_folderpickers::initTestCase()
+{
+    // The settings the window remembers its folders in (kept in a temporary folder).
+    QCoreApplication::setOrganizationName(QStringLiteral("Zanora"));
+}
+
 void tst_folderpickers::init()
 {
+    QSettings().clear();
     workDir = new TestWorkDir;
     QVERIFY(workDir->isValid());
     window = new kelto;
@@ -96,15 +122,6 @@ static void addPickerRows()
                                 << "label_bigPath";
     QTest::newRow("output") << "seletOutput"
                             << "label_output";
-}
-
-static QString member(const kelto *window, const QString &label)
-{
-    if (label == QLatin1String("label_smallPath"))
-        return window->smallImagesPath;
-    if (label == QLatin1String("label_bigPath"))
-        return window->bigImagesPath;
-    return window->outputPath;
 }
 
 void tst_folderpickers::answererReturnsQueuedFolder_data()
@@ -166,6 +183,7 @@ void tst_folderpickers::chooser()
 
     QCOMPARE(member(window, label), folder);
     QCOMPARE(window->findChild<QLabel *>(label)->text(), folder);
+    QCOMPARE(window->findChild<QLabel *>(label)->toolTip(), folder);
 }
 
 void tst_folderpickers::cancelKeepsChoice_data()
@@ -327,6 +345,135 @@ void tst_folderpickers::outputShowsNoBox()
     QCOMPARE(window->outputPath, tree->path());
     QVERIFY(window->smallImagesPath.isNull());
     QVERIFY(window->bigImagesPath.isNull());
+}
+
+void tst_folderpickers::startFolder_data()
+{
+    QTest::addColumn<QStringList>("choices"); // "button folder" in turn, folders below the tree
+    QTest::addColumn<QString>("removed");     // a folder removed after the choices
+    QTest::addColumn<bool>("restart");        // a new window with the same settings
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<QString>("start"); // empty: the chooser's own default
+
+    const QStringList twoRows{"seletDataTree a", "seletOutput b"};
+    QTest::newRow("the row's own folder") << twoRows << QString() << false << "seletDataTree"
+                                          << "a";
+    QTest::newRow("the folder chosen last in any row")
+            << twoRows << QString() << false << "seletInput"
+            << "b";
+    QTest::newRow("the row's own folder gone") << twoRows << "a" << false << "seletDataTree"
+                                               << "b";
+    QTest::newRow("after a restart")
+            << QStringList{"seletInput a"} << QString() << true << "seletOutput"
+            << "a";
+    QTest::newRow("after a restart, the folder gone")
+            << QStringList{"seletInput a"} << "a" << true << "seletDataTree" << QString();
+}
+
+void tst_folderpickers::startFolder()
+{
+    QFETCH(QStringList, choices);
+    QFETCH(QString, removed);
+    QFETCH(bool, restart);
+    QFETCH(QString, button);
+    QFETCH(QString, start);
+    QVERIFY(makeTree(tree->path(), {"a/", "b/"}));
+    for (const QString &choice : choices) {
+        answerer->queueFolder(tree->filePath(choice.section(QLatin1Char(' '), 1)));
+        click(qPrintable(choice.section(QLatin1Char(' '), 0, 0)));
+    }
+    if (!removed.isEmpty())
+        QVERIFY(QDir(tree->filePath(removed)).removeRecursively());
+    if (restart) {
+        delete window;
+        window = new kelto;
+        QTRY_VERIFY(!window->adFeed()->isConnecting());
+    }
+
+    // Given no start folder, Qt's chooser opens where one was last in this process; that is made
+    // the working folder, so only the window's own choice can show the chosen folders.
+    answerer->queueFolder(QDir::currentPath());
+    QFileDialog::getExistingDirectory(window, QString(), QString(), QFileDialog::ShowDirsOnly);
+    answerer->queueFolder(QString());
+    click(qPrintable(button));
+    QCOMPARE(answerer->folderChoosers.size(), choices.size() + 2);
+    QCOMPARE(answerer->folderChoosers.last().startDirectory,
+             start.isEmpty() ? QDir::currentPath() : tree->filePath(start));
+}
+
+void tst_folderpickers::drops_data()
+{
+    QTest::addColumn<QString>("target"); // the widget the drop lands on
+    QTest::addColumn<QString>("label");
+    QTest::addColumn<QString>("dropped");
+    QTest::addColumn<QString>("countText"); // the count box of a folder taken; empty: none
+
+    QTest::newRow("folder on the small-image button")
+            << "seletDataTree"
+            << "label_smallPath"
+            << "folder" << QStringLiteral("所有包含子文件夹数量为2,所有包含子图片数量为3");
+    QTest::newRow("folder on the big-image label")
+            << "label_bigPath"
+            << "label_bigPath"
+            << "folder" << QStringLiteral("所有包含子文件夹数量为2,所有包含子文件数量为4");
+    QTest::newRow("folder on the output label") << "label_output"
+                                                << "label_output"
+                                                << "folder" << QString();
+    QTest::newRow("file on the big-image button") << "seletInput"
+                                                  << "label_bigPath"
+                                                  << "file" << QString();
+    QTest::newRow("two folders on the output button") << "seletOutput"
+                                                      << "label_output"
+                                                      << "two folders" << QString();
+    QTest::newRow("web address on the small-image label") << "label_smallPath"
+                                                          << "label_smallPath"
+                                                          << "web address" << QString();
+}
+
+void tst_folderpickers::drops()
+{
+    QFETCH(QString, target);
+    QFETCH(QString, label);
+    QFETCH(QString, dropped);
+    QFETCH(QString, countText);
+    QVERIFY(makeTree(tree->path(), countedTree));
+    auto *widget = window->findChild<QWidget *>(target);
+    auto *labelWidget = window->findChild<QLabel *>(label);
+    QVERIFY(widget && labelWidget);
+    const QString initialText = labelWidget->text();
+    QMimeData data;
+    if (dropped == "folder") // a file manager may end a folder's address with "/"
+        data.setUrls({QUrl::fromLocalFile(tree->path() + QLatin1Char('/'))});
+    else if (dropped == "file")
+        data.setUrls({QUrl::fromLocalFile(tree->filePath("notes.txt"))});
+    else if (dropped == "two folders")
+        data.setUrls({QUrl::fromLocalFile(tree->filePath("day1")),
+                      QUrl::fromLocalFile(tree->filePath("day2"))});
+    else
+        data.setUrls({QUrl(QStringLiteral("https://example.com/day1/"))});
+
+    QVERIFY(widget->acceptDrops());
+    QDragEnterEvent enter(QPoint(1, 1), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(widget, &enter);
+    QDropEvent drop(QPointF(1, 1), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(widget, &drop);
+
+    const bool taken = dropped == "folder";
+    QCOMPARE(enter.isAccepted(), taken);
+    QCOMPARE(drop.isAccepted(), taken);
+    QCOMPARE(member(window, label), taken ? tree->path() : QString());
+    QCOMPARE(labelWidget->text(), taken ? tree->path() : initialText);
+    QCOMPARE(labelWidget->toolTip(), taken ? tree->path() : QString());
+    if (!countText.isEmpty()) {
+        QTRY_COMPARE(answerer->boxes.size(), 1);
+        QCOMPARE(answerer->boxes.first().text, countText);
+    }
+    const QList<TreeCounter *> counters = window->findChildren<TreeCounter *>();
+    QTRY_VERIFY(std::all_of(counters.begin(), counters.end(),
+                            [](const TreeCounter *counter) { return counter->isIdle(); }));
+    QCoreApplication::sendPostedEvents();
+    QCOMPARE(answerer->boxes.size(), countText.isEmpty() ? 0 : 1);
+    QVERIFY(answerer->folderChoosers.isEmpty());
 }
 
 QTEST_MAIN(tst_folderpickers)

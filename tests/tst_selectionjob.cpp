@@ -1,6 +1,8 @@
+#include "filecopier.h"
 #include "selectionjob.h"
 #include "testsupport.h"
 
+#include <QCryptographicHash>
 #include <QDirIterator>
 #include <QThread>
 #include <QtTest>
@@ -109,6 +111,8 @@ private slots:
     void failedCopy();
     void outputIsOriginalsFolder_data();
     void outputIsOriginalsFolder();
+    void rerunIntoOriginalsTree_data();
+    void rerunIntoOriginalsTree();
     void stop_data();
     void stop();
 
@@ -355,6 +359,72 @@ void tst_selectionjob::outputIsOriginalsFolder()
     // A copy that could only be made by replacing another original fails instead.
     QCOMPARE(run.failures, sameName.isEmpty() ? QStringList() : QStringList(big(sameName)));
     QCOMPARE(run.outcome, int(SelectionJob::Completed));
+}
+
+void tst_selectionjob::rerunIntoOriginalsTree_data()
+{
+    QTest::addColumn<QString>("change"); // what happens to the earlier copy of b.CR2
+    QTest::addColumn<bool>("refused");
+    QTest::newRow("untouched") << QString() << false;
+    QTest::newRow("same size and time, other bytes") << "bytes" << true;
+    QTest::newRow("same bytes, other time") << "time" << true;
+    QTest::newRow("other size") << "size" << true;
+}
+
+// The output folder lies inside the big-image tree: a second run finds its earlier copies among
+// the originals and must neither ask about them nor write anything.
+void tst_selectionjob::rerunIntoOriginalsTree()
+{
+    QFETCH(QString, change);
+    QFETCH(bool, refused);
+    QVERIFY(writeFile(small("a.jpg"), "pick"));
+    QVERIFY(writeFile(small("b.jpg"), "pick"));
+    QVERIFY(writeFile(big("a.CR2"), QByteArray(3 * FileCopier::comparePieceSize + 5, 'a')));
+    QVERIFY(writeFile(big("b.CR2"), "raw b"));
+    SelectionJob::Settings setup = settings();
+    setup.outputPath = big("out");
+    QVERIFY(QDir().mkpath(setup.outputPath));
+    {
+        JobRun first(setup);
+        QVERIFY2(first.run(), "the first run did not end");
+        QCOMPARE(first.copies.size(), 2);
+    }
+    const QString copyOfB = big("out/b.CR2");
+    if (!change.isEmpty()) {
+        const QDateTime copyTime = QFileInfo(copyOfB).lastModified();
+        if (change != "time")
+            QVERIFY(writeFile(copyOfB, change == "bytes" ? "raw B" : "raw b, edited"));
+        QFile file(copyOfB);
+        QVERIFY(file.open(QIODevice::ReadWrite));
+        QVERIFY(file.setFileTime(change == "time" ? copyTime.addSecs(-60) : copyTime,
+                                 QFileDevice::FileModificationTime));
+    }
+    // Every file of the tree by its bytes and its modification time.
+    const auto tree = [this] {
+        QStringList files;
+        QDirIterator it(big(), QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+        while (it.hasNext()) {
+            const QString path = it.next();
+            files << QStringLiteral("%1 %2 %3")
+                             .arg(QDir(big()).relativeFilePath(path),
+                                  QString::fromLatin1(
+                                          QCryptographicHash::hash(fileContent(path),
+                                                                   QCryptographicHash::Md5)
+                                                  .toHex()))
+                             .arg(QFileInfo(path).lastModified().toMSecsSinceEpoch());
+        }
+        files.sort();
+        return files;
+    };
+    const QStringList before = tree();
+
+    JobRun second(setup);
+    QVERIFY2(second.run(), "the second run did not end");
+
+    QCOMPARE(second.failures, refused ? QStringList(big("b.CR2")) : QStringList());
+    QCOMPARE(second.copies.size(), 0);
+    QCOMPARE(second.outcome, int(SelectionJob::Completed));
+    QCOMPARE(tree(), before);
 }
 
 void tst_selectionjob::stop_data()
