@@ -48,6 +48,7 @@ kelto::kelto(QWidget *parent)
     ui->progressBar->reset();
 
     addWriteConfigAction();
+    acceptFolderDrops();
 }
 
 kelto::~kelto()

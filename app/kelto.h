@@ -89,7 +89,15 @@ public:
 
 private:
     // Folder pickers (selection/folderpickers.cpp): each image picker counts its tree on a
-    // worker thread, made at its first use.
+    // worker thread, made at its first use. A folder dropped on a picker's button or label is
+    // taken as if chosen; the chooser starts at the row's folder or at the one chosen last.
+    enum FolderRow { SmallImagesRow, BigImagesRow, OutputRow };
+    void pickFolder(FolderRow row);
+    void takeFolder(FolderRow row, const QString &path);
+    QString startFolder(FolderRow row) const;
+    TreeCounter *rowCounter(FolderRow row);
+    void acceptFolderDrops();
+    bool eventFilter(QObject *watched, QEvent *event) override;
     TreeCounter *countSmallImages = nullptr;
     TreeCounter *countBigImages = nullptr;
 

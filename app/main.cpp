@@ -17,6 +17,10 @@ int main(int argc, char **argv)
     QCoreApplication::setAttribute(Qt::AA_EnableHighDpiScaling, true);
 #endif
     QApplication a(argc, argv);
+    // The program's own name for its settings, such as the folder chosen last.
+    QCoreApplication::setOrganizationName(QStringLiteral("Zanora"));
+    QCoreApplication::setOrganizationDomain(QStringLiteral("zanora.org"));
+    QCoreApplication::setApplicationName(QStringLiteral("Zanora"));
     // The resources live in the static core library, so they must be registered by hand.
     Q_INIT_RESOURCE(zanora);
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/zanora.png")));

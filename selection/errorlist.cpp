@@ -1,6 +1,8 @@
 #include "errorlist.h"
 #include "ui_errorlist.h"
 
+#include <QFontMetrics>
+#include <QRegularExpression>
 #include <QTextCursor>
 
 errorList::errorList(QWidget *parent)
@@ -8,6 +10,7 @@ errorList::errorList(QWidget *parent)
     , ui(new Ui::errorList)
 {
     ui->setupUi(this);
+    fitQuestion();
     // Escape and the window's close button end the dialog through finished() without a click;
     // they count as a decision to stop, so the waiting run always gets exactly one answer.
     connect(this, &QDialog::finished, this, [this] {
@@ -19,6 +22,35 @@ errorList::errorList(QWidget *parent)
 errorList::~errorList()
 {
     delete ui;
+}
+
+// The question keeps its box and its font; only where a font wider than the one it was laid out
+// with would cut it off, as a fallback for the Windows font can be, the point size steps down
+// until the whole text fits.
+void errorList::fitQuestion()
+{
+    QLabel *question = ui->label;
+    question->ensurePolished();
+    const QString text = question->text();
+    const int room = question->contentsRect().width();
+    const auto fits = [&](const QFont &font) {
+        const QFontMetrics metrics(font);
+        return qMax(metrics.horizontalAdvance(text), metrics.boundingRect(text).right() + 1)
+               <= room;
+    };
+    QFont font = question->font();
+    if (fits(font) || font.pointSizeF() <= 0)
+        return;
+    qreal size = font.pointSizeF();
+    while (size > 1 && !fits(font)) {
+        size -= 1;
+        font.setPointSizeF(size);
+    }
+    // The font comes from the style sheet, which would win over setFont() on the next polish.
+    static const QRegularExpression pointSize(QStringLiteral("\\b\\d+(\\.\\d+)?pt\\b"));
+    question->setStyleSheet(
+            QString(question->styleSheet())
+                    .replace(pointSize, QString::number(size) + QLatin1String("pt")));
 }
 
 void errorList::receiveErrorList(QStringList errorMessages)
@@ -38,6 +70,9 @@ void errorList::receiveErrorList(QStringList errorMessages)
         cursor.insertText(message);
         listsEntries = true;
     }
+    // The view's own cursor was carried along to the end by the insertions; the list is read
+    // from its start.
+    ui->errorFiles->moveCursor(QTextCursor::Start);
 }
 
 void errorList::bt_1()

@@ -26,6 +26,7 @@ private slots:
 private:
     friend class kelto; // wires receiveErrorList to its sendErrorList when it opens the dialog
     void deliver(bool decision);
+    void fitQuestion();
 
     Ui::errorList *ui;
     bool delivered = false;

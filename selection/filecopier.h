@@ -21,6 +21,7 @@ class FileCopier
 public:
     static constexpr qint64 pieceSize = 4 * 1024 * 1024;
     static constexpr qint64 writeOutWindow = 32 * 1024 * 1024;
+    static constexpr qint64 comparePieceSize = 1024 * 1024;
 
     // unnamedFiles false: always go through a named temporary file.
     explicit FileCopier(bool unnamedFiles = true)
@@ -32,7 +33,9 @@ public:
 
     enum Outcome {
         Copied,
-        SameFile, // the target already is the source (also through a link): left alone
+        // The target already is the source (also through a link), or is a file to keep intact
+        // that already holds the source's bytes: left alone.
+        SameFile,
         Failed,
         Stopped, // the stop request came during the copy: nothing was written
     };
@@ -45,7 +48,8 @@ public:
     void setStopFlag(const std::atomic<bool> *flag) { stopFlag = flag; }
 
     // Files a copy must never replace, such as the originals of a run whose output folder lies
-    // among them: a target that is one of them fails instead.
+    // among them: a target that is one of them fails instead, unless it is already identical to
+    // the source (an earlier copy, now among the originals of a run made again).
     void keepIntact(const QFileInfoList &files);
 
     // Makes every copy since the last flush durable; false when that failed.
@@ -56,6 +60,7 @@ public:
 private:
     bool stopRequested() const { return stopFlag && stopFlag->load(std::memory_order_relaxed); }
     bool replacesIntactFile(const QString &target);
+    Outcome compareWithIntactFile(const QString &source, const QString &target);
     // The file system entry at path itself (a link, not what it points at); empty when none.
     static QString entryKey(const QString &path);
     void boundWriteOut(int current, qint64 &currentWaited, qint64 currentWritten);

@@ -171,7 +171,7 @@ FileCopier::Outcome FileCopier::copy(const QString &source, const QString &targe
         && targetStat.st_ino == sourceStat.st_ino)
         return SameFile;
     if (replacesIntactFile(target))
-        return fail(QStringLiteral("the target is a file to keep intact"));
+        return compareWithIntactFile(source, target);
 
     const QString folder = QFileInfo(target).path();
     const QByteArray folderName = QFile::encodeName(folder);

@@ -60,10 +60,8 @@ FileCopier::Outcome FileCopier::copy(const QString &source, const QString &targe
     }
     if (to.exists() && to.canonicalFilePath() == from.canonicalFilePath())
         return SameFile;
-    if (replacesIntactFile(target)) {
-        error = QStringLiteral("the target is a file to keep intact");
-        return Failed;
-    }
+    if (replacesIntactFile(target))
+        return compareWithIntactFile(source, target);
 
     QString temporary;
     {

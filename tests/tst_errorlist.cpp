@@ -2,6 +2,7 @@
 #include "kelto.h"
 #include "testsupport.h"
 
+#include <QFontMetrics>
 #include <QLabel>
 #include <QPointer>
 #include <QPushButton>
@@ -58,6 +59,7 @@ private slots:
     void listAppendsAcrossCalls();
     void opensModelessWithList();
     void longListScrolls();
+    void questionFits();
     void decisions_data();
     void decisions();
     void twoDialogsKeepTheirLists();
@@ -133,7 +135,8 @@ void tst_errorlist::inventory()
     QCOMPARE(widget->objectName(), QString::fromLatin1(QTest::currentDataTag()));
     QCOMPARE(QString::fromLatin1(widget->metaObject()->className()), className);
     QCOMPARE(widget->geometry(), rect);
-    QCOMPARE(widget->styleSheet(), styleSheet);
+    // The question's point size may step down where its font would cut it off (questionFits).
+    QCOMPARE(widget->styleSheet().replace(QRegularExpression("\\d+pt"), "18pt"), styleSheet);
     if (auto *browser = qobject_cast<QTextBrowser *>(widget)) {
         QVERIFY(browser->isReadOnly());
         QVERIFY(browser->document()->isEmpty());
@@ -253,6 +256,30 @@ void tst_errorlist::longListScrolls()
     QCOMPARE(dialog->size(), QSize(799, 571));
     QCOMPARE(browser->geometry(), QRect(30, 80, 731, 431));
     QCOMPARE(browser->document()->blockCount(), 500);
+    QCOMPARE(browser->verticalScrollBar()->value(), 0); // read from the first entry
+}
+
+// The question shows whole under this machine's fonts, in its own box and font family, shrunk
+// only as far as it has to be.
+void tst_errorlist::questionFits()
+{
+    errorList dialog;
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    const auto *question = dialog.findChild<QLabel *>("label");
+    QCOMPARE(question->geometry(), QRect(110, 20, 561, 31));
+    const qreal size = question->font().pointSizeF();
+    QCOMPARE(question->styleSheet(), QStringLiteral("font: %1pt \"微软雅黑\";").arg(size));
+    const auto width = [question](qreal pointSize) {
+        QFont font = question->font();
+        font.setPointSizeF(pointSize);
+        return QFontMetrics(font).horizontalAdvance(question->text());
+    };
+    const int room = question->contentsRect().width();
+    QVERIFY2(
+            width(size) <= room && (size == 18 || width(size + 1) > room),
+            qPrintable(
+                    QStringLiteral("%1 px at %2 pt in %3 px").arg(width(size)).arg(size).arg(room)));
 }
 
 void tst_errorlist::decisions_data()

@@ -286,24 +286,35 @@ void tst_filecopier::failures()
 void tst_filecopier::stopped_data()
 {
     QTest::addColumn<bool>("unnamedFiles");
-    newRow("stop requested", true);
-    newRow("stop requested", false);
+    QTest::addColumn<bool>("identicalIntact"); // the target is an identical file to keep intact
+    newRow("stop requested", true) << false;
+    newRow("stop requested", false) << false;
+    newRow("stop requested while comparing with a file to keep intact", true) << true;
 }
 
 void tst_filecopier::stopped()
 {
     QFETCH(bool, unnamedFiles);
+    QFETCH(bool, identicalIntact);
     const QString source = src + QStringLiteral("/a.jpg");
     const QString target = dst + QStringLiteral("/a.jpg");
     QVERIFY(writeFile(source, "new"));
-    QVERIFY(writeFile(target, "previous copy"));
+    FileCopier copier(unnamedFiles);
+    if (identicalIntact) {
+        FileCopier first;
+        QCOMPARE(first.copy(source, target), FileCopier::Copied);
+        copier.keepIntact({QFileInfo(target)});
+        QCOMPARE(copier.copy(source, target), FileCopier::SameFile);
+    } else {
+        QVERIFY(writeFile(target, "previous copy"));
+    }
+    const QByteArray before = readFile(target);
     const std::atomic<bool> stop{true};
 
-    FileCopier copier(unnamedFiles);
     copier.setStopFlag(&stop);
     QCOMPARE(copier.copy(source, target), FileCopier::Stopped);
     QCOMPARE(entriesBelow(dst), QStringList{"a.jpg"});
-    QCOMPARE(readFile(target), QByteArray("previous copy"));
+    QCOMPARE(readFile(target), before);
 }
 
 QTEST_MAIN(tst_filecopier)

@@ -4,8 +4,12 @@
 #include "treecounter.h"
 
 #include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QLabel>
+#include <QMimeData>
 #include <QPushButton>
+#include <QSettings>
 #include <QtTest>
 
 namespace {
@@ -23,6 +27,16 @@ const QStringList countedTree = {"day1/",   "day1/a.jpg",   "day1/b.jpg",
                                  "day2/",   "day2/c.jpg",   "notes.txt",
                                  ".trash/", ".trash/d.jpg", ".trash/old/"};
 
+// The window's state, reached in one place.
+QString member(const kelto *window, const QString &label)
+{
+    if (label == QLatin1String("label_smallPath"))
+        return window->smallImagesPath;
+    if (label == QLatin1String("label_bigPath"))
+        return window->bigImagesPath;
+    return window->outputPath;
+}
+
 } // namespace
 
 class tst_folderpickers : public QObject
@@ -30,6 +44,7 @@ class tst_folderpickers : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase();
     void init();
     void cleanup();
     void answererReturnsQueuedFolder_data();
@@ -44,6 +59,10 @@ private slots:
     void secondPickDuringCount_data();
     void secondPickDuringCount();
     void outputShowsNoBox();
+    void startFolder_data();
+    void startFolder();
+    void drops_data();
+    void drops();
 
 private:
     void click(const char *button);
@@ -54,8 +73,15 @@ private:
     QTemporaryDir *tree = nullptr;
 };
 
+void tst_folderpickers::initTestCase()
+{
+    // The settings the window remembers its folders in (kept in a temporary folder).
+    QCoreApplication::setOrganizationName(QStringLiteral("Zanora"));
+}
+
 void tst_folderpickers::init()
 {
+    QSettings().clear();
     workDir = new TestWorkDir;
     QVERIFY(workDir->isValid());
     window = new kelto;
@@ -96,15 +122,6 @@ static void addPickerRows()
                                 << "label_bigPath";
     QTest::newRow("output") << "seletOutput"
                             << "label_output";
-}
-
-static QString member(const kelto *window, const QString &label)
-{
-    if (label == QLatin1String("label_smallPath"))
-        return window->smallImagesPath;
-    if (label == QLatin1String("label_bigPath"))
-        return window->bigImagesPath;
-    return window->outputPath;
 }
 
 void tst_folderpickers::answererReturnsQueuedFolder_data()
@@ -168,6 +185,7 @@ void tst_folderpickers::chooser()
 
     QCOMPARE(member(window, label), folder);
     QCOMPARE(window->findChild<QLabel *>(label)->text(), folder);
+    QCOMPARE(window->findChild<QLabel *>(label)->toolTip(), folder);
 }
 
 void tst_folderpickers::cancelKeepsChoice_data()
@@ -329,6 +347,111 @@ void tst_folderpickers::outputShowsNoBox()
     QCOMPARE(window->outputPath, tree->path());
     QVERIFY(window->smallImagesPath.isNull());
     QVERIFY(window->bigImagesPath.isNull());
+}
+
+void tst_folderpickers::startFolder_data()
+{
+    // After the small-image folder a and then the output folder b were chosen:
+    QTest::addColumn<QString>("removed"); // a folder removed then
+    QTest::addColumn<bool>("restart");    // a new window with the same settings
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<QString>("start"); // empty: the chooser's own default
+    QTest::newRow("the row's own folder") << "" << false << "seletDataTree"
+                                          << "a";
+    QTest::newRow("the folder chosen last in any row") << "" << false << "seletInput"
+                                                       << "b";
+    QTest::newRow("the row's own folder gone") << "a" << false << "seletDataTree"
+                                               << "b";
+    QTest::newRow("after a restart") << "" << true << "seletDataTree"
+                                     << "b";
+    QTest::newRow("after a restart, the folder gone") << "b" << true << "seletInput"
+                                                      << "";
+}
+
+void tst_folderpickers::startFolder()
+{
+    QFETCH(QString, removed);
+    QFETCH(bool, restart);
+    QFETCH(QString, button);
+    QFETCH(QString, start);
+    QVERIFY(makeTree(tree->path(), {"a/", "b/"}));
+    answerer->queueFolder(tree->filePath("a"));
+    click("seletDataTree");
+    answerer->queueFolder(tree->filePath("b"));
+    click("seletOutput");
+    if (!removed.isEmpty())
+        QVERIFY(QDir(tree->filePath(removed)).removeRecursively());
+    if (restart) {
+        delete window;
+        window = new kelto;
+    }
+    // Given no start folder, Qt's chooser opens where one was last in this process; that is made
+    // the working folder, so only the window's own choice can show the chosen folders.
+    answerer->queueFolder(QDir::currentPath());
+    QFileDialog::getExistingDirectory(window, QString(), QString(), QFileDialog::ShowDirsOnly);
+    answerer->queueFolder(QString());
+    click(qPrintable(button));
+    QCOMPARE(answerer->folderChoosers.size(), 4);
+    QCOMPARE(answerer->folderChoosers.last().startDirectory,
+             start.isEmpty() ? QDir::currentPath() : tree->filePath(start));
+}
+
+void tst_folderpickers::drops_data()
+{
+    QTest::addColumn<QString>("drop");      // the widget it lands on, what it carries
+    QTest::addColumn<QString>("countText"); // of a folder taken; empty: no box
+    QTest::newRow("folder on a button")
+            << "seletDataTree folder"
+            << QStringLiteral("所有包含子文件夹数量为2,所有包含子图片数量为3");
+    QTest::newRow("folder on a label")
+            << "label_bigPath folder"
+            << QStringLiteral("所有包含子文件夹数量为2,所有包含子文件数量为4");
+    QTest::newRow("folder, output") << "label_output folder" << QString();
+    QTest::newRow("a file") << "seletInput file" << QString();
+    QTest::newRow("two folders") << "seletOutput folders" << QString();
+    QTest::newRow("web address") << "label_smallPath web" << QString();
+}
+
+void tst_folderpickers::drops()
+{
+    QFETCH(QString, drop);
+    QFETCH(QString, countText);
+    const QString target = drop.section(QLatin1Char(' '), 0, 0);
+    const QString dropped = drop.section(QLatin1Char(' '), 1);
+    const QHash<QString, QString> labels{{"seletDataTree", "label_smallPath"},
+                                         {"seletInput", "label_bigPath"},
+                                         {"seletOutput", "label_output"}};
+    const QString label = labels.value(target, target);
+    QVERIFY(makeTree(tree->path(), countedTree));
+    auto *widget = window->findChild<QWidget *>(target);
+    auto *labelWidget = window->findChild<QLabel *>(label);
+    const QString initialText = labelWidget->text();
+    const QMap<QString, QList<QUrl>> urls{
+            // A file manager may end a folder's address with "/".
+            {"folder", {QUrl::fromLocalFile(tree->path() + "/")}},
+            {"file", {QUrl::fromLocalFile(tree->filePath("notes.txt"))}},
+            {"folders",
+             {QUrl::fromLocalFile(tree->filePath("day1")),
+              QUrl::fromLocalFile(tree->filePath("day2"))}},
+            {"web", {QUrl("https://example.com/day1/")}}};
+    QMimeData data;
+    data.setUrls(urls.value(dropped));
+
+    QVERIFY(widget->acceptDrops());
+    QDragEnterEvent enter(QPoint(1, 1), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(widget, &enter);
+    QDropEvent dropEvent(QPointF(1, 1), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(widget, &dropEvent);
+
+    const bool taken = dropped == "folder";
+    QCOMPARE(QList<bool>({enter.isAccepted(), dropEvent.isAccepted()}), QList<bool>({taken, taken}));
+    QCOMPARE(member(window, label), taken ? tree->path() : QString());
+    QCOMPARE(labelWidget->text(), taken ? tree->path() : initialText);
+    QCOMPARE(labelWidget->toolTip(), taken ? tree->path() : QString());
+    if (!countText.isEmpty()) {
+        QTRY_COMPARE(answerer->boxes.size(), 1);
+        QCOMPARE(answerer->boxes.first().text, countText);
+    }
 }
 
 QTEST_MAIN(tst_folderpickers)

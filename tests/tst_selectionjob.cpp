@@ -1,3 +1,4 @@
+#include "filecopier.h"
 #include "selectionjob.h"
 #include "testsupport.h"
 
@@ -109,6 +110,8 @@ private slots:
     void failedCopy();
     void outputIsOriginalsFolder_data();
     void outputIsOriginalsFolder();
+    void rerunIntoOriginalsTree_data();
+    void rerunIntoOriginalsTree();
     void stop_data();
     void stop();
 
@@ -355,6 +358,57 @@ void tst_selectionjob::outputIsOriginalsFolder()
     // A copy that could only be made by replacing another original fails instead.
     QCOMPARE(run.failures, sameName.isEmpty() ? QStringList() : QStringList(big(sameName)));
     QCOMPARE(run.outcome, int(SelectionJob::Completed));
+}
+
+void tst_selectionjob::rerunIntoOriginalsTree_data()
+{
+    QTest::addColumn<QString>("change"); // to the earlier copy of b.CR2; any change is refused
+    QTest::newRow("untouched") << QString();
+    QTest::newRow("other bytes, same size and time") << "bytes";
+    QTest::newRow("same bytes, other time") << "time";
+}
+
+// The output folder lies inside the big-image tree: a second run finds its earlier copies among
+// the originals, and neither asks about an identical one nor writes anything.
+void tst_selectionjob::rerunIntoOriginalsTree()
+{
+    QFETCH(QString, change);
+    QVERIFY(writeFile(small("a.jpg"), "pick"));
+    QVERIFY(writeFile(small("b.jpg"), "pick"));
+    QVERIFY(writeFile(big("a.CR2"), QByteArray(3 * FileCopier::comparePieceSize + 5, 'a')));
+    QVERIFY(writeFile(big("b.CR2"), "raw b"));
+    SelectionJob::Settings setup = settings();
+    setup.outputPath = big("out");
+    QVERIFY(QDir().mkpath(setup.outputPath));
+    QVERIFY2(JobRun(setup).run(), "the first run did not end");
+    if (!change.isEmpty()) {
+        const QDateTime time = QFileInfo(big("out/b.CR2")).lastModified();
+        QVERIFY(change == "time" || writeFile(big("out/b.CR2"), "raw B"));
+        QFile file(big("out/b.CR2"));
+        QVERIFY(file.open(QIODevice::ReadWrite)
+                && file.setFileTime(change == "time" ? time.addSecs(-60) : time,
+                                    QFileDevice::FileModificationTime));
+    }
+    // Each file by its bytes (the large one by its size), time and inode.
+    const auto tree = [this] {
+        QStringList files = filesBelow(big());
+        for (QString &file : files) {
+            const QString path = big(file.section(QLatin1Char('='), 0, 0));
+            struct stat entry = {};
+            ::stat(QFile::encodeName(path).constData(), &entry);
+            file += QStringLiteral(" %1 %2")
+                            .arg(QFileInfo(path).lastModified().toMSecsSinceEpoch())
+                            .arg(entry.st_ino);
+        }
+        return files;
+    };
+    const QStringList before = tree();
+
+    JobRun second(setup);
+    QVERIFY2(second.run(), "the second run did not end");
+    QCOMPARE(second.failures, change.isEmpty() ? QStringList() : QStringList(big("b.CR2")));
+    QCOMPARE(second.outcome, int(SelectionJob::Completed));
+    QCOMPARE(tree(), before);
 }
 
 void tst_selectionjob::stop_data()
