@@ -98,13 +98,13 @@ static void addPickerRows()
                             << "label_output";
 }
 
-static QString member(const kelto *window, const QString &label)
+static QString member(kelto *window, const QString &label)
 {
     if (label == QLatin1String("label_smallPath"))
-        return window->smallImagesPath;
+        return KeltoProbe(*window).smallImagesPath();
     if (label == QLatin1String("label_bigPath"))
-        return window->bigImagesPath;
-    return window->outputPath;
+        return KeltoProbe(*window).bigImagesPath();
+    return KeltoProbe(*window).outputPath();
 }
 
 void tst_folderpickers::answererReturnsQueuedFolder_data()
@@ -324,9 +324,9 @@ void tst_folderpickers::outputShowsNoBox()
     click("seletOutput");
     QCOMPARE(answerer->folderChoosers.size(), 1);
     QCOMPARE(answerer->boxes.size(), 0);
-    QCOMPARE(window->outputPath, tree->path());
-    QVERIFY(window->smallImagesPath.isNull());
-    QVERIFY(window->bigImagesPath.isNull());
+    QCOMPARE(KeltoProbe(*window).outputPath(), tree->path());
+    QVERIFY(KeltoProbe(*window).smallImagesPath().isNull());
+    QVERIFY(KeltoProbe(*window).bigImagesPath().isNull());
 }
 
 QTEST_MAIN(tst_folderpickers)

@@ -1,5 +1,5 @@
+#include "coretestsupport.h"
 #include "selectionjob.h"
-#include "testsupport.h"
 
 #include <QDirIterator>
 #include <QThread>
