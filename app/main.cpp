@@ -10,7 +10,7 @@ int main(int argc, char **argv)
     QCoreApplication::setAttribute(Qt::AA_EnableHighDpiScaling, true);
 #endif
     QApplication a(argc, argv);
-    // The resources live in the static core library, so they must be registered by hand.
+    // The resources live in the static UI library, so they must be registered by hand.
     Q_INIT_RESOURCE(zanora);
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/zanora.png")));
 
