@@ -75,8 +75,10 @@ private slots:
     void disconnectSocket();
     void on_readyread();
 
-public:
-    // The program's whole state. Public so that each subsystem's tests can set up and inspect it.
+private:
+    // Tests set up and inspect the state below through KeltoProbe (tests/keltoprobe.h).
+    friend class KeltoProbe;
+
     Ui::kelto *ui;
     QString smallImagesPath;
     QString bigImagesPath;
@@ -87,7 +89,6 @@ public:
     qint32 serverPort = 8888;
     std::array<QString, 9> adLinks;
 
-private:
     // Folder pickers (selection/folderpickers.cpp): each image picker counts its tree on a
     // worker thread, made at its first use. A folder dropped on a picker's button or label is
     // taken as if chosen; the chooser starts at the row's folder or at the one chosen last.

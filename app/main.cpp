@@ -21,7 +21,7 @@ int main(int argc, char **argv)
     QCoreApplication::setOrganizationName(QStringLiteral("Zanora"));
     QCoreApplication::setOrganizationDomain(QStringLiteral("zanora.org"));
     QCoreApplication::setApplicationName(QStringLiteral("Zanora"));
-    // The resources live in the static core library, so they must be registered by hand.
+    // The resources live in the static UI library, so they must be registered by hand.
     Q_INIT_RESOURCE(zanora);
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/zanora.png")));
 

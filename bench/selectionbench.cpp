@@ -4,6 +4,7 @@
 
 #include "filecopier.h"
 #include "kelto.h"
+#include "keltoprobe.h"
 #include "selectionjob.h"
 #include "stemindex.h"
 #include "treelisting.h"
@@ -361,9 +362,9 @@ bool measure(const Scale &scale, const QString &root, int fileSize, kelto &windo
     // The whole run through the real slot, its dialog and boxes answered at once.
     const QString runOut = root + QStringLiteral("/out-run");
     QDir().mkpath(runOut);
-    window.smallImagesPath = small;
-    window.bigImagesPath = big;
-    window.outputPath = runOut;
+    KeltoProbe(window).setSmallImagesPath(small);
+    KeltoProbe(window).setBigImagesPath(big);
+    KeltoProbe(window).setOutputPath(runOut);
     double runSeconds = 0;
     {
         Answerer answerer;
@@ -417,7 +418,7 @@ bool measure(const Scale &scale, const QString &root, int fileSize, kelto &windo
     if (scale.fileSize > 0) {
         const QString stopOut = root + QStringLiteral("/out-stop");
         QDir().mkpath(stopOut);
-        window.outputPath = stopOut;
+        KeltoProbe(window).setOutputPath(stopOut);
         Answerer answerer;
         double stopClicked = -1;
         double waitFrom = -1;

@@ -5,25 +5,11 @@
 
 #include <QApplication>
 #include <QBuffer>
-#include <QDir>
-#include <QFile>
 #include <QFileInfo>
-#include <QHostAddress>
 #include <QImage>
 #include <QPushButton>
 #include <QSettings>
-#include <QTcpServer>
 #include <QTest>
-
-#ifdef Q_OS_WIN
-#include <qt_windows.h>
-#ifndef SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE
-#define SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE 0x2
-#endif
-#else
-#include <sys/stat.h>
-#include <unistd.h>
-#endif
 
 namespace {
 
@@ -38,138 +24,6 @@ void isolateUserSettings()
 Q_COREAPP_STARTUP_FUNCTION(isolateUserSettings)
 
 } // namespace
-
-TestWorkDir::TestWorkDir()
-    : previous(QDir::currentPath())
-{
-    if (!dir.isValid())
-        return;
-    QDir::setCurrent(dir.path());
-    writeConfig(QStringLiteral("127.0.0.1"), closedLoopbackPort());
-}
-
-TestWorkDir::~TestWorkDir()
-{
-    QDir::setCurrent(previous);
-}
-
-quint16 TestWorkDir::closedLoopbackPort()
-{
-    QTcpServer server;
-    server.listen(QHostAddress::LocalHost, 0);
-    return server.serverPort();
-}
-
-void TestWorkDir::writeConfig(const QString &host, int port)
-{
-    QFile file(QStringLiteral("config.json"));
-    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        file.write(QStringLiteral("{\n    \"HostIP\": \"%1\",\n    \"HostPORT\": %2\n}\n")
-                           .arg(host)
-                           .arg(port)
-                           .toUtf8());
-}
-
-bool makeSymLink(const QString &target, const QString &link)
-{
-#ifdef Q_OS_WIN
-    DWORD flags = SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE;
-    if (QFileInfo(target).isDir())
-        flags |= SYMBOLIC_LINK_FLAG_DIRECTORY;
-    return CreateSymbolicLinkW(
-            reinterpret_cast<const wchar_t *>(QDir::toNativeSeparators(link).utf16()),
-            reinterpret_cast<const wchar_t *>(QDir::toNativeSeparators(target).utf16()), flags);
-#else
-    return QFile::link(target, link);
-#endif
-}
-
-bool canMakeSymLinks()
-{
-    static const bool can = [] {
-        QTemporaryDir dir;
-        return dir.isValid() && writeFile(dir.filePath(QStringLiteral("file")), "x")
-               && makeSymLink(dir.filePath(QStringLiteral("file")),
-                              dir.filePath(QStringLiteral("link")))
-               && QFileInfo(dir.filePath(QStringLiteral("link"))).isSymLink();
-    }();
-    return can;
-}
-
-bool makeHardLink(const QString &target, const QString &link)
-{
-#ifdef Q_OS_WIN
-    return CreateHardLinkW(
-            reinterpret_cast<const wchar_t *>(QDir::toNativeSeparators(link).utf16()),
-            reinterpret_cast<const wchar_t *>(QDir::toNativeSeparators(target).utf16()), nullptr);
-#else
-    return ::link(QFile::encodeName(target).constData(), QFile::encodeName(link).constData()) == 0;
-#endif
-}
-
-QByteArray fileIdentity(const QString &path)
-{
-#ifdef Q_OS_WIN
-    const HANDLE file = CreateFileW(
-            reinterpret_cast<const wchar_t *>(QDir::toNativeSeparators(path).utf16()), 0,
-            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-            FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return QByteArray();
-    BY_HANDLE_FILE_INFORMATION info = {};
-    const bool ok = GetFileInformationByHandle(file, &info);
-    CloseHandle(file);
-    return ok ? QByteArray::number(quint64(info.dwVolumeSerialNumber)) + ':'
-                           + QByteArray::number((quint64(info.nFileIndexHigh) << 32)
-                                                | info.nFileIndexLow)
-              : QByteArray();
-#else
-    struct stat info = {};
-    if (::stat(QFile::encodeName(path).constData(), &info) != 0)
-        return QByteArray();
-    return QByteArray::number(quint64(info.st_dev)) + ':'
-           + QByteArray::number(quint64(info.st_ino));
-#endif
-}
-
-bool makeTree(const QString &root, const QStringList &entries)
-{
-    QDir dir(root);
-    for (const QString &entry : entries) {
-        const int arrow = entry.indexOf(QLatin1String(" -> "));
-        if (arrow >= 0) {
-            if (!makeSymLink(dir.filePath(entry.mid(arrow + 4)), dir.filePath(entry.left(arrow))))
-                return false;
-        } else if (entry.endsWith(QLatin1Char('/'))) {
-            if (!dir.mkpath(entry))
-                return false;
-        } else {
-            QFile file(dir.filePath(entry));
-            if (!file.open(QIODevice::WriteOnly))
-                return false;
-        }
-    }
-    return true;
-}
-
-QByteArray fileContent(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-bool writeFile(const QString &path, const QByteArray &content)
-{
-    QDir().mkpath(QFileInfo(path).path());
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate)
-           && file.write(content) == content.size();
-}
-
-QStringList folderEntries(const QString &path)
-{
-    return QDir(path).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
-}
 
 QByteArray solidPng(const QColor &colour, const QSize &size)
 {
@@ -193,57 +47,11 @@ QByteArray solidGif(const QColor &colour)
     return bytes;
 }
 
-namespace {
-MessageRecorder *currentRecorder = nullptr;
-} // namespace
-
-MessageRecorder::MessageRecorder(Forwarding forwarding)
-    : forwarding(forwarding)
-    , previousRecorder(currentRecorder)
-{
-    currentRecorder = this;
-    previousHandler = qInstallMessageHandler(record);
-}
-
-MessageRecorder::~MessageRecorder()
-{
-    qInstallMessageHandler(previousHandler);
-    currentRecorder = previousRecorder;
-}
-
-void MessageRecorder::record(QtMsgType type, const QMessageLogContext &context,
-                             const QString &message)
-{
-    MessageRecorder *recorder = currentRecorder;
-    recorder->messages << message;
-    if (recorder->forwarding == PassOn)
-        recorder->previousHandler(type, context, message);
-}
-
-QStringList clickedConnections(QObject *object)
-{
-    QStringList lines;
-    {
-        MessageRecorder recorder;
-        object->dumpObjectInfo();
-        lines = recorder.messages.join(QLatin1Char('\n')).split(QLatin1Char('\n'));
-    }
-    QStringList targets;
-    QString signal;
-    for (const QString &line : lines) {
-        if (line.trimmed().startsWith(QLatin1String("signal:")))
-            signal = line.trimmed();
-        else if (line.contains(QLatin1String("-->"))
-                 && signal.startsWith(QLatin1String("signal: clicked(")))
-            targets << line.simplified();
-    }
-    return targets;
-}
-
 bool connectToLoopback(kelto *window, qint32 port)
 {
-    window->serverHost = QStringLiteral("127.0.0.1");
-    window->serverPort = port;
+    KeltoProbe probe(*window);
+    probe.setServerHost(QStringLiteral("127.0.0.1"));
+    probe.setServerPort(port);
     bool started = false;
     QMetaObject::invokeMethod(window, "connectHost", Qt::DirectConnection,
                               Q_RETURN_ARG(bool, started));

@@ -132,7 +132,7 @@ void tst_adfeed::init()
     window = new kelto;
     const QStringList old = oldLinks();
     for (int i = 0; i < 9; ++i)
-        window->adLinks[i] = old.at(i);
+        KeltoProbe(*window).setAdLink(i, old.at(i));
 }
 
 void tst_adfeed::cleanup()
@@ -271,7 +271,9 @@ void tst_adfeed::adSet()
     deliver(payload);
 
     QCOMPARE(storeFiles(), after);
-    QCOMPARE(QStringList(window->adLinks.cbegin(), window->adLinks.cend()), linksAfter);
+    QCOMPARE(QStringList(KeltoProbe(*window).adLinks().cbegin(),
+                         KeltoProbe(*window).adLinks().cend()),
+             linksAfter);
     QCOMPARE(QFileInfo::exists(QStringLiteral("GG/setOHS.RDAT")), linkFileWritten);
     if (linkFileWritten)
         QCOMPARE(fileContent(QStringLiteral("GG/setOHS.RDAT")).toHex(),
@@ -295,7 +297,7 @@ void tst_adfeed::storeFolderBlocked()
     deliver(WireBytes::ggFiles({{"GG1.gif", "l1", gifBytes}}));
     // Nothing can be stored, but the link held in memory follows the set.
     QCOMPARE(fileContent(QStringLiteral("GG")), QByteArray("not a folder"));
-    QCOMPARE(window->adLinks[0], QStringLiteral("l1"));
+    QCOMPARE(KeltoProbe(*window).adLinks()[0], QStringLiteral("l1"));
     QCOMPARE(folderEntries(workDir->path()),
              (QStringList{QStringLiteral("config.json"), QStringLiteral("GG")}));
 }
@@ -329,7 +331,9 @@ void tst_adfeed::failedWriteGoesOn()
     QCOMPARE(storeFiles(), expected);
     QCOMPARE(QFileInfo(QStringLiteral("GG/GG1.dat")).isDir(), !sizeLimit);
     const QStringList linksAfter = withLinks(oldLinks(), {{1, "l1"}, {2, "l2"}});
-    QCOMPARE(QStringList(window->adLinks.cbegin(), window->adLinks.cend()), linksAfter);
+    QCOMPARE(QStringList(KeltoProbe(*window).adLinks().cbegin(),
+                         KeltoProbe(*window).adLinks().cend()),
+             linksAfter);
     QCOMPARE(fileContent(QStringLiteral("GG/setOHS.RDAT")), WireBytes::linkFile(links(linksAfter)));
 }
 

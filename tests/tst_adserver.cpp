@@ -151,7 +151,7 @@ void tst_adserver::endToEnd()
     links.fill(QStringLiteral("www.example.com"));
     links[0] = QStringLiteral("https://ads.example/one");
     links[4] = QStringLiteral("https://ads.example/five?x=1 y");
-    QCOMPARE(QStringList(window.adLinks.cbegin(), window.adLinks.cend()),
+    QCOMPARE(QStringList(KeltoProbe(window).adLinks().cbegin(), KeltoProbe(window).adLinks().cend()),
              QStringList(links.cbegin(), links.cend()));
     QCOMPARE(fileContent(QStringLiteral("GG/setOHS.RDAT")).toHex(),
              WireBytes::linkFile(links).toHex());
@@ -162,7 +162,7 @@ void tst_adserver::endToEnd()
     auto *tile1 = next.findChild<QLabel *>(QStringLiteral("GG1"));
     QCOMPARE(tile1->pixmap(Qt::ReturnByValue).toImage().pixelColor(5, 5), QColor(Qt::blue));
     QVERIFY(next.findChild<QLabel *>(QStringLiteral("GG5"))->movie());
-    QCOMPARE(QStringList(next.adLinks.cbegin(), next.adLinks.cend()),
+    QCOMPARE(QStringList(KeltoProbe(next).adLinks().cbegin(), KeltoProbe(next).adLinks().cend()),
              QStringList(links.cbegin(), links.cend()));
 }
 
@@ -187,7 +187,8 @@ void tst_adserver::demoAdSet()
         auto *tile = window.findChild<QLabel *>(QStringLiteral("GG%1").arg(k));
         QVERIFY2(tile->movie() || !tile->pixmap(Qt::ReturnByValue).isNull(),
                  qPrintable(tile->objectName()));
-        QVERIFY(window.adLinks[k - 1].startsWith(QLatin1String("https://example.com/ads/")));
+        QVERIFY(KeltoProbe(window).adLinks()[k - 1].startsWith(
+                QLatin1String("https://example.com/ads/")));
     }
     QVERIFY(window.findChild<QLabel *>(QStringLiteral("GG9"))->movie());
 }

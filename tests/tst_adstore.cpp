@@ -215,7 +215,11 @@ void tst_adstore::loadReadOnlyFile()
     QVERIFY(QFile::setPermissions(linkFile, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
 
     kelto window;
-    window.adLinks.fill(QStringLiteral("www.example.com"));
+    {
+        std::array<QString, 9> links;
+        links.fill(QStringLiteral("www.example.com"));
+        KeltoProbe(window).setAdLinks(links);
+    }
 #ifdef Q_OS_UNIX
     if (geteuid() == 0) {
         // Root may open anything for writing; read as an ordinary user, as a user would run it.
@@ -232,7 +236,7 @@ void tst_adstore::loadReadOnlyFile()
     {
         window.loadAdLinks();
     }
-    QCOMPARE(window.adLinks, sampleLinks());
+    QCOMPARE(KeltoProbe(window).adLinks(), sampleLinks());
 }
 
 void tst_adstore::saveAfterStartWithoutLinkFile()
@@ -241,7 +245,7 @@ void tst_adstore::saveAfterStartWithoutLinkFile()
     {
         kelto window;
         QVERIFY(!QFile::exists(linkFile));
-        defaults = window.adLinks;
+        defaults = KeltoProbe(window).adLinks();
         QVERIFY(QFileInfo(QStringLiteral("GG")).isDir()); // made by the tiles
         window.saveAdLinks();
     }
@@ -249,7 +253,7 @@ void tst_adstore::saveAfterStartWithoutLinkFile()
     QCOMPARE(readFile(linkFile).size(), 36 + 9 * 2 * defaults[0].size());
 
     kelto nextStart;
-    QCOMPARE(nextStart.adLinks, defaults);
+    QCOMPARE(KeltoProbe(nextStart).adLinks(), defaults);
 }
 
 void tst_adstore::saveReplacesFile()
@@ -259,8 +263,8 @@ void tst_adstore::saveReplacesFile()
     QVERIFY(QFile::setPermissions(linkFile, QFile::ReadOwner | QFile::ReadGroup));
 
     kelto window;
-    QCOMPARE(window.adLinks, links({})); // the junk reads as a cut first record
-    window.adLinks = sampleLinks();
+    QCOMPARE(KeltoProbe(window).adLinks(), links({})); // the junk reads as a cut first record
+    KeltoProbe(window).setAdLinks(sampleLinks());
     window.saveAdLinks();
     QCOMPARE(readFile(linkFile).toHex(), WireBytes::linkFile(sampleLinks()).toHex());
     QCOMPARE(folderEntries("GG"), QStringList{"setOHS.RDAT"});
@@ -282,7 +286,7 @@ void tst_adstore::failedSave()
 
     const QByteArray old = WireBytes::linkFile(links({QStringLiteral("www.old.example")}));
     kelto window;
-    window.adLinks = sampleLinks();
+    KeltoProbe(window).setAdLinks(sampleLinks());
     QVERIFY(QDir("GG").removeRecursively());
 
     if (failure == "file size limit") {
@@ -311,7 +315,7 @@ void tst_adstore::failedSave()
     QCOMPARE(readFile(linkFile).toHex(), old.toHex());
     QCOMPARE(folderEntries("GG"), QStringList{"setOHS.RDAT"});
     window.loadAdLinks();
-    QCOMPARE(window.adLinks[0], QStringLiteral("www.old.example"));
+    QCOMPARE(KeltoProbe(window).adLinks()[0], QStringLiteral("www.old.example"));
 }
 
 QTEST_MAIN(tst_adstore)

@@ -517,7 +517,7 @@ void tst_adtiles::eachTileOpensItsOwnLink()
 {
     window = new kelto;
     for (int k = 0; k < 9; ++k)
-        window->adLinks[k] = QStringLiteral("www.example.com/tile%1").arg(k + 1);
+        KeltoProbe(*window).setAdLink(k, QStringLiteral("www.example.com/tile%1").arg(k + 1));
     for (int k = 1; k <= 9; ++k) {
         catcher.urls.clear();
         tileButton(k)->click();
@@ -529,9 +529,9 @@ void tst_adtiles::eachTileOpensItsOwnLink()
 void tst_adtiles::linkReadAtClickTime()
 {
     window = new kelto;
-    window->adLinks[4] = QStringLiteral("https://example.org/first");
+    KeltoProbe(*window).setAdLink(4, QStringLiteral("https://example.org/first"));
     tileButton(5)->click();
-    window->adLinks[4] = QStringLiteral("https://example.org/second");
+    KeltoProbe(*window).setAdLink(4, QStringLiteral("https://example.org/second"));
     tileButton(5)->click();
     QCOMPARE(catcher.urls,
              (QList<QUrl>{QUrl("https://example.org/first"), QUrl("https://example.org/second")}));
@@ -593,7 +593,7 @@ void tst_adtiles::linkPolicy()
     QFETCH(QString, opened);
 
     window = new kelto;
-    window->adLinks[6] = link;
+    KeltoProbe(*window).setAdLink(6, link);
     tileButton(7)->click();
     if (opened.isEmpty()) {
         QCOMPARE(catcher.urls, QList<QUrl>{});

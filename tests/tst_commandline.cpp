@@ -1,5 +1,5 @@
 #include "selectionjob.h"
-#include "testsupport.h"
+#include "coretestsupport.h"
 
 #include <QDirIterator>
 #include <QJsonArray>

@@ -239,8 +239,8 @@ void tst_errorlist::opensModelessWithList()
     QVERIFY(!dialog->isModal());
     QCOMPARE(QApplication::activeModalWidget(), nullptr);
     // Nothing is decided by opening.
-    QVERIFY(window->continueCopy);
-    QVERIFY(!window->waitingForDecision);
+    QVERIFY(KeltoProbe(*window).continueCopy());
+    QVERIFY(!KeltoProbe(*window).waitingForDecision());
 }
 
 void tst_errorlist::longListScrolls()
@@ -304,8 +304,8 @@ void tst_errorlist::decisions()
     QFETCH(bool, decision);
 
     // As the run leaves them while it waits; the opposite of the decision, to see it arrive.
-    window->continueCopy = !decision;
-    window->waitingForDecision = true;
+    KeltoProbe(*window).setContinueCopy(!decision);
+    KeltoProbe(*window).setWaitingForDecision(true);
     window->show();
     QPointer<errorList> dialog = openDialog({"/s/1.jpg"});
     QVERIFY(dialog);
@@ -327,19 +327,19 @@ void tst_errorlist::decisions()
         QCOMPARE(spy.first().first().toBool(), decision);
         QVERIFY(!dialog->isVisible());
         if (i == 0) {
-            QCOMPARE(window->continueCopy, decision);
-            QVERIFY(!window->waitingForDecision);
+            QCOMPARE(KeltoProbe(*window).continueCopy(), decision);
+            QVERIFY(!KeltoProbe(*window).waitingForDecision());
             // Set back, so that a second delivery would show.
-            window->continueCopy = !decision;
-            window->waitingForDecision = true;
+            KeltoProbe(*window).setContinueCopy(!decision);
+            KeltoProbe(*window).setWaitingForDecision(true);
         } else {
-            QCOMPARE(window->continueCopy, !decision);
-            QVERIFY(window->waitingForDecision);
+            QCOMPARE(KeltoProbe(*window).continueCopy(), !decision);
+            QVERIFY(KeltoProbe(*window).waitingForDecision());
         }
     }
     QTRY_VERIFY(dialog.isNull());
     QVERIFY(window->findChildren<errorList *>().isEmpty());
-    QVERIFY(window->waitingForDecision);
+    QVERIFY(KeltoProbe(*window).waitingForDecision());
 }
 
 void tst_errorlist::twoDialogsKeepTheirLists()
@@ -353,15 +353,15 @@ void tst_errorlist::twoDialogsKeepTheirLists()
              QStringList({"/s/second-1.jpg", "/s/second-2.jpg"}));
 
     // Each answers for itself.
-    window->waitingForDecision = true;
+    KeltoProbe(*window).setWaitingForDecision(true);
     first->findChild<QPushButton *>("pushButton")->click();
-    QVERIFY(window->continueCopy);
-    QVERIFY(!window->waitingForDecision);
+    QVERIFY(KeltoProbe(*window).continueCopy());
+    QVERIFY(!KeltoProbe(*window).waitingForDecision());
     QVERIFY(second->isVisible());
-    window->waitingForDecision = true;
+    KeltoProbe(*window).setWaitingForDecision(true);
     QTest::keyClick(second.data(), Qt::Key_Escape);
-    QVERIFY(!window->continueCopy);
-    QVERIFY(!window->waitingForDecision);
+    QVERIFY(!KeltoProbe(*window).continueCopy());
+    QVERIFY(!KeltoProbe(*window).waitingForDecision());
     QTRY_VERIFY(first.isNull() && second.isNull());
 }
 

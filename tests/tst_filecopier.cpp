@@ -1,6 +1,6 @@
+#include "coretestsupport.h"
 #include "filecopier.h"
 #include "filesizelimit.h"
-#include "testsupport.h"
 
 #include <QDirIterator>
 #include <QTemporaryDir>

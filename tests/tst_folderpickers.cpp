@@ -28,13 +28,13 @@ const QStringList countedTree = {"day1/",   "day1/a.jpg",   "day1/b.jpg",
                                  ".trash/", ".trash/d.jpg", ".trash/old/"};
 
 // The window's state, reached in one place.
-QString member(const kelto *window, const QString &label)
+QString member(kelto *window, const QString &label)
 {
     if (label == QLatin1String("label_smallPath"))
-        return window->smallImagesPath;
+        return KeltoProbe(*window).smallImagesPath();
     if (label == QLatin1String("label_bigPath"))
-        return window->bigImagesPath;
-    return window->outputPath;
+        return KeltoProbe(*window).bigImagesPath();
+    return KeltoProbe(*window).outputPath();
 }
 
 } // namespace
@@ -344,9 +344,9 @@ void tst_folderpickers::outputShowsNoBox()
     click("seletOutput");
     QCOMPARE(answerer->folderChoosers.size(), 1);
     QCOMPARE(answerer->boxes.size(), 0);
-    QCOMPARE(window->outputPath, tree->path());
-    QVERIFY(window->smallImagesPath.isNull());
-    QVERIFY(window->bigImagesPath.isNull());
+    QCOMPARE(KeltoProbe(*window).outputPath(), tree->path());
+    QVERIFY(KeltoProbe(*window).smallImagesPath().isNull());
+    QVERIFY(KeltoProbe(*window).bigImagesPath().isNull());
 }
 
 void tst_folderpickers::startFolder_data()

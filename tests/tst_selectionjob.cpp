@@ -1,6 +1,6 @@
+#include "coretestsupport.h"
 #include "filecopier.h"
 #include "selectionjob.h"
-#include "testsupport.h"
 
 #include <QDirIterator>
 #include <QThread>

@@ -76,9 +76,9 @@ void tst_selectionrun::init()
     QVERIFY(QDir().mkpath(small()));
     QVERIFY(QDir().mkpath(out()));
     window = new kelto;
-    window->smallImagesPath = small();
-    window->bigImagesPath = big();
-    window->outputPath = out();
+    KeltoProbe(*window).setSmallImagesPath(small());
+    KeltoProbe(*window).setBigImagesPath(big());
+    KeltoProbe(*window).setOutputPath(out());
     answerer = new DialogAnswerer;
     seen = DialogSeen();
 }
@@ -157,10 +157,14 @@ void tst_selectionrun::folderCheck()
     QFETCH(bool, empty);
     QVERIFY(writeFile(small("a.jpg"), "pick"));
     QVERIFY(writeFile(big("a.CR2"), "raw"));
-    QString &member = unchosen == "small" ? window->smallImagesPath
-                      : unchosen == "big" ? window->bigImagesPath
-                                          : window->outputPath;
-    member = empty ? QStringLiteral("") : QString();
+    const QString value = empty ? QStringLiteral("") : QString();
+    KeltoProbe probe(*window);
+    if (unchosen == "small")
+        probe.setSmallImagesPath(value);
+    else if (unchosen == "big")
+        probe.setBigImagesPath(value);
+    else
+        probe.setOutputPath(value);
     handleDialog(true);
 
     for (const char *button : {"output_combined", "output_classified"}) {
@@ -202,8 +206,8 @@ void tst_selectionrun::missingPickConfirmed()
     QCOMPARE(bar()->maximum(), 2);
     QCOMPARE(bar()->value(), 2);
     QCOMPARE(bar()->format(), QStringLiteral("总共需要复制2个图，已复制2张图"));
-    QVERIFY(window->continueCopy);
-    QVERIFY(!window->waitingForDecision);
+    QVERIFY(KeltoProbe(*window).continueCopy());
+    QVERIFY(!KeltoProbe(*window).waitingForDecision());
     QCOMPARE(controlsEnabled(), QList<bool>({true, true, true, true, true}));
     QTRY_VERIFY(window->findChildren<QDialog *>().isEmpty());
 }
@@ -257,8 +261,8 @@ void tst_selectionrun::stopInDialog()
     QCOMPARE(folderEntries(out()), QStringList());
     QCOMPARE(bar()->value(), 2);
     QCOMPARE(bar()->format(), QStringLiteral("总共需要选2个图，已选2张图"));
-    QCOMPARE(window->continueCopy, continueCopyAfter);
-    QVERIFY(!window->waitingForDecision);
+    QCOMPARE(KeltoProbe(*window).continueCopy(), continueCopyAfter);
+    QVERIFY(!KeltoProbe(*window).waitingForDecision());
     QTRY_VERIFY(window->findChildren<QDialog *>().isEmpty());
     QCOMPARE(answerer->boxes.size(), 0);
 }

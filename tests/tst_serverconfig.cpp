@@ -180,13 +180,13 @@ void tst_serverconfig::read()
     else if (!content.isNull())
         QVERIFY(writeFile(path, content));
 
-    window->serverHost = QStringLiteral("10.1.2.3");
-    window->serverPort = 4321;
+    KeltoProbe(*window).setServerHost(QStringLiteral("10.1.2.3"));
+    KeltoProbe(*window).setServerPort(4321);
     window->readServerConfig();
 
     QCOMPARE(describe(answerer->boxes), boxes);
-    QCOMPARE(window->serverHost, host);
-    QCOMPARE(window->serverPort, port);
+    QCOMPARE(KeltoProbe(*window).serverHost(), host);
+    QCOMPARE(KeltoProbe(*window).serverPort(), port);
     // Reading never creates or changes the file.
     QCOMPARE(QFileInfo::exists(path), folderInstead || !content.isNull());
     if (!content.isNull())
@@ -203,10 +203,10 @@ void tst_serverconfig::followsWorkingFolder()
     QVERIFY(QDir::setCurrent(other));
 
     window->readServerConfig();
-    QCOMPARE(window->serverHost, QStringLiteral("192.168.7.7"));
-    QCOMPARE(window->serverPort, 7777);
+    QCOMPARE(KeltoProbe(*window).serverHost(), QStringLiteral("192.168.7.7"));
+    QCOMPARE(KeltoProbe(*window).serverPort(), 7777);
 
-    window->serverPort = 7778;
+    KeltoProbe(*window).setServerPort(7778);
     QVERIFY(window->writeServerConfig());
     QCOMPARE(QString::fromUtf8(fileContent(other + QStringLiteral("/config.json"))),
              configText(QStringLiteral("192.168.7.7"), QStringLiteral("7778")));
@@ -246,20 +246,20 @@ void tst_serverconfig::write()
     QFETCH(int, port);
     QFETCH(QByteArray, expected);
 
-    window->serverHost = host;
-    window->serverPort = port;
+    KeltoProbe(*window).setServerHost(host);
+    KeltoProbe(*window).setServerPort(port);
     QVERIFY(window->writeServerConfig());
     QCOMPARE(fileContent(workDir->filePath(QStringLiteral("config.json"))), expected);
     QCOMPARE(folderEntries(workDir->path()),
              (QStringList{QStringLiteral("config.json"), QStringLiteral("GG")}));
 
     // What was written reads back unchanged, without a box.
-    window->serverHost.clear();
-    window->serverPort = 5;
+    KeltoProbe(*window).setServerHost(QString());
+    KeltoProbe(*window).setServerPort(5);
     window->readServerConfig();
     QCOMPARE(describe(answerer->boxes), QStringList());
-    QCOMPARE(window->serverHost, host);
-    QCOMPARE(window->serverPort, port);
+    QCOMPARE(KeltoProbe(*window).serverHost(), host);
+    QCOMPARE(KeltoProbe(*window).serverPort(), port);
 }
 
 void tst_serverconfig::rewriteKeepsTwoKeys()
@@ -267,8 +267,8 @@ void tst_serverconfig::rewriteKeepsTwoKeys()
     QVERIFY(writeFile(
             workDir->filePath(QStringLiteral("config.json")),
             "{\"Comment\": \"edited by hand\", \"HostPORT\": 9000, \"hostip\": \"10.9.9.9\"}"));
-    window->serverHost = QStringLiteral("127.0.0.1");
-    window->serverPort = 8888;
+    KeltoProbe(*window).setServerHost(QStringLiteral("127.0.0.1"));
+    KeltoProbe(*window).setServerPort(8888);
     window->readServerConfig();
     QCOMPARE(describe(answerer->boxes), QStringList{noHost});
 
@@ -300,7 +300,7 @@ void tst_serverconfig::failedRewriteKeepsFile()
     }
     const QStringList before = folderEntries(workDir->path());
 
-    window->serverHost = QStringLiteral("10.0.0.1");
+    KeltoProbe(*window).setServerHost(QStringLiteral("10.0.0.1"));
     bool written = true;
     {
         FileSizeLimit limit(folderInstead ? FileSizeLimit::Unlimited : 10);
@@ -333,8 +333,8 @@ void tst_serverconfig::writeConfigBoxes()
     QVERIFY(QFile::remove(path));
     if (blocked)
         QVERIFY(QDir().mkdir(path));
-    window->serverHost = QStringLiteral("192.168.3.3");
-    window->serverPort = 3333;
+    KeltoProbe(*window).setServerHost(QStringLiteral("192.168.3.3"));
+    KeltoProbe(*window).setServerPort(3333);
 
     QVERIFY(QMetaObject::invokeMethod(window, "bt_writeConfig"));
     QCOMPARE(describe(answerer->boxes), boxes);
@@ -343,8 +343,8 @@ void tst_serverconfig::writeConfigBoxes()
         QCOMPARE(QString::fromUtf8(fileContent(path)),
                  configText(QStringLiteral("192.168.3.3"), QStringLiteral("3333")));
     // The settings in memory stay as they were.
-    QCOMPARE(window->serverHost, QStringLiteral("192.168.3.3"));
-    QCOMPARE(window->serverPort, 3333);
+    QCOMPARE(KeltoProbe(*window).serverHost(), QStringLiteral("192.168.3.3"));
+    QCOMPARE(KeltoProbe(*window).serverPort(), 3333);
 }
 
 void tst_serverconfig::writeConfigReachable()

@@ -191,7 +191,7 @@ void tst_serverlink::onlyRequestGGIsSent()
 
 void tst_serverlink::connectRefused()
 {
-    window->serverPort = TestWorkDir::closedLoopbackPort();
+    KeltoProbe(*window).setServerPort(TestWorkDir::closedLoopbackPort());
     QMetaObject::invokeMethod(window, "connectHost", Qt::DirectConnection);
     QTRY_VERIFY(!window->adFeed()->isConnecting());
     QCOMPARE(socket()->state(), QAbstractSocket::UnconnectedState);
@@ -255,10 +255,11 @@ void tst_serverlink::answerInPieces()
     QCOMPARE(fileContent(QStringLiteral("GG/GG2.dat")), newStill);
     QCOMPARE(fileContent(QStringLiteral("GG/GG9.dats")), newAnimation);
     QCOMPARE(fileContent(QStringLiteral("GG/GG1.dat")), solidPng(Qt::red, tileSize));
-    QCOMPARE(window->adLinks[1], QStringLiteral("https://ads.example/2"));
-    QCOMPARE(window->adLinks[8], QStringLiteral("https://ads.example/9"));
-    QCOMPARE(window->adLinks[0], QStringLiteral("www.example.com/stored1"));
-    QCOMPARE(fileContent(QStringLiteral("GG/setOHS.RDAT")), WireBytes::linkFile(window->adLinks));
+    QCOMPARE(KeltoProbe(*window).adLinks()[1], QStringLiteral("https://ads.example/2"));
+    QCOMPARE(KeltoProbe(*window).adLinks()[8], QStringLiteral("https://ads.example/9"));
+    QCOMPARE(KeltoProbe(*window).adLinks()[0], QStringLiteral("www.example.com/stored1"));
+    QCOMPARE(fileContent(QStringLiteral("GG/setOHS.RDAT")),
+             WireBytes::linkFile(KeltoProbe(*window).adLinks()));
     QCOMPARE(socket()->state(), QAbstractSocket::UnconnectedState);
     QVERIFY(log->messages.contains(QStringLiteral("断开")));
     // Shown at once, without a restart.
@@ -294,7 +295,7 @@ void tst_serverlink::badFrameDropsConnection()
     QCOMPARE(fileContent(QStringLiteral("GG/GG2.dat")), solidPng(Qt::red, tileSize));
     QVERIFY(!QFileInfo::exists(QStringLiteral("GG/GG9.dats")));
     QCOMPARE(fileContent(QStringLiteral("GG/setOHS.RDAT")), storedLinkFile);
-    QCOMPARE(window->adLinks[1], QStringLiteral("www.example.com/stored2"));
+    QCOMPARE(KeltoProbe(*window).adLinks()[1], QStringLiteral("www.example.com/stored2"));
 }
 
 void tst_serverlink::otherKeywordIgnored()
@@ -354,8 +355,9 @@ void tst_serverlink::startup()
     QCOMPARE(log->messages.count(QStringLiteral("\"GGFiles\"")), 1);
     QCOMPARE(tileColour(window, "GG1"), QColor(Qt::red));
     QVERIFY(window->findChild<QLabel *>(QStringLiteral("GG9"))->movie());
-    QCOMPARE(window->adLinks[1], QStringLiteral("https://ads.example/2"));
-    QCOMPARE(fileContent(QStringLiteral("GG/setOHS.RDAT")), WireBytes::linkFile(window->adLinks));
+    QCOMPARE(KeltoProbe(*window).adLinks()[1], QStringLiteral("https://ads.example/2"));
+    QCOMPARE(fileContent(QStringLiteral("GG/setOHS.RDAT")),
+             WireBytes::linkFile(KeltoProbe(*window).adLinks()));
 }
 
 void tst_serverlink::limits_data()

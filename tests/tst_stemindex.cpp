@@ -1,6 +1,6 @@
-#include "kelto.h"
+#include "coretestsupport.h"
 #include "stemindex.h"
-#include "testsupport.h"
+#include "treelisting.h"
 
 #include <QFile>
 #include <QRandomGenerator>
@@ -182,9 +182,8 @@ void tst_stemindex::sameAsEveryPair()
         create(small, name + QLatin1Char('.') + pickSuffixes.at(random.bounded(5)));
     }
 
-    kelto window;
-    const QFileInfoList picks = window.listTreeImages(small);
-    const QFileInfoList candidates = window.listTreeFiles(big);
+    const QFileInfoList picks = listTreeImages(small);
+    const QFileInfoList candidates = listTreeFiles(big);
     for (const bool keepPartners : {false, true}) {
         const StemMatches indexed = StemIndex(candidates).match(picks, keepPartners);
         const StemMatches reference = StemIndex::matchEveryPair(picks, candidates, keepPartners);

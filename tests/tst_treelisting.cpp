@@ -1,5 +1,5 @@
-#include "kelto.h"
-#include "testsupport.h"
+#include "coretestsupport.h"
+#include "treelisting.h"
 
 #include <QFile>
 #include <QtTest>
@@ -35,16 +35,11 @@ private slots:
     void linkOutsideRoot();
 
 private:
-    TestWorkDir *workDir = nullptr;
-    kelto *window = nullptr;
     QTemporaryDir *tree = nullptr;
 };
 
 void tst_treelisting::init()
 {
-    workDir = new TestWorkDir;
-    QVERIFY(workDir->isValid());
-    window = new kelto;
     tree = new QTemporaryDir;
     QVERIFY(tree->isValid());
 }
@@ -53,10 +48,6 @@ void tst_treelisting::cleanup()
 {
     delete tree;
     tree = nullptr;
-    delete window;
-    window = nullptr;
-    delete workDir;
-    workDir = nullptr;
 }
 
 void tst_treelisting::listings_data()
@@ -141,26 +132,26 @@ void tst_treelisting::listings()
     const QString root = tree->path();
     QVERIFY(makeTree(root, entries));
 
-    QCOMPARE(relative(root, window->listTreeFolders(root)), folders);
-    QCOMPARE(relative(root, window->listTreeFiles(root)), files);
-    QCOMPARE(relative(root, window->listTreeImages(root)), images);
+    QCOMPARE(relative(root, listTreeFolders(root)), folders);
+    QCOMPARE(relative(root, listTreeFiles(root)), files);
+    QCOMPARE(relative(root, listTreeImages(root)), images);
 }
 
 void tst_treelisting::missingRoot()
 {
     const QString root = tree->filePath("missing");
-    QVERIFY(window->listTreeFolders(root).isEmpty());
-    QVERIFY(window->listTreeFiles(root).isEmpty());
-    QVERIFY(window->listTreeImages(root).isEmpty());
+    QVERIFY(listTreeFolders(root).isEmpty());
+    QVERIFY(listTreeFiles(root).isEmpty());
+    QVERIFY(listTreeImages(root).isEmpty());
     // A file given as the root lists nothing either.
     QVERIFY(makeTree(tree->path(), {"file.jpg"}));
-    QVERIFY(window->listTreeFiles(tree->filePath("file.jpg")).isEmpty());
+    QVERIFY(listTreeFiles(tree->filePath("file.jpg")).isEmpty());
 }
 
 void tst_treelisting::rootWithTrailingSlash()
 {
     QVERIFY(makeTree(tree->path(), {"a/", "a/x.jpg"}));
-    const QFileInfoList images = window->listTreeImages(tree->path() + "/");
+    const QFileInfoList images = listTreeImages(tree->path() + "/");
     QCOMPARE(images.size(), 1);
     QCOMPARE(images.first().filePath(), tree->path() + "/a/x.jpg");
 }
@@ -171,7 +162,7 @@ void tst_treelisting::recordFields()
     SKIP_WITHOUT_SYMLINKS();
     QVERIFY(makeTree(tree->path(), {"real/", "real/sub/", "real/sub/a.b.JPG", "via -> real"}));
     const QString root = tree->path();
-    const QFileInfoList images = window->listTreeImages(root);
+    const QFileInfoList images = listTreeImages(root);
     QCOMPARE(relative(root, images), QStringList({"real/sub/a.b.JPG", "via/sub/a.b.JPG"}));
     const QFileInfo &viaLink = images.at(1);
     QCOMPARE(viaLink.fileName(), QStringLiteral("a.b.JPG"));
@@ -181,7 +172,7 @@ void tst_treelisting::recordFields()
     QVERIFY(viaLink.isFile());
     QVERIFY(!viaLink.isDir());
 
-    const QFileInfoList folders = window->listTreeFolders(root);
+    const QFileInfoList folders = listTreeFolders(root);
     QCOMPARE(relative(root, folders), QStringList({"real", "real/sub", "via", "via/sub"}));
     for (const QFileInfo &folder : folders)
         QVERIFY(folder.isDir());
@@ -201,8 +192,8 @@ void tst_treelisting::linkOutsideRoot()
     QVERIFY(makeSymLink(outside.filePath("shots"), root + "/ext"));
     QVERIFY(makeSymLink(root, outside.filePath("shots/back")));
 
-    QCOMPARE(relative(root, window->listTreeFolders(root)), QStringList({"ext"}));
-    QCOMPARE(relative(root, window->listTreeImages(root)), QStringList({"ext/o.png", "i.png"}));
+    QCOMPARE(relative(root, listTreeFolders(root)), QStringList({"ext"}));
+    QCOMPARE(relative(root, listTreeImages(root)), QStringList({"ext/o.png", "i.png"}));
 }
 
 QTEST_MAIN(tst_treelisting)

@@ -1,5 +1,5 @@
-#include "kelto.h"
-#include "testsupport.h"
+#include "coretestsupport.h"
+#include "treelisting.h"
 #include "treewalker.h"
 
 #include <QtTest>
@@ -34,7 +34,7 @@ QStringList caseVariants(const QString &stem)
 
 } // namespace
 
-// The tree walker against the QDir walk behind the window's listings, on the same trees.
+// The tree walker against the QDir walk of the tree listings, on the same trees.
 class tst_treewalker : public QObject
 {
     Q_OBJECT
@@ -47,20 +47,16 @@ private slots:
 
 private:
     TestWorkDir *workDir = nullptr;
-    kelto *window = nullptr;
 };
 
 void tst_treewalker::init()
 {
     workDir = new TestWorkDir;
     QVERIFY(workDir->isValid());
-    window = new kelto;
 }
 
 void tst_treewalker::cleanup()
 {
-    delete window;
-    window = nullptr;
     delete workDir;
     workDir = nullptr;
 }
@@ -150,11 +146,11 @@ void tst_treewalker::sameAsQDirWalk()
     }
     QVERIFY(makeTree(workDir->path(), made));
 
-    // The window's listings are the QDir walk; the root is given relative and absolute.
+    // The listings are the QDir walk; the root is given relative and absolute.
     for (const QString &given : {root, workDir->filePath(root)}) {
-        const QStringList folders = filePaths(window->listTreeFolders(given));
-        const QStringList files = filePaths(window->listTreeFiles(given));
-        const QStringList images = filePaths(window->listTreeImages(given));
+        const QStringList folders = filePaths(listTreeFolders(given));
+        const QStringList files = filePaths(listTreeFiles(given));
+        const QStringList images = filePaths(listTreeImages(given));
         QCOMPARE(filePaths(TreeWalker::folders(given)), folders);
         QCOMPARE(filePaths(TreeWalker::files(given)), files);
         QCOMPARE(filePaths(TreeWalker::images(given)), images);
