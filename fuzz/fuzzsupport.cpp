@@ -52,8 +52,9 @@ void startApplication()
     static int argc = 1;
     static char name[] = "fuzz";
     static char *argv[] = {name, nullptr};
-    static QApplication application(argc, argv);
-    application.installEventFilter(new BoxCloser(&application));
+    // Never destroyed: torn down at exit, Qt would leave its font caches half freed.
+    auto *application = new QApplication(argc, argv);
+    application->installEventFilter(new BoxCloser(application));
 }
 
 kelto *window()
