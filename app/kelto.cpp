@@ -22,14 +22,16 @@ kelto::kelto(QWidget *parent)
 
     // Without a readable picture the label gets an empty pixmap, which also clears its text.
     const QImage titlePicture(QStringLiteral("./myTitle.png"));
-    ui->title->setPixmap(titlePicture.isNull() ? QPixmap()
-                                               : QPixmap::fromImage(titlePicture.scaled(
-                                                       ui->title->size(), Qt::IgnoreAspectRatio,
-                                                       Qt::FastTransformation)));
+    ui->title->setPixmap(titlePicture.isNull()
+                                 ? QPixmap()
+                                 : QPixmap::fromImage(titlePicture.scaled(ui->title->size(),
+                                                                          Qt::IgnoreAspectRatio,
+                                                                          Qt::FastTransformation)));
 
     socket = new QTcpSocket(this);
     connect(socket, &QTcpSocket::connected, this, &kelto::on_connected, Qt::DirectConnection);
-    connect(socket, &QTcpSocket::disconnected, this, &kelto::on_disconnected, Qt::DirectConnection);
+    connect(socket, &QTcpSocket::disconnected, this, &kelto::on_disconnected,
+            Qt::DirectConnection);
     connect(socket, &QTcpSocket::readyRead, this, &kelto::on_readyread, Qt::DirectConnection);
 
     readServerConfig();
