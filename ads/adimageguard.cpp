@@ -15,9 +15,16 @@ QString sizeRefusal(const QSize &size)
     return QString();
 }
 
-// Walks the block structure of a gif as its decoder will: every frame's descriptor is seen, no
-// pixel data is decompressed. Stops where the decoder would stop, at the trailer, at an unknown
-// block or at the end of the data.
+// Qt shows a frame for the delay of the last control block before it, 100 ms without one, and
+// plays delays below 20 ms as 100 ms, as browsers do.
+int frameDelayMilliseconds(int hundredths)
+{
+    return (hundredths < 2 ? 10 : hundredths) * 10;
+}
+
+// Walks the block structure of a gif as Qt's decoder reads it: every frame's descriptor and
+// delay is seen, no pixel data is decompressed. Stops where the decoder would stop, at the
+// trailer, at an unknown block or at the end of the data.
 void scanGif(const QByteArray &bytes, AdImageCheck &check)
 {
     const qint64 end = bytes.size();
@@ -44,10 +51,20 @@ void scanGif(const QByteArray &bytes, AdImageCheck &check)
         }
     };
 
+    int delay = frameDelayMilliseconds(10);
     while (pos < end) {
         const uchar introducer = byteAt(pos++);
         if (introducer == 0x21) {
-            ++pos; // label
+            const uchar label = byteAt(pos++);
+            if (label == 0xf9 || label == 0xff) {
+                // The decoder takes the first sub-block of a control or application block whole,
+                // even an empty one, and reads the byte after it as the next length: walked any
+                // other way, a frame could hide from this walk inside what looks like data.
+                const int length = byteAt(pos);
+                if (label == 0xf9)
+                    delay = frameDelayMilliseconds(length >= 3 ? word(pos + 2) : 1);
+                pos += 1 + length;
+            }
             skipSubBlocks();
         } else if (introducer == 0x2c) {
             if (end - pos < 9)
@@ -57,6 +74,7 @@ void scanGif(const QByteArray &bytes, AdImageCheck &check)
                         = QStringLiteral("more than %1 gif frames").arg(AdImageLimits::maxFrames);
                 return;
             }
+            check.loopMilliseconds += delay;
             width = qMax(width, word(pos) + word(pos + 4));
             height = qMax(height, word(pos + 2) + word(pos + 6));
             const uchar frameFlags = byteAt(pos + 8);
@@ -70,10 +88,24 @@ void scanGif(const QByteArray &bytes, AdImageCheck &check)
         }
     }
     check.size = QSize(width, height);
-    if (check.frameCount == 0)
+    if (check.frameCount == 0) {
         check.refusal = QStringLiteral("gif without frames");
-    else
-        check.refusal = sizeRefusal(check.size);
+        return;
+    }
+    check.refusal = sizeRefusal(check.size);
+    if (!check.accepted())
+        return;
+    const qint64 canvas = qint64(width) * height;
+    if (canvas > AdImageLimits::maxAnimationPixels) {
+        check.refusal = QStringLiteral("gif of %1 x %2 too large to play").arg(width).arg(height);
+    } else if (check.frameCount * canvas * 1000
+               > AdImageLimits::maxAnimationPixelsPerSecond * check.loopMilliseconds) {
+        check.refusal = QStringLiteral("gif of %1 frames of %2 x %3 in %4 ms too costly to play")
+                                .arg(check.frameCount)
+                                .arg(width)
+                                .arg(height)
+                                .arg(check.loopMilliseconds);
+    }
 }
 
 } // namespace

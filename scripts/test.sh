@@ -5,6 +5,12 @@
 #   package    the .deb from build/ (scripts/package.sh), installed with apt-get, one start of the
 #              installed program under Xvfb with a screenshot, then removed again
 #   metadata   desktop-file-validate and appstreamcli validate on the desktop entry and metainfo
+#   sanitizers the whole suite built with AddressSanitizer and UndefinedBehaviorSanitizer, any
+#              report fatal (scripts/sanitize.sh, build-asan/)
+#   fuzz       each fuzz target for FUZZ_SECONDS (60) seconds (scripts/fuzz.sh, build-fuzz/)
+#   windows    Qt and the program cross-built for Windows with mingw-w64, the whole suite run
+#              under Wine (scripts/windows.sh --test, build-win/, Qt cached under
+#              ~/.cache/zanora-win)
 # With step names as arguments only those steps run, e.g. `scripts/test.sh qt6 package`.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -71,6 +77,17 @@ step_package() {
     [ -s "$shot" ] && echo "The installed program started; its window: $shot"
 }
 
+step_sanitizers() { scripts/sanitize.sh; }
+
+step_fuzz() {
+    local target
+    for target in $(scripts/fuzz.sh --list); do
+        scripts/fuzz.sh "$target" "${FUZZ_SECONDS:-60}"
+    done
+}
+
+step_windows() { scripts/windows.sh --test; }
+
 step_metadata() {
     desktop-file-validate dist/*.desktop
     appstreamcli validate --no-net dist/*.metainfo.xml
@@ -78,10 +95,14 @@ step_metadata() {
 
 scripts/setup.sh
 steps=("$@")
-[ ${#steps[@]} -gt 0 ] || steps=(qt5 qt6 package metadata)
+[ ${#steps[@]} -gt 0 ] || steps=(qt5 qt6 package metadata sanitizers fuzz windows)
+summary=()
 for step in "${steps[@]}"; do
     echo "=== $step ==="
     start=$SECONDS
     "step_$step"
+    summary+=("$step: passed in $((SECONDS - start)) s")
     echo "=== $step passed in $((SECONDS - start)) s ==="
 done
+echo "=== All steps passed"
+printf '  %s\n' "${summary[@]}"

@@ -79,7 +79,7 @@ void appendLittleEndian(QByteArray &bytes, quint32 value, int size)
 // An animated gif of 1 x 1 pixel frames, alternately red and blue, 50 ms each, looping. Qt
 // writes no gif, and written out here it needs no tool on the build machine.
 QByteArray gif(int frames, int screenWidth = 1, int screenHeight = 1, int frameWidth = 1,
-               int frameHeight = 1)
+               int frameHeight = 1, int hundredths = 5)
 {
     QByteArray bytes("GIF89a");
     appendLittleEndian(bytes, screenWidth, 2);
@@ -90,7 +90,9 @@ QByteArray gif(int frames, int screenWidth = 1, int screenHeight = 1, int frameW
                         9);
     bytes += QByteArray("\x21\xff\x0bNETSCAPE2.0\x03\x01\x00\x00\x00", 19);
     for (int i = 0; i < frames; ++i) {
-        bytes += QByteArray("\x21\xf9\x04\x00\x05\x00\x00\x00", 8);
+        bytes += QByteArray("\x21\xf9\x04\x00", 4);
+        appendLittleEndian(bytes, hundredths, 2);
+        bytes += QByteArray("\x00\x00", 2);
         bytes += '\x2c';
         appendLittleEndian(bytes, 0, 4);
         appendLittleEndian(bytes, frameWidth, 2);
@@ -100,6 +102,24 @@ QByteArray gif(int frames, int screenWidth = 1, int screenHeight = 1, int frameW
         bytes += QByteArray("\x02\x02", 2) + char(0x44 | (i % 2) << 3) + QByteArray("\x01\x00", 2);
     }
     bytes += '\x3b';
+    return bytes;
+}
+
+// A gif whose control block has an empty first sub-block. Qt's decoder then reads the next byte,
+// the introducer of a 1 x 1 frame, as the length of more data, and finds the frame of side x side
+// that this data holds. The screen of 0 x 0 makes that frame's size the canvas.
+QByteArray gifWithHiddenFrame(int side)
+{
+    QByteArray hidden(34, '\0'); // the rest of the 44 bytes skipped, and an empty sub-block
+    hidden += '\x2c';
+    appendLittleEndian(hidden, 0, 4);
+    appendLittleEndian(hidden, side, 2);
+    appendLittleEndian(hidden, side, 2);
+    hidden += QByteArray("\x00\x02\x02\x44\x01\x00\x3b", 7);
+
+    QByteArray bytes("GIF89a\0\0\0\0\0\0\0\x21\xf9\0", 16);
+    bytes += QByteArray("\x2c\0\0\0\0\x01\0\x01\0\0\x02", 11);
+    bytes += char(hidden.size()) + hidden + QByteArray("\0\x3b", 2);
     return bytes;
 }
 
@@ -472,6 +492,26 @@ void tst_adtiles::imageGuard_data()
             << gif(1000) << QByteArray("gif") << QSize(1, 1) << 1000 << true;
     QTest::newRow("gif of 1001 frames")
             << gif(1001) << QByteArray("gif") << QSize() << 1001 << false;
+    // What playing costs: the canvas, held while it plays, and canvas pixels per second shown.
+    QTest::newRow("gif of 1000 frames of 4096 x 4096 in 23 KB")
+            << gif(1000, 4096, 4096, 4096, 4096) << QByteArray("gif") << QSize(4096, 4096) << 1000
+            << false;
+    QTest::newRow("gif of 2048 x 1024, 4 frames a second")
+            << gif(2, 2048, 1024, 2048, 1024, 25) << QByteArray("gif") << QSize(2048, 1024) << 2
+            << true;
+    QTest::newRow("gif of 2048 x 1025, once a second")
+            << gif(1, 2048, 1025, 2048, 1025, 100) << QByteArray("gif") << QSize(2048, 1025) << 1
+            << false;
+    QTest::newRow("gif of 1 x 1 frames on a 2048 x 1024 screen, every 240 ms")
+            << gif(2, 2048, 1024, 1, 1, 24) << QByteArray("gif") << QSize(2048, 1024) << 2 << false;
+    QTest::newRow("gif of 1024 x 512 every 10 ms, which plays every 100 ms")
+            << gif(2, 1024, 512, 1024, 512, 1) << QByteArray("gif") << QSize(1024, 512) << 2
+            << true;
+    QTest::newRow("gif of 1024 x 512 every 20 ms")
+            << gif(2, 1024, 512, 1024, 512, 2) << QByteArray("gif") << QSize(1024, 512) << 2
+            << false;
+    QTest::newRow("gif hiding a 12000 x 12000 frame behind an empty control block")
+            << gifWithHiddenFrame(12000) << QByteArray("gif") << QSize(12000, 12000) << 1 << false;
     QTest::newRow("gif frame wider than its screen")
             << gif(1, 10, 10, 300, 5) << QByteArray("gif") << QSize(300, 10) << 1 << true;
     QTest::newRow("gif cut inside its header")

@@ -23,8 +23,11 @@ protected:
     qint64 readData(char *data, qint64 maxSize) override
     {
         const int n = int(qMin<qint64>(maxSize, pending.size()));
-        std::memcpy(data, pending.constData(), size_t(n));
-        pending.remove(0, n);
+        // QIODevice may ask with no buffer at all when nothing is wanted.
+        if (n > 0) {
+            std::memcpy(data, pending.constData(), size_t(n));
+            pending.remove(0, n);
+        }
         return n;
     }
     qint64 writeData(const char *, qint64) override { return -1; }

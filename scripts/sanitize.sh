@@ -1,0 +1,13 @@
+#!/usr/bin/env bash
+# Builds the program and the whole test suite with AddressSanitizer and UndefinedBehaviorSanitizer
+# (clang, any report fatal) into build-asan/ and runs the tests through CTest.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/need-clang.sh
+source scripts/sanitizer-env.sh
+
+cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++-14 \
+    -DZANORA_SANITIZE=ON
+cmake --build build-asan -j"$(nproc)"
+cd build-asan
+ctest --output-on-failure --timeout 900
