@@ -4,6 +4,7 @@
 
 #include "filecopier.h"
 #include "kelto.h"
+#include "pathlist.h"
 #include "selectionjob.h"
 #include "stemindex.h"
 #include "treelisting.h"
@@ -39,7 +40,7 @@ struct Scale
     const char *name;
     int candidates;
     int picks;
-    int fileSize; // 0: as --file-kib says
+    int fileSize; // 0: as --file-kib says; -1: empty files
 };
 
 void say(const QString &line)
@@ -288,12 +289,17 @@ bool measure(const Scale &scale, const QString &root, int fileSize, kelto &windo
 
     QStringList matchedFiles;
     int matchedEntries = 0;
+    double listingSeconds = 0;
     {
         clock.restart();
-        const QFileInfoList picks = listTreeImages(small);
-        const QFileInfoList candidates = listTreeFiles(big);
-        figure(QStringLiteral("listing"), seconds(clock),
-               QStringLiteral("%1 picks, %2 candidates").arg(picks.size()).arg(candidates.size()));
+        const PathList picks = listTreePaths(small, TreeWalker::Images);
+        const PathList candidates = listTreePaths(big, TreeWalker::Files);
+        listingSeconds = seconds(clock);
+        figure(QStringLiteral("listing"), listingSeconds,
+               QStringLiteral("%1 picks, %2 candidates, %3 bytes per candidate held")
+                       .arg(picks.size())
+                       .arg(candidates.size())
+                       .arg(double(candidates.heapBytes()) / qMax(1, candidates.size()), 0, 'f', 1));
 
         // Matching is short enough for the machine's noise to show: best of three.
         StemMatches indexed;
@@ -313,11 +319,17 @@ bool measure(const Scale &scale, const QString &root, int fileSize, kelto &windo
                        .arg(indexed.missing.size()));
 
         if (scale.candidates <= 20000) {
+            QFileInfoList pickInfos;
+            for (int i = 0; i < picks.size(); ++i)
+                pickInfos.append(picks.fileInfo(i));
+            QFileInfoList candidateInfos;
+            for (int i = 0; i < candidates.size(); ++i)
+                candidateInfos.append(candidates.fileInfo(i));
             StemMatches reference;
             double referenceSeconds = 1e9;
             for (int round = 0; round < 3; ++round) {
                 clock.restart();
-                reference = StemIndex::matchEveryPair(picks, candidates, false);
+                reference = StemIndex::matchEveryPair(pickInfos, candidateInfos, false);
                 referenceSeconds = qMin(referenceSeconds, seconds(clock));
             }
             bool same = reference.missing == indexed.missing
@@ -478,6 +490,9 @@ bool measure(const Scale &scale, const QString &root, int fileSize, kelto &windo
     figure(QStringLiteral("floor: sync -f"), syncSeconds);
     figure(QStringLiteral("floor, total"), floorSeconds);
     say(QStringLiteral("  %1 %2 x")
+                .arg(QStringLiteral("listing / find"), -28)
+                .arg(listingSeconds / findSeconds, 8, 'f', 2));
+    say(QStringLiteral("  %1 %2 x")
                 .arg(QStringLiteral("whole run / floor"), -28)
                 .arg(runSeconds / floorSeconds, 8, 'f', 2));
     say(QStringLiteral("  %1 %2 MiB")
@@ -502,7 +517,8 @@ int main(int argc, char **argv)
                                        QStringLiteral("folder"), QDir::tempPath());
     const QCommandLineOption scaleOption(
             QStringLiteral("scale"),
-            QStringLiteral("small, large, both (default) or huge: 400 candidates and 100 "
+            QStringLiteral("small, large, both (default), archive: 500,000 candidates and "
+                           "10,000 picks of empty files, or huge: 400 candidates and 100 "
                            "picks of 16 MiB files, about 6 GB."),
             QStringLiteral("scale"), QStringLiteral("both"));
     const QCommandLineOption sizeOption(QStringLiteral("file-kib"),
@@ -537,9 +553,11 @@ int main(int argc, char **argv)
     kelto window;
     window.show();
 
-    // The huge scale (opt-in) copies real shoots' sizes: 16 MiB per raw or JPEG file.
+    // Opt-in: the archive scale has years of shoots in one tree, the huge scale copies real
+    // shoots' sizes, 16 MiB per raw or JPEG file.
     const Scale scales[] = {{"small", 20000, 500, 0},
                             {"large", 100000, 3000, 0},
+                            {"archive", 500000, 10000, -1},
                             {"huge", 400, 100, 16 * 1024 * 1024}};
     const QString which = parser.value(scaleOption);
     bool ok = true;
@@ -548,8 +566,9 @@ int main(int argc, char **argv)
                             || (which == QLatin1String("both") && scale.fileSize == 0);
         if (!chosen)
             continue;
-        const int fileSize = scale.fileSize > 0 ? scale.fileSize
-                                                : parser.value(sizeOption).toInt() * 1024;
+        const int fileSize = scale.fileSize > 0   ? scale.fileSize
+                             : scale.fileSize < 0 ? 0
+                                                  : parser.value(sizeOption).toInt() * 1024;
         // The originals, then four copies of what matches (about half of them) and some room.
         const double needed = double(scale.candidates) * fileSize * 3.3;
         struct statvfs disk = {};

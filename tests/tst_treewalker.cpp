@@ -1,5 +1,6 @@
-#include "kelto.h"
+#include "pathlist.h"
 #include "testsupport.h"
+#include "treelisting.h"
 #include "treewalker.h"
 
 #include <QtTest>
@@ -34,7 +35,7 @@ QStringList caseVariants(const QString &stem)
 
 } // namespace
 
-// The tree walker against the QDir walk behind the window's listings, on the same trees.
+// The tree walker and the listings built on it against the QDir walk, on the same trees.
 class tst_treewalker : public QObject
 {
     Q_OBJECT
@@ -47,20 +48,16 @@ private slots:
 
 private:
     TestWorkDir *workDir = nullptr;
-    kelto *window = nullptr;
 };
 
 void tst_treewalker::init()
 {
     workDir = new TestWorkDir;
     QVERIFY(workDir->isValid());
-    window = new kelto;
 }
 
 void tst_treewalker::cleanup()
 {
-    delete window;
-    window = nullptr;
     delete workDir;
     workDir = nullptr;
 }
@@ -150,17 +147,22 @@ void tst_treewalker::sameAsQDirWalk()
     }
     QVERIFY(makeTree(workDir->path(), made));
 
-    // The window's listings are the QDir walk; the root is given relative and absolute.
+    // The root is given relative and absolute.
     for (const QString &given : {root, workDir->filePath(root)}) {
-        const QStringList folders = filePaths(window->listTreeFolders(given));
-        const QStringList files = filePaths(window->listTreeFiles(given));
-        const QStringList images = filePaths(window->listTreeImages(given));
+        const QStringList folders = filePaths(listTreeByQDir(given, TreeWalker::Folders));
+        const QStringList files = filePaths(listTreeByQDir(given, TreeWalker::Files));
+        const QStringList images = filePaths(listTreeByQDir(given, TreeWalker::Images));
         QCOMPARE(filePaths(TreeWalker::folders(given)), folders);
         QCOMPARE(filePaths(TreeWalker::files(given)), files);
         QCOMPARE(filePaths(TreeWalker::images(given)), images);
         QCOMPARE(TreeWalker::paths(given, TreeWalker::Folders), folders);
         QCOMPARE(TreeWalker::paths(given, TreeWalker::Files), files);
         QCOMPARE(TreeWalker::paths(given, TreeWalker::Images), images);
+        QCOMPARE(filePaths(listTreeFolders(given)), folders);
+        QCOMPARE(filePaths(listTreeFiles(given)), files);
+        QCOMPARE(filePaths(listTreeImages(given)), images);
+        QCOMPARE(listTreePaths(given, TreeWalker::Files).paths(), files);
+        QCOMPARE(listTreePaths(given, TreeWalker::Images).paths(), images);
     }
 }
 
