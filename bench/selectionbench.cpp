@@ -285,11 +285,44 @@ bool measure(const Scale &scale, const QString &root, int fileSize, kelto &windo
     clock.start();
     generate(big, small, scale, fileSize);
     syncFolder(root); // the generated trees must not be flushed by a measured step
-    figure(QStringLiteral("generating (not measured)"), seconds(clock));
+    figure(QStringLiteral("generating (not measured)"), seconds(clock),
+           QStringLiteral("peak memory so far %1 MiB").arg(peakMemoryKiB() / 1024.0, 0, 'f', 1));
 
     QStringList matchedFiles;
     int matchedEntries = 0;
     double listingSeconds = 0;
+
+    // The whole run through the real slot first, its dialog and boxes answered at once, so that
+    // the peak memory is the run's and not the sum of it and the bench's own steps below.
+    const QString runOut = root + QStringLiteral("/out-run");
+    QDir().mkpath(runOut);
+    window.smallImagesPath = small;
+    window.bigImagesPath = big;
+    window.outputPath = runOut;
+    double runSeconds = 0;
+    int runFiles = 0;
+    {
+        Answerer answerer;
+        const SlotRun run = runThroughSlot(window, [&] { return !answerer.boxes.isEmpty(); });
+        runSeconds = run.seconds;
+        runFiles = filesIn(runOut);
+        const bool ok = run.ended
+                        && answerer.boxes == QStringList{QStringLiteral("已成功完成选图")};
+        figure(QStringLiteral("whole run (real slot)"), runSeconds,
+               QStringLiteral("%1 dialog, %2 files written%3")
+                       .arg(answerer.dialogs)
+                       .arg(runFiles)
+                       .arg(ok ? "" : ", UNEXPECTED BOXES"));
+        figure(QStringLiteral("longest GUI-thread gap"), run.longestGap,
+               QStringLiteral("5 ms timer during the whole run, ended %1 s into it")
+                       .arg(run.gapEnded, 0, 'f', 3));
+        if (!ok)
+            return false;
+    }
+    say(QStringLiteral("  %1 %2 MiB")
+                .arg(QStringLiteral("peak memory after the run"), -28)
+                .arg(peakMemoryKiB() / 1024.0, 8, 'f', 1));
+
     {
         clock.restart();
         const PathList picks = listTreePaths(small, TreeWalker::Images);
@@ -307,6 +340,7 @@ bool measure(const Scale &scale, const QString &root, int fileSize, kelto &windo
         double firstSeconds = 0;
         for (int round = 0; round < 3; ++round) {
             clock.restart();
+            indexed = StemMatches(); // one result alive at a time
             indexed = StemIndex(candidates).match(picks, false);
             indexedSeconds = qMin(indexedSeconds, seconds(clock));
             if (round == 0)
@@ -317,6 +351,9 @@ bool measure(const Scale &scale, const QString &root, int fileSize, kelto &windo
                        .arg(firstSeconds, 0, 'f', 3)
                        .arg(indexed.matched.size())
                        .arg(indexed.missing.size()));
+        say(QStringLiteral("  %1 %2 MiB")
+                    .arg(QStringLiteral("peak memory so far"), -28)
+                    .arg(peakMemoryKiB() / 1024.0, 8, 'f', 1));
 
         if (scale.candidates <= 20000) {
             QFileInfoList pickInfos;
@@ -370,29 +407,11 @@ bool measure(const Scale &scale, const QString &root, int fileSize, kelto &windo
         }
     }
 
-    // The whole run through the real slot, its dialog and boxes answered at once.
-    const QString runOut = root + QStringLiteral("/out-run");
-    QDir().mkpath(runOut);
-    window.smallImagesPath = small;
-    window.bigImagesPath = big;
-    window.outputPath = runOut;
-    double runSeconds = 0;
-    {
-        Answerer answerer;
-        const SlotRun run = runThroughSlot(window, [&] { return !answerer.boxes.isEmpty(); });
-        runSeconds = run.seconds;
-        const bool ok = run.ended && answerer.boxes == QStringList{QStringLiteral("已成功完成选图")}
-                        && filesIn(runOut) == matchedFiles.size();
-        figure(QStringLiteral("whole run (real slot)"), runSeconds,
-               QStringLiteral("%1 dialog, %2 files written%3")
-                       .arg(answerer.dialogs)
-                       .arg(filesIn(runOut))
-                       .arg(ok ? "" : ", UNEXPECTED BOXES OR FILES"));
-        figure(QStringLiteral("longest GUI-thread gap"), run.longestGap,
-               QStringLiteral("5 ms timer during the whole run, ended %1 s into it")
-                       .arg(run.gapEnded, 0, 'f', 3));
-        if (!ok)
-            return false;
+    if (runFiles != matchedFiles.size()) {
+        say(QStringLiteral("  the run wrote %1 files, not %2")
+                    .arg(runFiles)
+                    .arg(matchedFiles.size()));
+        return false;
     }
 
     // The same run without a window, as a command line drives it: the job's own phase times.
@@ -552,6 +571,7 @@ int main(int argc, char **argv)
                       .toUtf8());
     kelto window;
     window.show();
+    say(QStringLiteral("window shown: peak memory %1 MiB").arg(peakMemoryKiB() / 1024.0, 0, 'f', 1));
 
     // Opt-in: the archive scale has years of shoots in one tree, the huge scale copies real
     // shoots' sizes, 16 MiB per raw or JPEG file.
