@@ -45,6 +45,7 @@ private slots:
     void cleanup();
     void sameAsQDirWalk_data();
     void sameAsQDirWalk();
+    void stopBetweenFolders();
 
 private:
     TestWorkDir *workDir = nullptr;
@@ -163,6 +164,26 @@ void tst_treewalker::sameAsQDirWalk()
         QCOMPARE(filePaths(listTreeImages(given)), images);
         QCOMPARE(listTreePaths(given, TreeWalker::Files).paths(), files);
         QCOMPARE(listTreePaths(given, TreeWalker::Images).paths(), images);
+    }
+}
+
+// The stop is asked before the root and before each folder is entered; what was found until it
+// said yes is the result.
+void tst_treewalker::stopBetweenFolders()
+{
+    QVERIFY(makeTree(workDir->path(),
+                     {"root/a/", "root/a/x.jpg", "root/a/y.txt", "root/b/", "root/b/z.jpg"}));
+    const QString root = workDir->filePath("root");
+    for (const int allowed : {0, 1, 2}) {
+        int asked = 0;
+        const ListingStop stop = [&] { return ++asked > allowed; };
+        const QStringList files = filePaths(listTreeFiles(root, stop));
+        asked = 0;
+        const QStringList paths = listTreePaths(root, TreeWalker::Files, stop).paths();
+        const QStringList expected = QStringList{root + "/a/x.jpg", root + "/a/y.txt"}.mid(
+                0, allowed < 2 ? 0 : 2);
+        QCOMPARE(files, expected);
+        QCOMPARE(paths, expected);
     }
 }
 
