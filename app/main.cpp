@@ -1,3 +1,4 @@
+#include "commandlinerun.h"
 #include "kelto.h"
 
 #include <QApplication>
@@ -5,6 +6,12 @@
 
 int main(int argc, char **argv)
 {
+    // With arguments the run goes without a window, and needs no display.
+    if (argc > 1) {
+        QCoreApplication app(argc, argv);
+        return CommandLineRun().exec(QCoreApplication::arguments());
+    }
+
 #if QT_VERSION < QT_VERSION_CHECK(6, 0, 0)
     // Qt 6 always scales for high-DPI screens.
     QCoreApplication::setAttribute(Qt::AA_EnableHighDpiScaling, true);

@@ -15,6 +15,16 @@
 #include <QTcpServer>
 #include <QTest>
 
+#ifdef Q_OS_WIN
+#include <qt_windows.h>
+#ifndef SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE
+#define SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE 0x2
+#endif
+#else
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
 namespace {
 
 // The folder chooser stores its history in the user's settings; test programs keep theirs in a
@@ -60,13 +70,75 @@ void TestWorkDir::writeConfig(const QString &host, int port)
                            .toUtf8());
 }
 
+bool makeSymLink(const QString &target, const QString &link)
+{
+#ifdef Q_OS_WIN
+    DWORD flags = SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE;
+    if (QFileInfo(target).isDir())
+        flags |= SYMBOLIC_LINK_FLAG_DIRECTORY;
+    return CreateSymbolicLinkW(
+            reinterpret_cast<const wchar_t *>(QDir::toNativeSeparators(link).utf16()),
+            reinterpret_cast<const wchar_t *>(QDir::toNativeSeparators(target).utf16()), flags);
+#else
+    return QFile::link(target, link);
+#endif
+}
+
+bool canMakeSymLinks()
+{
+    static const bool can = [] {
+        QTemporaryDir dir;
+        return dir.isValid() && writeFile(dir.filePath(QStringLiteral("file")), "x")
+               && makeSymLink(dir.filePath(QStringLiteral("file")),
+                              dir.filePath(QStringLiteral("link")))
+               && QFileInfo(dir.filePath(QStringLiteral("link"))).isSymLink();
+    }();
+    return can;
+}
+
+bool makeHardLink(const QString &target, const QString &link)
+{
+#ifdef Q_OS_WIN
+    return CreateHardLinkW(
+            reinterpret_cast<const wchar_t *>(QDir::toNativeSeparators(link).utf16()),
+            reinterpret_cast<const wchar_t *>(QDir::toNativeSeparators(target).utf16()), nullptr);
+#else
+    return ::link(QFile::encodeName(target).constData(), QFile::encodeName(link).constData()) == 0;
+#endif
+}
+
+QByteArray fileIdentity(const QString &path)
+{
+#ifdef Q_OS_WIN
+    const HANDLE file = CreateFileW(
+            reinterpret_cast<const wchar_t *>(QDir::toNativeSeparators(path).utf16()), 0,
+            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+            FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return QByteArray();
+    BY_HANDLE_FILE_INFORMATION info = {};
+    const bool ok = GetFileInformationByHandle(file, &info);
+    CloseHandle(file);
+    return ok ? QByteArray::number(quint64(info.dwVolumeSerialNumber)) + ':'
+                           + QByteArray::number((quint64(info.nFileIndexHigh) << 32)
+                                                | info.nFileIndexLow)
+              : QByteArray();
+#else
+    struct stat info = {};
+    if (::stat(QFile::encodeName(path).constData(), &info) != 0)
+        return QByteArray();
+    return QByteArray::number(quint64(info.st_dev)) + ':'
+           + QByteArray::number(quint64(info.st_ino));
+#endif
+}
+
 bool makeTree(const QString &root, const QStringList &entries)
 {
     QDir dir(root);
     for (const QString &entry : entries) {
         const int arrow = entry.indexOf(QLatin1String(" -> "));
         if (arrow >= 0) {
-            if (!QFile::link(dir.filePath(entry.mid(arrow + 4)), dir.filePath(entry.left(arrow))))
+            if (!makeSymLink(dir.filePath(entry.mid(arrow + 4)), dir.filePath(entry.left(arrow))))
                 return false;
         } else if (entry.endsWith(QLatin1Char('/'))) {
             if (!dir.mkpath(entry))

@@ -40,6 +40,26 @@ private:
     QTemporaryDir dir;
 };
 
+// Makes `link` a symbolic link to `target`. On Windows that is a file-system link
+// (CreateSymbolicLinkW), not the .lnk shortcut QFile::link() makes there; it needs the privilege
+// to create links or Developer Mode, so tests skip their link rows unless canMakeSymLinks().
+bool makeSymLink(const QString &target, const QString &link);
+bool canMakeSymLinks();
+
+// Makes `link` a second name of the file `target` (a hard link).
+bool makeHardLink(const QString &target, const QString &link);
+
+// Which file a path names, however it is reached: device and inode, or on Windows volume serial
+// number and file index; empty when there is no such file.
+QByteArray fileIdentity(const QString &path);
+
+// Skips the test (row) where symbolic links cannot be made.
+#define SKIP_WITHOUT_SYMLINKS() \
+    do { \
+        if (!canMakeSymLinks()) \
+            QSKIP("Symbolic links need Developer Mode or the privilege to create them"); \
+    } while (false)
+
 // Builds a tree below `root`: entries ending in "/" are folders (parents made as needed),
 // "name -> target" is a symbolic link to `target` (relative to the root), anything else an empty
 // file. False on the first entry that cannot be made.

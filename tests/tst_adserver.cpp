@@ -20,7 +20,11 @@ const QByteArray greenGif = solidGif(Qt::green);
 
 QString adServerPath()
 {
+#ifdef Q_OS_WIN
+    return qEnvironmentVariable("ZANORA_BINARY_DIR") + QStringLiteral("/tools/adserver.exe");
+#else
     return qEnvironmentVariable("ZANORA_BINARY_DIR") + QStringLiteral("/tools/adserver");
+#endif
 }
 
 // Reads one whole frame that the server sends; empty when none comes.

@@ -123,6 +123,8 @@ void tst_folderpickers::answererReturnsQueuedFolder()
 {
     QFETCH(QString, folder);
     QFETCH(QString, linkTo);
+    if (!linkTo.isEmpty())
+        SKIP_WITHOUT_SYMLINKS();
     QVERIFY(makeTree(tree->path(), linkTo.isEmpty()
                                            ? QStringList{folder + "/"}
                                            : QStringList{linkTo + "/", folder + " -> " + linkTo}));

@@ -136,6 +136,8 @@ void tst_treelisting::listings()
     QFETCH(QStringList, files);
     QFETCH(QStringList, images);
 
+    if (!entries.filter(QStringLiteral(" -> ")).isEmpty())
+        SKIP_WITHOUT_SYMLINKS();
     const QString root = tree->path();
     QVERIFY(makeTree(root, entries));
 
@@ -166,6 +168,7 @@ void tst_treelisting::rootWithTrailingSlash()
 void tst_treelisting::recordFields()
 {
     // Reached through a link, the records keep the joined path, not the link's target.
+    SKIP_WITHOUT_SYMLINKS();
     QVERIFY(makeTree(tree->path(), {"real/", "real/sub/", "real/sub/a.b.JPG", "via -> real"}));
     const QString root = tree->path();
     const QFileInfoList images = window->listTreeImages(root);
@@ -189,13 +192,14 @@ void tst_treelisting::linkOutsideRoot()
     // A folder outside the root, reached by a link from inside it and holding a link back up
     // to the folder that holds the root: the outside folder is listed, the way back is cut
     // where it meets a folder already on the way down.
+    SKIP_WITHOUT_SYMLINKS();
     QTemporaryDir outside;
     QVERIFY(outside.isValid());
     QVERIFY(makeTree(outside.path(), {"shots/", "shots/o.png"}));
     QVERIFY(makeTree(tree->path(), {"in/", "in/i.png"}));
     const QString root = tree->filePath("in");
-    QVERIFY(QFile::link(outside.filePath("shots"), root + "/ext"));
-    QVERIFY(QFile::link(root, outside.filePath("shots/back")));
+    QVERIFY(makeSymLink(outside.filePath("shots"), root + "/ext"));
+    QVERIFY(makeSymLink(root, outside.filePath("shots/back")));
 
     QCOMPARE(relative(root, window->listTreeFolders(root)), QStringList({"ext"}));
     QCOMPARE(relative(root, window->listTreeImages(root)), QStringList({"ext/o.png", "i.png"}));
