@@ -5,6 +5,7 @@
 #include "filecopier.h"
 #include "kelto.h"
 #include "keltoprobe.h"
+#include "pathlist.h"
 #include "selectionjob.h"
 #include "stemindex.h"
 #include "treelisting.h"
@@ -40,7 +41,7 @@ struct Scale
     const char *name;
     int candidates;
     int picks;
-    int fileSize; // 0: as --file-kib says
+    int fileSize; // 0: as --file-kib says; -1: empty files
 };
 
 void say(const QString &line)
@@ -285,16 +286,54 @@ bool measure(const Scale &scale, const QString &root, int fileSize, kelto &windo
     clock.start();
     generate(big, small, scale, fileSize);
     syncFolder(root); // the generated trees must not be flushed by a measured step
-    figure(QStringLiteral("generating (not measured)"), seconds(clock));
+    figure(QStringLiteral("generating (not measured)"), seconds(clock),
+           QStringLiteral("peak memory so far %1 MiB").arg(peakMemoryKiB() / 1024.0, 0, 'f', 1));
 
     QStringList matchedFiles;
     int matchedEntries = 0;
+    double listingSeconds = 0;
+
+    // The whole run through the real slot first, its dialog and boxes answered at once, so that
+    // the peak memory is the run's and not the sum of it and the bench's own steps below.
+    const QString runOut = root + QStringLiteral("/out-run");
+    QDir().mkpath(runOut);
+    KeltoProbe(window).setSmallImagesPath(small);
+    KeltoProbe(window).setBigImagesPath(big);
+    KeltoProbe(window).setOutputPath(runOut);
+    double runSeconds = 0;
+    int runFiles = 0;
+    {
+        Answerer answerer;
+        const SlotRun run = runThroughSlot(window, [&] { return !answerer.boxes.isEmpty(); });
+        runSeconds = run.seconds;
+        runFiles = filesIn(runOut);
+        const bool ok = run.ended
+                        && answerer.boxes == QStringList{QStringLiteral("已成功完成选图")};
+        figure(QStringLiteral("whole run (real slot)"), runSeconds,
+               QStringLiteral("%1 dialog, %2 files written%3")
+                       .arg(answerer.dialogs)
+                       .arg(runFiles)
+                       .arg(ok ? "" : ", UNEXPECTED BOXES"));
+        figure(QStringLiteral("longest GUI-thread gap"), run.longestGap,
+               QStringLiteral("5 ms timer during the whole run, ended %1 s into it")
+                       .arg(run.gapEnded, 0, 'f', 3));
+        if (!ok)
+            return false;
+    }
+    say(QStringLiteral("  %1 %2 MiB")
+                .arg(QStringLiteral("peak memory after the run"), -28)
+                .arg(peakMemoryKiB() / 1024.0, 8, 'f', 1));
+
     {
         clock.restart();
-        const QFileInfoList picks = listTreeImages(small);
-        const QFileInfoList candidates = listTreeFiles(big);
-        figure(QStringLiteral("listing"), seconds(clock),
-               QStringLiteral("%1 picks, %2 candidates").arg(picks.size()).arg(candidates.size()));
+        const PathList picks = listTreePaths(small, TreeWalker::Images);
+        const PathList candidates = listTreePaths(big, TreeWalker::Files);
+        listingSeconds = seconds(clock);
+        figure(QStringLiteral("listing"), listingSeconds,
+               QStringLiteral("%1 picks, %2 candidates, %3 bytes per candidate held")
+                       .arg(picks.size())
+                       .arg(candidates.size())
+                       .arg(double(candidates.heapBytes()) / qMax(1, candidates.size()), 0, 'f', 1));
 
         // Matching is short enough for the machine's noise to show: best of three.
         StemMatches indexed;
@@ -302,6 +341,7 @@ bool measure(const Scale &scale, const QString &root, int fileSize, kelto &windo
         double firstSeconds = 0;
         for (int round = 0; round < 3; ++round) {
             clock.restart();
+            indexed = StemMatches(); // one result alive at a time
             indexed = StemIndex(candidates).match(picks, false);
             indexedSeconds = qMin(indexedSeconds, seconds(clock));
             if (round == 0)
@@ -312,13 +352,22 @@ bool measure(const Scale &scale, const QString &root, int fileSize, kelto &windo
                        .arg(firstSeconds, 0, 'f', 3)
                        .arg(indexed.matched.size())
                        .arg(indexed.missing.size()));
+        say(QStringLiteral("  %1 %2 MiB")
+                    .arg(QStringLiteral("peak memory so far"), -28)
+                    .arg(peakMemoryKiB() / 1024.0, 8, 'f', 1));
 
         if (scale.candidates <= 20000) {
+            QFileInfoList pickInfos;
+            for (int i = 0; i < picks.size(); ++i)
+                pickInfos.append(picks.fileInfo(i));
+            QFileInfoList candidateInfos;
+            for (int i = 0; i < candidates.size(); ++i)
+                candidateInfos.append(candidates.fileInfo(i));
             StemMatches reference;
             double referenceSeconds = 1e9;
             for (int round = 0; round < 3; ++round) {
                 clock.restart();
-                reference = StemIndex::matchEveryPair(picks, candidates, false);
+                reference = StemIndex::matchEveryPair(pickInfos, candidateInfos, false);
                 referenceSeconds = qMin(referenceSeconds, seconds(clock));
             }
             bool same = reference.missing == indexed.missing
@@ -359,29 +408,11 @@ bool measure(const Scale &scale, const QString &root, int fileSize, kelto &windo
         }
     }
 
-    // The whole run through the real slot, its dialog and boxes answered at once.
-    const QString runOut = root + QStringLiteral("/out-run");
-    QDir().mkpath(runOut);
-    KeltoProbe(window).setSmallImagesPath(small);
-    KeltoProbe(window).setBigImagesPath(big);
-    KeltoProbe(window).setOutputPath(runOut);
-    double runSeconds = 0;
-    {
-        Answerer answerer;
-        const SlotRun run = runThroughSlot(window, [&] { return !answerer.boxes.isEmpty(); });
-        runSeconds = run.seconds;
-        const bool ok = run.ended && answerer.boxes == QStringList{QStringLiteral("已成功完成选图")}
-                        && filesIn(runOut) == matchedFiles.size();
-        figure(QStringLiteral("whole run (real slot)"), runSeconds,
-               QStringLiteral("%1 dialog, %2 files written%3")
-                       .arg(answerer.dialogs)
-                       .arg(filesIn(runOut))
-                       .arg(ok ? "" : ", UNEXPECTED BOXES OR FILES"));
-        figure(QStringLiteral("longest GUI-thread gap"), run.longestGap,
-               QStringLiteral("5 ms timer during the whole run, ended %1 s into it")
-                       .arg(run.gapEnded, 0, 'f', 3));
-        if (!ok)
-            return false;
+    if (runFiles != matchedFiles.size()) {
+        say(QStringLiteral("  the run wrote %1 files, not %2")
+                    .arg(runFiles)
+                    .arg(matchedFiles.size()));
+        return false;
     }
 
     // The same run without a window, as a command line drives it: the job's own phase times.
@@ -479,6 +510,9 @@ bool measure(const Scale &scale, const QString &root, int fileSize, kelto &windo
     figure(QStringLiteral("floor: sync -f"), syncSeconds);
     figure(QStringLiteral("floor, total"), floorSeconds);
     say(QStringLiteral("  %1 %2 x")
+                .arg(QStringLiteral("listing / find"), -28)
+                .arg(listingSeconds / findSeconds, 8, 'f', 2));
+    say(QStringLiteral("  %1 %2 x")
                 .arg(QStringLiteral("whole run / floor"), -28)
                 .arg(runSeconds / floorSeconds, 8, 'f', 2));
     say(QStringLiteral("  %1 %2 MiB")
@@ -503,7 +537,8 @@ int main(int argc, char **argv)
                                        QStringLiteral("folder"), QDir::tempPath());
     const QCommandLineOption scaleOption(
             QStringLiteral("scale"),
-            QStringLiteral("small, large, both (default) or huge: 400 candidates and 100 "
+            QStringLiteral("small, large, both (default), archive: 500,000 candidates and "
+                           "10,000 picks of empty files, or huge: 400 candidates and 100 "
                            "picks of 16 MiB files, about 6 GB."),
             QStringLiteral("scale"), QStringLiteral("both"));
     const QCommandLineOption sizeOption(QStringLiteral("file-kib"),
@@ -537,10 +572,13 @@ int main(int argc, char **argv)
                       .toUtf8());
     kelto window;
     window.show();
+    say(QStringLiteral("window shown: peak memory %1 MiB").arg(peakMemoryKiB() / 1024.0, 0, 'f', 1));
 
-    // The huge scale (opt-in) copies real shoots' sizes: 16 MiB per raw or JPEG file.
+    // Opt-in: the archive scale has years of shoots in one tree, the huge scale copies real
+    // shoots' sizes, 16 MiB per raw or JPEG file.
     const Scale scales[] = {{"small", 20000, 500, 0},
                             {"large", 100000, 3000, 0},
+                            {"archive", 500000, 10000, -1},
                             {"huge", 400, 100, 16 * 1024 * 1024}};
     const QString which = parser.value(scaleOption);
     bool ok = true;
@@ -549,8 +587,9 @@ int main(int argc, char **argv)
                             || (which == QLatin1String("both") && scale.fileSize == 0);
         if (!chosen)
             continue;
-        const int fileSize = scale.fileSize > 0 ? scale.fileSize
-                                                : parser.value(sizeOption).toInt() * 1024;
+        const int fileSize = scale.fileSize > 0   ? scale.fileSize
+                             : scale.fileSize < 0 ? 0
+                                                  : parser.value(sizeOption).toInt() * 1024;
         // The originals, then four copies of what matches (about half of them) and some room.
         const double needed = double(scale.candidates) * fileSize * 3.3;
         struct statvfs disk = {};

@@ -1,6 +1,7 @@
 #include "selectionjob.h"
 
 #include "filecopier.h"
+#include "pathlist.h"
 #include "stemindex.h"
 #include "treelisting.h"
 
@@ -92,8 +93,10 @@ void SelectionJob::start()
 
     phaseClock.start();
     emit phaseStarted(Listing, -1);
-    const QFileInfoList picks = listTreeImages(config.smallImagesPath, stopRequested);
-    const QFileInfoList candidates = listTreeFiles(config.bigImagesPath, stopRequested);
+    // Kept as compact paths: a big-image tree may hold half a million files.
+    const PathList picks = listTreePaths(config.smallImagesPath, TreeWalker::Images, stopRequested);
+    const PathList candidates = listTreePaths(config.bigImagesPath, TreeWalker::Files,
+                                              stopRequested);
     {
         QMutexLocker locker(&summaryLock);
         counts.picks = picks.size();

@@ -1,16 +1,17 @@
 #include "stemindex.h"
 
+#include "pathlist.h"
+
 #include <QHashFunctions>
 
 #include <algorithm>
 
-StemIndex::StemIndex(const QFileInfoList &candidates)
+StemIndex::StemIndex(const PathList &candidates)
     : candidates(candidates)
 {
     // Built without copying characters where it can be: a stem is usually the front of the
-    // file name, so its key is a view into the path the index keeps.
+    // file name, so its key is a view into the candidates' pool of names.
     const int count = candidates.size();
-    paths.reserve(count);
     size_t tableSize = 16;
     while (tableSize < size_t(count) * 2)
         tableSize *= 2;
@@ -18,9 +19,7 @@ StemIndex::StemIndex(const QFileInfoList &candidates)
     std::vector<int> idOfCandidate(count, -1);
     std::vector<int> perStem;
     for (int i = 0; i < count; ++i) {
-        paths.append(candidates.at(i).filePath());
-        const QString &path = paths.last();
-        const QStringView name = QStringView(path).mid(path.lastIndexOf(QLatin1Char('/')) + 1);
+        const QStringView name = candidates.name(i);
         QStringView stem = name;
         const int lastDot = int(name.lastIndexOf(QLatin1Char('.')));
         if (lastDot >= 0) {
@@ -106,21 +105,21 @@ void StemIndex::lookup(QStringView fileName, std::vector<int> &found) const
         std::sort(found.begin(), found.end());
 }
 
-StemMatches StemIndex::match(const QFileInfoList &picks, bool keepPartners,
+StemMatches StemIndex::match(const PathList &picks, bool keepPartners,
                              const std::function<void(int)> &progress) const
 {
     StemMatches result;
     std::vector<int> found;
     for (int i = 0; i < picks.size(); ++i) {
-        const QFileInfo &pick = picks.at(i);
-        lookup(pick.fileName(), found);
+        lookup(picks.name(i), found);
+        const QFileInfo pick = keepPartners && !found.empty() ? picks.fileInfo(i) : QFileInfo();
         for (const int position : found) {
-            result.matched.append(candidates.at(position));
+            result.matched.append(candidates.fileInfo(position));
             if (keepPartners)
                 result.partners.append(pick);
         }
         if (found.empty())
-            result.missing.append(pick.filePath());
+            result.missing.append(picks.path(i));
         if (progress)
             progress(i + 1);
     }

@@ -8,7 +8,10 @@
 #include <functional>
 #include <vector>
 
-// The outcome of matching picks against candidates, every list in run order.
+class PathList;
+
+// The outcome of matching picks against candidates, every list in run order. Records are formed
+// for the matches only.
 struct StemMatches
 {
     QFileInfoList matched;  // one candidate per (pick, candidate) match
@@ -18,11 +21,13 @@ struct StemMatches
 
 // Finds, for a pick's file name, every candidate whose stem it contains, without comparing the
 // pick with each candidate: the distinct stems are hashed once, and a pick's name is cut into
-// the substrings whose lengths occur among them, each looked up in the hash table.
+// the substrings whose lengths occur among them, each looked up in the hash table. Stems are
+// kept once each, most of them as views into the candidates' names, which must therefore outlive
+// the index.
 class StemIndex
 {
 public:
-    explicit StemIndex(const QFileInfoList &candidates);
+    explicit StemIndex(const PathList &candidates);
 
     // The file name with every occurrence of "." followed by its suffix removed, with case.
     static QString stemOf(const QString &fileName);
@@ -31,7 +36,7 @@ public:
     void lookup(QStringView fileName, std::vector<int> &positions) const;
 
     // Matches every pick in order; progress is told the number of picks done after each one.
-    StemMatches match(const QFileInfoList &picks, bool keepPartners,
+    StemMatches match(const PathList &picks, bool keepPartners,
                       const std::function<void(int)> &progress = {}) const;
 
     // The same result by testing every pick against every candidate.
@@ -41,8 +46,7 @@ public:
 private:
     int find(QStringView text, uint hash) const;
 
-    QFileInfoList candidates;
-    QStringList paths;              // the candidates' paths; most stems are views into these,
+    const PathList &candidates;     // most stems are views into their names,
     QStringList unusualStems;       // the rest into these
     std::vector<QStringView> stems; // distinct and not empty, by stem number
     std::vector<int> table;         // open addressing: stem number or -1, size a power of two

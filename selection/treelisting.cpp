@@ -1,53 +1,31 @@
 #include "treelisting.h"
 
-#include <QDir>
+#include "pathlist.h"
 
 namespace {
 
-enum class Keep { Folders, Files, Images };
-
-bool hasImageSuffix(const QFileInfo &entry)
-{
-    static const QStringList imageSuffixes = {"jpg", "jpeg", "png", "JPG", "JPEG", "PNG"};
-    return imageSuffixes.contains(entry.suffix(), Qt::CaseSensitive);
-}
-
-// `ancestors` holds the canonical paths of the folders from the root down to `path`, both
-// included. A folder link that leads back to one of them would make the walk endless, so such a
-// folder is neither listed nor entered. Links to anywhere else are followed like plain folders.
-void listTree(const QString &path, Keep keep, const ListingStop &stopRequested,
-              QStringList &ancestors, QFileInfoList &result)
+// Walks the tree, handing every entry that belongs to the listing to `add`.
+template<typename Add>
+void walkTree(const QString &root, TreeWalker::Listing listing, const ListingStop &stopRequested,
+              const Add &add)
 {
     if (stopRequested && stopRequested())
         return;
-    QDir dir(path);
-    dir.setFilter(QDir::Dirs | QDir::Files | QDir::NoDotAndDotDot);
-    const QFileInfoList entries = dir.entryInfoList();
-    for (const QFileInfo &entry : entries) {
-        if (entry.isDir()) {
-            const QString canonical = entry.canonicalFilePath();
-            if (ancestors.contains(canonical))
-                continue;
-            if (keep == Keep::Folders)
-                result.append(entry);
-            ancestors.append(canonical);
-            listTree(entry.filePath(), keep, stopRequested, ancestors, result);
-            ancestors.removeLast();
-        } else if (keep == Keep::Files
-                   || (keep == Keep::Images && entry.isFile() && hasImageSuffix(entry))) {
-            result.append(entry);
-        }
-    }
+    TreeWalker(root).walk([&](const TreeWalker::Entry &entry) {
+        if (entry.kind() == TreeWalker::Folder && stopRequested && stopRequested())
+            return false;
+        if (TreeWalker::belongs(listing, entry.kind(), entry.name()))
+            add(entry);
+        return true;
+    });
 }
 
-QFileInfoList listTree(const QString &root, Keep keep, const ListingStop &stopRequested)
+QFileInfoList listTree(const QString &root, TreeWalker::Listing listing,
+                       const ListingStop &stopRequested)
 {
     QFileInfoList result;
-    QStringList ancestors;
-    const QString canonicalRoot = QFileInfo(root).canonicalFilePath();
-    if (!canonicalRoot.isEmpty())
-        ancestors.append(canonicalRoot);
-    listTree(root, keep, stopRequested, ancestors, result);
+    walkTree(root, listing, stopRequested,
+             [&](const TreeWalker::Entry &entry) { result.append(QFileInfo(entry.path())); });
     return result;
 }
 
@@ -55,15 +33,25 @@ QFileInfoList listTree(const QString &root, Keep keep, const ListingStop &stopRe
 
 QFileInfoList listTreeFolders(const QString &path, const ListingStop &stopRequested)
 {
-    return listTree(path, Keep::Folders, stopRequested);
+    return listTree(path, TreeWalker::Folders, stopRequested);
 }
 
 QFileInfoList listTreeFiles(const QString &path, const ListingStop &stopRequested)
 {
-    return listTree(path, Keep::Files, stopRequested);
+    return listTree(path, TreeWalker::Files, stopRequested);
 }
 
 QFileInfoList listTreeImages(const QString &path, const ListingStop &stopRequested)
 {
-    return listTree(path, Keep::Images, stopRequested);
+    return listTree(path, TreeWalker::Images, stopRequested);
+}
+
+PathList listTreePaths(const QString &path, TreeWalker::Listing listing,
+                       const ListingStop &stopRequested)
+{
+    PathList result;
+    walkTree(path, listing, stopRequested,
+             [&](const TreeWalker::Entry &entry) { result.append(entry.folder(), entry.name()); });
+    result.squeeze();
+    return result;
 }

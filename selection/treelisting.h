@@ -1,9 +1,13 @@
 #pragma once
 
+#include "treewalker.h"
+
 #include <QFileInfoList>
 #include <QString>
 
 #include <functional>
+
+class PathList;
 
 // Depth-first listings of a folder tree, each folder's entries in the directory's default order
 // (name, ignoring case), folders and files interleaved. Paths are joined as the directory listing
@@ -20,3 +24,11 @@ QFileInfoList listTreeFolders(const QString &path, const ListingStop &stopReques
 QFileInfoList listTreeFiles(const QString &path, const ListingStop &stopRequested = {});
 // Every file below the root whose suffix is jpg, jpeg, png, JPG, JPEG or PNG.
 QFileInfoList listTreeImages(const QString &path, const ListingStop &stopRequested = {});
+
+// The same listings as compact paths, for trees too big for a record per entry.
+PathList listTreePaths(const QString &path, TreeWalker::Listing listing,
+                       const ListingStop &stopRequested = {});
+
+// The same listings by QDir::entryInfoList, folder by folder, statting every entry: slower, and
+// kept as the reference the walker is measured and tested against.
+QFileInfoList listTreeByQDir(const QString &path, TreeWalker::Listing listing);

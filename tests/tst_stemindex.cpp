@@ -1,4 +1,5 @@
 #include "coretestsupport.h"
+#include "pathlist.h"
 #include "stemindex.h"
 #include "treelisting.h"
 
@@ -108,12 +109,12 @@ void tst_stemindex::match()
     QFETCH(QStringList, candidates);
     QFETCH(QStringList, matched);
     QFETCH(QStringList, missing);
-    QFileInfoList pickInfos;
+    PathList pickInfos;
     for (const QString &path : picks)
-        pickInfos.append(QFileInfo(path));
-    QFileInfoList candidateInfos;
+        pickInfos.append(path);
+    PathList candidateInfos;
     for (const QString &path : candidates)
-        candidateInfos.append(QFileInfo(path));
+        candidateInfos.append(path);
 
     QList<int> progress;
     const StemMatches result = StemIndex(candidateInfos).match(pickInfos, true, [&](int done) {
@@ -141,7 +142,8 @@ void tst_stemindex::sameAsEveryPair_data()
     QTest::newRow("sparse matches") << 12u << 1500 << 300 << 5;
 }
 
-// Both rules on a generated tree, listed as a run lists it: the same lists, entry for entry.
+// Both rules on a generated tree, the index on the listing a run makes, the reference on the
+// QDir walk: the same lists, entry for entry.
 void tst_stemindex::sameAsEveryPair()
 {
     QFETCH(quint32, seed);
@@ -182,11 +184,14 @@ void tst_stemindex::sameAsEveryPair()
         create(small, name + QLatin1Char('.') + pickSuffixes.at(random.bounded(5)));
     }
 
-    const QFileInfoList picks = listTreeImages(small);
-    const QFileInfoList candidates = listTreeFiles(big);
+    const PathList picks = listTreePaths(small, TreeWalker::Images);
+    const PathList candidates = listTreePaths(big, TreeWalker::Files);
+    const QFileInfoList pickInfos = listTreeByQDir(small, TreeWalker::Images);
+    const QFileInfoList candidateInfos = listTreeByQDir(big, TreeWalker::Files);
     for (const bool keepPartners : {false, true}) {
         const StemMatches indexed = StemIndex(candidates).match(picks, keepPartners);
-        const StemMatches reference = StemIndex::matchEveryPair(picks, candidates, keepPartners);
+        const StemMatches reference = StemIndex::matchEveryPair(pickInfos, candidateInfos,
+                                                                keepPartners);
         QVERIFY(indexed.matched.size() > 20);
         QVERIFY(indexed.missing.size() > 2);
         QCOMPARE(paths(indexed.matched), paths(reference.matched));

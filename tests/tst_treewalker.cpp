@@ -1,4 +1,5 @@
 #include "coretestsupport.h"
+#include "pathlist.h"
 #include "treelisting.h"
 #include "treewalker.h"
 
@@ -34,7 +35,7 @@ QStringList caseVariants(const QString &stem)
 
 } // namespace
 
-// The tree walker against the QDir walk of the tree listings, on the same trees.
+// The tree walker and the listings built on it against the QDir walk, on the same trees.
 class tst_treewalker : public QObject
 {
     Q_OBJECT
@@ -44,6 +45,7 @@ private slots:
     void cleanup();
     void sameAsQDirWalk_data();
     void sameAsQDirWalk();
+    void stopBetweenFolders();
 
 private:
     TestWorkDir *workDir = nullptr;
@@ -146,17 +148,42 @@ void tst_treewalker::sameAsQDirWalk()
     }
     QVERIFY(makeTree(workDir->path(), made));
 
-    // The listings are the QDir walk; the root is given relative and absolute.
+    // The root is given relative and absolute.
     for (const QString &given : {root, workDir->filePath(root)}) {
-        const QStringList folders = filePaths(listTreeFolders(given));
-        const QStringList files = filePaths(listTreeFiles(given));
-        const QStringList images = filePaths(listTreeImages(given));
+        const QStringList folders = filePaths(listTreeByQDir(given, TreeWalker::Folders));
+        const QStringList files = filePaths(listTreeByQDir(given, TreeWalker::Files));
+        const QStringList images = filePaths(listTreeByQDir(given, TreeWalker::Images));
         QCOMPARE(filePaths(TreeWalker::folders(given)), folders);
         QCOMPARE(filePaths(TreeWalker::files(given)), files);
         QCOMPARE(filePaths(TreeWalker::images(given)), images);
         QCOMPARE(TreeWalker::paths(given, TreeWalker::Folders), folders);
         QCOMPARE(TreeWalker::paths(given, TreeWalker::Files), files);
         QCOMPARE(TreeWalker::paths(given, TreeWalker::Images), images);
+        QCOMPARE(filePaths(listTreeFolders(given)), folders);
+        QCOMPARE(filePaths(listTreeFiles(given)), files);
+        QCOMPARE(filePaths(listTreeImages(given)), images);
+        QCOMPARE(listTreePaths(given, TreeWalker::Files).paths(), files);
+        QCOMPARE(listTreePaths(given, TreeWalker::Images).paths(), images);
+    }
+}
+
+// The stop is asked before the root and before each folder is entered; what was found until it
+// said yes is the result.
+void tst_treewalker::stopBetweenFolders()
+{
+    QVERIFY(makeTree(workDir->path(),
+                     {"root/a/", "root/a/x.jpg", "root/a/y.txt", "root/b/", "root/b/z.jpg"}));
+    const QString root = workDir->filePath("root");
+    for (const int allowed : {0, 1, 2}) {
+        int asked = 0;
+        const ListingStop stop = [&] { return ++asked > allowed; };
+        const QStringList files = filePaths(listTreeFiles(root, stop));
+        asked = 0;
+        const QStringList paths = listTreePaths(root, TreeWalker::Files, stop).paths();
+        const QStringList expected = QStringList{root + "/a/x.jpg", root + "/a/y.txt"}.mid(
+                0, allowed < 2 ? 0 : 2);
+        QCOMPARE(files, expected);
+        QCOMPARE(paths, expected);
     }
 }
 
