@@ -292,10 +292,14 @@ void tst_adtiles::stills()
     const QImage shown = label->pixmap(Qt::ReturnByValue).toImage();
     QCOMPARE(shown.size(), size);
     const int right = size.width() - 5, bottom = size.height() - 5;
-    QVERIFY(near(shown.pixel(4, 4), corners[0]));
-    QVERIFY(near(shown.pixel(right, 4), corners[1]));
-    QVERIFY(near(shown.pixel(4, bottom), corners[2]));
-    QVERIFY(near(shown.pixel(right, bottom), corners[3]));
+    const QPoint points[] = {{4, 4}, {right, 4}, {4, bottom}, {right, bottom}};
+    for (int i = 0; i < 4; ++i) {
+        const QRgb pixel = shown.pixel(points[i]);
+        QVERIFY2(near(pixel, corners[i]), qPrintable(QStringLiteral("#%1 at %2, %3")
+                                                             .arg(pixel, 0, 16)
+                                                             .arg(points[i].x())
+                                                             .arg(points[i].y())));
+    }
 
     // The other tiles keep their texts.
     QCOMPARE(tile(k == 1 ? 2 : 1)->text(), k == 1 ? "广告招租位" : "我要找模特");
