@@ -23,34 +23,18 @@ void tst_adentryname::parts_data()
     QTest::addColumn<QString>("baseName");
     QTest::addColumn<QString>("suffix");
 
-    QTest::newRow("trailing dot") << "GG1."
-                                  << "GG1."
-                                  << "GG1"
-                                  << "";
-    QTest::newRow("leading dot") << ".gif"
-                                 << ".gif"
-                                 << ""
-                                 << "gif";
-    QTest::newRow("backslash folders") << "..\\..\\GG4.png"
-                                       << "GG4.png"
-                                       << "GG4"
-                                       << "png";
-    QTest::newRow("mixed separators") << "a\\b/c\\GG2.jpg"
-                                      << "GG2.jpg"
-                                      << "GG2"
-                                      << "jpg";
-    QTest::newRow("drive letter") << "C:\\Windows\\GG7.gif"
-                                  << "GG7.gif"
-                                  << "GG7"
-                                  << "gif";
-    QTest::newRow("dot dot") << ".."
-                             << ".."
-                             << ""
-                             << "";
-    QTest::newRow("dot in folder only") << "v1.2/GG3"
-                                        << "GG3"
-                                        << "GG3"
-                                        << "";
+    const auto row = [](const char *tag, const char *entryName, const char *fileName,
+                        const char *baseName, const char *suffix) {
+        QTest::newRow(tag) << QString(entryName) << QString(fileName) << QString(baseName)
+                           << QString(suffix);
+    };
+    row("trailing dot", "GG1.", "GG1.", "GG1", "");
+    row("leading dot", ".gif", ".gif", "", "gif");
+    row("backslash folders", "..\\..\\GG4.png", "GG4.png", "GG4", "png");
+    row("mixed separators", "a\\b/c\\GG2.jpg", "GG2.jpg", "GG2", "jpg");
+    row("drive letter", "C:\\Windows\\GG7.gif", "GG7.gif", "GG7", "gif");
+    row("dot dot", "..", "..", "", "");
+    row("dot in folder only", "v1.2/GG3", "GG3", "GG3", "");
 }
 
 void tst_adentryname::parts()

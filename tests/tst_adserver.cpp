@@ -16,8 +16,6 @@ namespace {
 // The size of the stills the ad folder holds.
 const QSize stillSize(64, 16);
 
-const QByteArray greenGif = solidGif(Qt::green);
-
 QString adServerPath()
 {
 #ifdef Q_OS_WIN
@@ -65,6 +63,11 @@ private slots:
 
 private:
     bool startServer(const QString &adsFolder);
+    bool connectClient(QTcpSocket &client)
+    {
+        client.connectToHost(QHostAddress::LocalHost, port);
+        return client.waitForConnected();
+    }
     QByteArray serverLog()
     {
         serverErrors += server->readAllStandardError();
@@ -84,7 +87,7 @@ void tst_adserver::init()
     adsDir = new QTemporaryDir;
     QVERIFY(adsDir->isValid());
     QVERIFY(writeFile(adsDir->filePath(QStringLiteral("GG1.png")), solidPng(Qt::blue, stillSize)));
-    QVERIFY(writeFile(adsDir->filePath(QStringLiteral("GG5.gif")), greenGif));
+    QVERIFY(writeFile(adsDir->filePath(QStringLiteral("GG5.gif")), solidGif(Qt::green)));
     QVERIFY(writeFile(adsDir->filePath(QStringLiteral("spring-sale.jpg")),
                       solidPng(Qt::yellow, stillSize)));
     QVERIFY(writeFile(adsDir->filePath(QStringLiteral("unlisted.png")),
@@ -141,7 +144,7 @@ void tst_adserver::endToEnd()
     QTRY_COMPARE(window.adFeed()->socket()->state(), QAbstractSocket::UnconnectedState);
 
     QCOMPARE(fileContent(QStringLiteral("GG/GG1.dat")), solidPng(Qt::blue, stillSize));
-    QCOMPARE(fileContent(QStringLiteral("GG/GG5.dats")), greenGif);
+    QCOMPARE(fileContent(QStringLiteral("GG/GG5.dats")), solidGif(Qt::green));
     QCOMPARE(fileContent(QStringLiteral("GG/spring-sale.dat")), solidPng(Qt::yellow, stillSize));
     QCOMPARE(QDir(QStringLiteral("GG")).entryList(QDir::Files),
              (QStringList{QStringLiteral("GG1.dat"), QStringLiteral("GG5.dats"),
@@ -198,12 +201,11 @@ void tst_adserver::answersEveryRequest()
     QVERIFY(startServer(adsDir->path()));
     const QByteArray expected = WireBytes::frame(WireBytes::ggFiles(
             {{"GG1.png", "https://ads.example/one", solidPng(Qt::blue, stillSize)},
-             {"GG5.gif", "https://ads.example/five?x=1 y", greenGif},
+             {"GG5.gif", "https://ads.example/five?x=1 y", solidGif(Qt::green)},
              {"spring-sale.jpg", "", solidPng(Qt::yellow, stillSize)}}));
 
     QTcpSocket client;
-    client.connectToHost(QHostAddress::LocalHost, port);
-    QVERIFY(client.waitForConnected());
+    QVERIFY(connectClient(client));
     // Two requests in one write, the second split from the first mid-header.
     const QByteArray request = requestFrame(QStringLiteral("requestGG"));
     client.write(request + request.left(5));
@@ -217,8 +219,7 @@ void tst_adserver::ignoresOtherCommands()
 {
     QVERIFY(startServer(adsDir->path()));
     QTcpSocket client;
-    client.connectToHost(QHostAddress::LocalHost, port);
-    QVERIFY(client.waitForConnected());
+    QVERIFY(connectClient(client));
     client.write(requestFrame(QStringLiteral("GGFiles"))
                  + requestFrame(QStringLiteral("requestGG")));
     const QByteArray answer = readFrame(client);
@@ -239,8 +240,7 @@ void tst_adserver::dropsBadFrames()
     QFETCH(QByteArray, bytes);
     QVERIFY(startServer(adsDir->path()));
     QTcpSocket client;
-    client.connectToHost(QHostAddress::LocalHost, port);
-    QVERIFY(client.waitForConnected());
+    QVERIFY(connectClient(client));
     client.write(bytes);
     QVERIFY(client.waitForDisconnected(10000));
     QCOMPARE(client.bytesAvailable(), qint64(0));

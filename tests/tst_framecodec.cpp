@@ -36,6 +36,9 @@ private:
     QByteArray pending;
 };
 
+using Bytes = QList<QByteArray>;
+using Ints = QList<int>;
+using Sizes = QList<qint64>;
 using Result = FrameCodec::ReadResult;
 const int incomplete = int(Result::Incomplete);
 const int frame = int(Result::Frame);
@@ -104,39 +107,31 @@ void tst_framecodec::readFrame_data()
     const QByteArray other = WireBytes::frame("second");
     const int n = whole.size();
 
-    QTest::newRow("whole frame") << QList<QByteArray>{whole} << QList<int>{frame}
-                                 << QList<qint64>{0} << QList<qint64>{0}
-                                 << QList<QByteArray>{payload};
+    QTest::newRow("whole frame") << Bytes{whole} << Ints{frame} << Sizes{0} << Sizes{0}
+                                 << Bytes{payload};
     QTest::newRow("fewer than 8 bytes")
-            << QList<QByteArray>{piece(whole, 0, 3)} << QList<int>{incomplete} << QList<qint64>{0}
-            << QList<qint64>{3} << QList<QByteArray>{};
+            << Bytes{piece(whole, 0, 3)} << Ints{incomplete} << Sizes{0} << Sizes{3} << Bytes{};
     QTest::newRow("header split before its 8th byte")
-            << QList<QByteArray>{piece(whole, 0, 7), piece(whole, 7)}
-            << QList<int>{incomplete, frame} << QList<qint64>{0, 0} << QList<qint64>{7, 0}
-            << QList<QByteArray>{payload};
+            << Bytes{piece(whole, 0, 7), piece(whole, 7)} << Ints{incomplete, frame} << Sizes{0, 0}
+            << Sizes{7, 0} << Bytes{payload};
     QTest::newRow("header in two pieces, body in three")
-            << QList<QByteArray>{piece(whole, 0, 5), piece(whole, 5, 8), piece(whole, 8, 15),
-                                 piece(whole, 15, 30), piece(whole, 30)}
-            << QList<int>{incomplete, incomplete, incomplete, incomplete, frame}
-            << QList<qint64>{0, 8, 8, 8, 0} << QList<qint64>{5, 0, 7, 22, 0}
-            << QList<QByteArray>{payload};
+            << Bytes{piece(whole, 0, 5), piece(whole, 5, 8), piece(whole, 8, 15),
+                     piece(whole, 15, 30), piece(whole, 30)}
+            << Ints{incomplete, incomplete, incomplete, incomplete, frame} << Sizes{0, 8, 8, 8, 0}
+            << Sizes{5, 0, 7, 22, 0} << Bytes{payload};
     QTest::newRow("last byte alone")
-            << QList<QByteArray>{piece(whole, 0, n - 1), piece(whole, n - 1)}
-            << QList<int>{incomplete, frame} << QList<qint64>{8, 0} << QList<qint64>{n - 9, 0}
-            << QList<QByteArray>{payload};
+            << Bytes{piece(whole, 0, n - 1), piece(whole, n - 1)} << Ints{incomplete, frame}
+            << Sizes{8, 0} << Sizes{n - 9, 0} << Bytes{payload};
     QTest::newRow("trailing bytes stay unread")
-            << QList<QByteArray>{whole + "xyz"} << QList<int>{frame} << QList<qint64>{0}
-            << QList<qint64>{3} << QList<QByteArray>{payload};
+            << Bytes{whole + "xyz"} << Ints{frame} << Sizes{0} << Sizes{3} << Bytes{payload};
     QTest::newRow("second frame waits for the next call")
-            << QList<QByteArray>{whole + other, QByteArray()} << QList<int>{frame, frame}
-            << QList<qint64>{0, 0} << QList<qint64>{other.size(), 0}
-            << QList<QByteArray>{payload, "second"};
-    QTest::newRow("empty payload") << QList<QByteArray>{WireBytes::frame("")} << QList<int>{frame}
-                                   << QList<qint64>{0} << QList<qint64>{0} << QList<QByteArray>{""};
+            << Bytes{whole + other, QByteArray()} << Ints{frame, frame} << Sizes{0, 0}
+            << Sizes{other.size(), 0} << Bytes{payload, "second"};
+    QTest::newRow("empty payload")
+            << Bytes{WireBytes::frame("")} << Ints{frame} << Sizes{0} << Sizes{0} << Bytes{""};
 
     const auto dropped = [&](const char *tag, const QByteArray &bytes, qint64 unread) {
-        QTest::newRow(tag) << QList<QByteArray>{bytes} << QList<int>{invalid} << QList<qint64>{0}
-                           << QList<qint64>{unread} << QList<QByteArray>{};
+        QTest::newRow(tag) << Bytes{bytes} << Ints{invalid} << Sizes{0} << Sizes{unread} << Bytes{};
     };
     dropped("length 11", WireBytes::int64(11) + "abcdefgh", 8);
     dropped("length 0", WireBytes::int64(0), 0);
@@ -153,9 +148,8 @@ void tst_framecodec::readFrame_data()
             WireBytes::int64(1000) + WireBytes::uint32(5) + "abcde", 9);
 
     QTest::newRow("length exactly 64 MiB waits")
-            << QList<QByteArray>{WireBytes::int64(FrameCodec::maximumFrameSize) + "abc"}
-            << QList<int>{incomplete} << QList<qint64>{8} << QList<qint64>{3}
-            << QList<QByteArray>{};
+            << Bytes{WireBytes::int64(FrameCodec::maximumFrameSize) + "abc"} << Ints{incomplete}
+            << Sizes{8} << Sizes{3} << Bytes{};
 }
 
 void tst_framecodec::readFrame()
