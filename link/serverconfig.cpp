@@ -89,7 +89,7 @@ bool kelto::writeServerConfig()
 {
     // Written beside the old file and renamed over it, so a failed write keeps the old one.
     QSaveFile file(configPath());
-    if (!file.open(QIODevice::WriteOnly))
+    if (!openWholeFile(file))
         return false;
     qDebug() << "File open!";
 

@@ -36,14 +36,35 @@ bool flushFile(const std::wstring &path)
     return flushed;
 }
 
+// Which file a path names: its volume's serial number and its file index, which two names of one
+// file share (hard links) and no two files do. With followLinks false, a symbolic link is itself
+// the file. Empty when there is no such file.
+QString fileId(const QString &path, bool followLinks)
+{
+    DWORD flags = FILE_FLAG_BACKUP_SEMANTICS; // folders open too
+    if (!followLinks)
+        flags |= FILE_FLAG_OPEN_REPARSE_POINT;
+    const HANDLE file = ::CreateFileW(nativePath(path).c_str(), 0,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, flags, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return QString();
+    BY_HANDLE_FILE_INFORMATION info = {};
+    const bool known = ::GetFileInformationByHandle(file, &info) != 0;
+    ::CloseHandle(file);
+    if (!known)
+        return QString();
+    const quint64 index = (quint64(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+    return QString::number(info.dwVolumeSerialNumber) + QLatin1Char(':') + QString::number(index);
+}
+
 } // namespace
 
 FileCopier::~FileCopier() = default;
 
 QString FileCopier::entryKey(const QString &path)
 {
-    const QFileInfo entry(path);
-    return entry.exists() ? entry.canonicalFilePath() : QString();
+    return fileId(path, false);
 }
 
 // Each copy goes to a hidden temporary name beside the target, is flushed, and then takes the
@@ -58,7 +79,10 @@ FileCopier::Outcome FileCopier::copy(const QString &source, const QString &targe
         error = QStringLiteral("not a regular file");
         return Failed;
     }
-    if (to.exists() && to.canonicalFilePath() == from.canonicalFilePath())
+    // Names differ in case and form here without naming different files, and a hard link has
+    // the same file under a second name: only the file IDs tell.
+    const QString targetId = fileId(target, true);
+    if (!targetId.isEmpty() && targetId == fileId(source, true))
         return SameFile;
     if (replacesIntactFile(target)) {
         error = QStringLiteral("the target is a file to keep intact");

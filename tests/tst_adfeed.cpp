@@ -27,6 +27,32 @@ Files storeFiles()
     return files;
 }
 
+// Whether names in the working folder differ by case alone, as on Linux; Windows ignores case.
+bool namesKeepCase()
+{
+    const QString probe = QStringLiteral("case-probe");
+    const bool keep = writeFile(probe, "x") && !QFileInfo::exists(probe.toUpper());
+    QFile::remove(probe);
+    return keep;
+}
+
+// Drops each name that is another one but for case, as a case-blind folder would; how many.
+int dropCaseTwins(Files &files)
+{
+    QSet<QString> seen;
+    int dropped = 0;
+    for (auto it = files.begin(); it != files.end();) {
+        if (seen.contains(it.key().toLower())) {
+            it = files.erase(it);
+            ++dropped;
+        } else {
+            seen.insert(it.key().toLower());
+            ++it;
+        }
+    }
+    return dropped;
+}
+
 // Everything below the working folder that is neither config.json nor in the store.
 QStringList outsideStore(const QString &root)
 {
@@ -264,6 +290,14 @@ void tst_adfeed::adSet()
     QFETCH(Files, after);
     QFETCH(QStringList, linksAfter);
     QFETCH(bool, linkFileWritten);
+    if (!namesKeepCase()) {
+        // Files that differ only in case cannot be laid out beforehand, and need not stay
+        // apart; a row whose result has such twins that were not there before cannot hold.
+        const int droppedBefore = dropCaseTwins(before);
+        if (dropCaseTwins(after) > droppedBefore)
+            QSKIP("Its result has two files whose names differ only in case: one file where "
+                  "names ignore case");
+    }
 
     for (auto it = before.cbegin(); it != before.cend(); ++it)
         QVERIFY(writeFile(QStringLiteral("GG/") + it.key(), it.value()));
