@@ -7,8 +7,8 @@
 
 bool openWholeFile(QSaveFile &file)
 {
-    const auto path = reinterpret_cast<const wchar_t *>(
-            QDir::toNativeSeparators(file.fileName()).utf16());
+    const QString native = QDir::toNativeSeparators(file.fileName());
+    const auto path = reinterpret_cast<const wchar_t *>(native.utf16());
     const DWORD attributes = ::GetFileAttributesW(path);
     const bool readOnly = attributes != INVALID_FILE_ATTRIBUTES
                           && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0

@@ -304,6 +304,7 @@ void tst_adfeed::adSet()
 
     deliver(payload);
 
+    QCOMPARE(storeFiles().keys(), after.keys());
     QCOMPARE(storeFiles(), after);
     QCOMPARE(QStringList(window->adLinks.cbegin(), window->adLinks.cend()), linksAfter);
     QCOMPARE(QFileInfo::exists(QStringLiteral("GG/setOHS.RDAT")), linkFileWritten);

@@ -47,6 +47,9 @@ Ran zanora(const QStringList &arguments)
     if (process.waitForFinished(120000) && process.exitStatus() == QProcess::NormalExit)
         ran = {process.exitCode(), process.readAllStandardOutput(),
                QString::fromLocal8Bit(process.readAllStandardError())};
+#ifdef Q_OS_WIN
+    ran.out.replace("\r\n", "\n"); // text goes out with Windows line ends there
+#endif
     return ran;
 }
 
