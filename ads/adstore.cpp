@@ -46,7 +46,7 @@ void kelto::saveAdLinks()
     // Replaced atomically: a save that fails keeps the previous file. The store folder is made by
     // whoever writes images into it; a missing folder means there is nothing to attach links to.
     QSaveFile file(adLinkFilePath());
-    if (!file.open(QIODevice::WriteOnly)) {
+    if (!openWholeFile(file)) {
         qDebug() << "setOHS.RDAT:" << file.errorString();
         return;
     }

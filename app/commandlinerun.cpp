@@ -293,7 +293,7 @@ void CommandLineRun::writeMissingList()
     for (const QString &path : qAsConst(missingPicks))
         bytes += QFile::encodeName(path) + '\n';
     QSaveFile file(missingListPath);
-    if (file.open(QIODevice::WriteOnly) && commitWholeFile(file, bytes))
+    if (openWholeFile(file) && commitWholeFile(file, bytes))
         return;
     missingListFailed = true;
     tell(QStringLiteral("zanora: --missing-list '%1' cannot be written: %2")

@@ -64,7 +64,7 @@ void store(QDataStream &stream, const QString &storeFolder, std::array<QString, 
 
         // Never a half-written image: a failed write leaves no file of this name.
         QSaveFile file(storeFolder + QLatin1Char('/') + stored);
-        if (file.open(QIODevice::WriteOnly))
+        if (openWholeFile(file))
             commitWholeFile(file, content);
     }
 }

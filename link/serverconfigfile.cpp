@@ -79,7 +79,7 @@ bool write(const QString &path, const QString &host, qint32 port)
 {
     // Written beside the old file and renamed over it, so a failed write keeps the old one.
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
+    if (!openWholeFile(file))
         return false;
     qDebug() << "File open!";
 

@@ -8,6 +8,7 @@
 #include <QVector>
 
 #include <atomic>
+#include <string>
 
 // Copies files for a selection run: each copy is written to a file without a name (or, where the
 // file system has none of those, a hidden temporary name) in the target's folder and only then
@@ -64,6 +65,9 @@ private:
     // The file system entry at path itself (a link, not what it points at); empty when none.
     static QString entryKey(const QString &path);
     void boundWriteOut(int current, qint64 &currentWaited, qint64 currentWritten);
+#ifdef Q_OS_WIN
+    Outcome copyData(const QString &source, const std::wstring &temporary);
+#endif
 
     bool unnamedFiles;
     const std::atomic<bool> *stopFlag = nullptr;

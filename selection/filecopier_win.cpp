@@ -15,25 +15,48 @@ std::wstring nativePath(const QString &path)
     return QDir::toNativeSeparators(path).toStdWString();
 }
 
-// Called by CopyFileExW after each chunk it has copied: asks it to give up, deleting what it has
-// written, once the run wants to stop.
-DWORD CALLBACK copyProgress(LARGE_INTEGER, LARGE_INTEGER, LARGE_INTEGER, LARGE_INTEGER, DWORD,
-                            DWORD, HANDLE, HANDLE, LPVOID data)
+// Closes a Windows handle when it goes out of scope.
+class Handle
 {
-    const auto *stop = static_cast<const std::atomic<bool> *>(data);
-    return stop && stop->load(std::memory_order_relaxed) ? PROGRESS_CANCEL : PROGRESS_CONTINUE;
-}
+public:
+    explicit Handle(HANDLE handle)
+        : handle(handle)
+    {}
+    ~Handle()
+    {
+        if (isValid())
+            ::CloseHandle(handle);
+    }
+    Handle(const Handle &) = delete;
+    Handle &operator=(const Handle &) = delete;
 
-// Writes the file's data and metadata through to the disk.
-bool flushFile(const std::wstring &path)
+    bool isValid() const { return handle != INVALID_HANDLE_VALUE; }
+    HANDLE get() const { return handle; }
+
+private:
+    HANDLE handle;
+};
+
+// Which file a path names: its volume's serial number and its file index, which two names of one
+// file share (hard links) and no two files do. With followLinks false, a symbolic link is itself
+// the file. Empty when there is no such file.
+QString fileId(const QString &path, bool followLinks)
 {
-    const HANDLE file = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                                      FILE_ATTRIBUTE_NORMAL, nullptr);
+    DWORD flags = FILE_FLAG_BACKUP_SEMANTICS; // folders open too
+    if (!followLinks)
+        flags |= FILE_FLAG_OPEN_REPARSE_POINT;
+    const HANDLE file = ::CreateFileW(nativePath(path).c_str(), 0,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, flags, nullptr);
     if (file == INVALID_HANDLE_VALUE)
-        return false;
-    const bool flushed = ::FlushFileBuffers(file) != 0;
+        return QString();
+    BY_HANDLE_FILE_INFORMATION info = {};
+    const bool known = ::GetFileInformationByHandle(file, &info) != 0;
     ::CloseHandle(file);
-    return flushed;
+    if (!known)
+        return QString();
+    const quint64 index = (quint64(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+    return QString::number(info.dwVolumeSerialNumber) + QLatin1Char(':') + QString::number(index);
 }
 
 } // namespace
@@ -42,8 +65,7 @@ FileCopier::~FileCopier() = default;
 
 QString FileCopier::entryKey(const QString &path)
 {
-    const QFileInfo entry(path);
-    return entry.exists() ? entry.canonicalFilePath() : QString();
+    return fileId(path, false);
 }
 
 // Each copy goes to a hidden temporary name beside the target, is flushed, and then takes the
@@ -58,7 +80,10 @@ FileCopier::Outcome FileCopier::copy(const QString &source, const QString &targe
         error = QStringLiteral("not a regular file");
         return Failed;
     }
-    if (to.exists() && to.canonicalFilePath() == from.canonicalFilePath())
+    // Names differ in case and form here without naming different files, and a hard link has
+    // the same file under a second name: only the file IDs tell.
+    const QString targetId = fileId(target, true);
+    if (!targetId.isEmpty() && targetId == fileId(source, true))
         return SameFile;
     if (replacesIntactFile(target))
         return compareWithIntactFile(source, target);
@@ -73,26 +98,68 @@ FileCopier::Outcome FileCopier::copy(const QString &source, const QString &targe
         }
         temporary = reserve.fileName();
     }
-    const std::wstring from16 = nativePath(source);
     const std::wstring temporary16 = nativePath(temporary);
     const std::wstring to16 = nativePath(target);
-    auto fail = [&](Outcome outcome) {
-        error = qt_error_string(int(::GetLastError()));
+    const Outcome outcome = copyData(source, temporary16);
+    if (outcome != Copied) {
         ::DeleteFileW(temporary16.c_str());
         return outcome;
-    };
-
-    if (!::CopyFileExW(from16.c_str(), temporary16.c_str(), copyProgress,
-                       const_cast<std::atomic<bool> *>(stopFlag), nullptr, 0))
-        return fail(::GetLastError() == ERROR_REQUEST_ABORTED ? Stopped : Failed);
-    if (QFileInfo(temporary).size() != from.size()) {
-        ::SetLastError(ERROR_WRITE_FAULT);
-        return fail(Failed);
     }
-    if (!flushFile(temporary16)
-        || !::MoveFileExW(temporary16.c_str(), to16.c_str(),
-                          MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-        return fail(Failed);
+    if (!::MoveFileExW(temporary16.c_str(), to16.c_str(),
+                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        error = qt_error_string(int(::GetLastError()));
+        ::DeleteFileW(temporary16.c_str());
+        return Failed;
+    }
+    return Copied;
+}
+
+// The data in pieces, with a look at the stop request before each; then the source's times, and
+// everything flushed to the disk before the copy may take its name.
+FileCopier::Outcome FileCopier::copyData(const QString &source, const std::wstring &temporary)
+{
+    const Handle from(::CreateFileW(nativePath(source).c_str(), GENERIC_READ,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                    FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    const Handle to(::CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    const auto fail = [this] {
+        error = qt_error_string(int(::GetLastError()));
+        return Failed;
+    };
+    if (!from.isValid() || !to.isValid())
+        return fail();
+    LARGE_INTEGER size = {};
+    if (!::GetFileSizeEx(from.get(), &size))
+        return fail();
+    QByteArray piece(int(qMin<qint64>(pieceSize, qMax<qint64>(size.QuadPart, 1))),
+                     Qt::Uninitialized);
+    qint64 copied = 0;
+    for (;;) {
+        if (stopRequested())
+            return Stopped;
+        DWORD read = 0;
+        if (!::ReadFile(from.get(), piece.data(), DWORD(piece.size()), &read, nullptr))
+            return fail();
+        if (read == 0)
+            break;
+        DWORD written = 0;
+        if (!::WriteFile(to.get(), piece.constData(), read, &written, nullptr))
+            return fail();
+        if (written != read) {
+            error = QStringLiteral("the copy came out short");
+            return Failed;
+        }
+        copied += read;
+    }
+    if (copied != size.QuadPart) {
+        error = QStringLiteral("the source changed size while it was copied");
+        return Failed;
+    }
+    FILETIME created, accessed, modified;
+    if (!::GetFileTime(from.get(), &created, &accessed, &modified)
+        || !::SetFileTime(to.get(), nullptr, &accessed, &modified) || !::FlushFileBuffers(to.get()))
+        return fail();
     return Copied;
 }
 

@@ -27,6 +27,32 @@ Files storeFiles()
     return files;
 }
 
+// Whether names in the working folder differ by case alone, as on Linux; Windows ignores case.
+bool namesKeepCase()
+{
+    const QString probe = QStringLiteral("case-probe");
+    const bool keep = writeFile(probe, "x") && !QFileInfo::exists(probe.toUpper());
+    QFile::remove(probe);
+    return keep;
+}
+
+// Drops each name that is another one but for case, as a case-blind folder would; those dropped.
+QStringList dropCaseTwins(Files &files)
+{
+    QSet<QString> seen;
+    QStringList dropped;
+    for (auto it = files.begin(); it != files.end();) {
+        if (seen.contains(it.key().toLower())) {
+            dropped.append(it.key());
+            it = files.erase(it);
+        } else {
+            seen.insert(it.key().toLower());
+            ++it;
+        }
+    }
+    return dropped;
+}
+
 // Everything below the working folder that is neither config.json nor in the store.
 QStringList outsideStore(const QString &root)
 {
@@ -264,12 +290,22 @@ void tst_adfeed::adSet()
     QFETCH(Files, after);
     QFETCH(QStringList, linksAfter);
     QFETCH(bool, linkFileWritten);
+    if (!namesKeepCase()) {
+        // Of two files that differ only in case, only the first can be laid out here; a row
+        // whose result has two such files cannot hold.
+        for (const QString &name : dropCaseTwins(before))
+            after.remove(name);
+        if (!dropCaseTwins(after).isEmpty())
+            QSKIP("Its result has two files whose names differ only in case: one file where "
+                  "names ignore case");
+    }
 
     for (auto it = before.cbegin(); it != before.cend(); ++it)
         QVERIFY(writeFile(QStringLiteral("GG/") + it.key(), it.value()));
 
     deliver(payload);
 
+    QCOMPARE(storeFiles().keys(), after.keys());
     QCOMPARE(storeFiles(), after);
     QCOMPARE(QStringList(KeltoProbe(*window).adLinks().cbegin(),
                          KeltoProbe(*window).adLinks().cend()),

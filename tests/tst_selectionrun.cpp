@@ -7,8 +7,6 @@
 #include <QTextBrowser>
 #include <QtTest>
 
-#include <unistd.h>
-
 namespace {
 
 const char *const controlNames[] = {"seletDataTree", "seletInput", "seletOutput", "output_combined",
@@ -323,9 +321,10 @@ void tst_selectionrun::quitWhileRunning()
     QVERIFY(writeFile(big("a.CR2"), "raw a"));
     // Sparse: it takes no room, but its copy goes piece by piece.
     QVERIFY(writeFile(big("b.CR2"), QByteArray()));
-    QCOMPARE(::truncate(QFile::encodeName(big("b.CR2")).constData(), 1LL << 30), 0);
+    QVERIFY(QFile::resize(big("b.CR2"), 1LL << 30));
     window->show();
     QVERIFY(QTest::qWaitForWindowExposed(window));
+    // The process's threads, as Linux lists them; elsewhere that check is skipped at the end.
     const auto threads = [] {
         return QDir("/proc/self/task").entryList(QDir::Dirs | QDir::NoDotAndDotDot).size();
     };
@@ -360,10 +359,15 @@ void tst_selectionrun::quitWhileRunning()
     }
     delete window;
     window = nullptr;
-    // A finished QThread's system thread may take a moment to leave the list.
-    QTRY_COMPARE(threads(), threadsBefore);
     QCOMPARE(folderEntries(out()), copied); // no partial or temporary file either
     QCOMPARE(answerer->boxes.size(), 0);
+#ifdef Q_OS_LINUX
+    // A finished QThread's system thread may take a moment to leave the list.
+    QTRY_COMPARE(threads(), threadsBefore);
+#else
+    Q_UNUSED(threadsBefore)
+    QSKIP("All else checked; the worker thread's end is counted through /proc: Linux only");
+#endif
 }
 
 QTEST_MAIN(tst_selectionrun)

@@ -5,7 +5,9 @@
 
 #include <QtTest>
 
+#ifdef Q_OS_UNIX
 #include <sys/stat.h>
+#endif
 
 namespace {
 
@@ -137,11 +139,17 @@ void tst_treewalker::sameAsQDirWalk()
 
     QStringList made = {"root/", "out/"};
     for (const QString &entry : qAsConst(entries)) {
+        if (entry.contains(QLatin1String(" -> ")))
+            SKIP_WITHOUT_SYMLINKS();
         if (entry.endsWith(QLatin1Char('|'))) {
+#ifdef Q_OS_UNIX
             QVERIFY(makeTree(workDir->path(), made));
             made.clear();
             const QByteArray pipe = QFile::encodeName(workDir->filePath(entry.chopped(1)));
             QVERIFY2(::mkfifo(pipe.constData(), 0600) == 0, pipe.constData());
+#else
+            QSKIP("Named pipes in a folder (mkfifo) exist on POSIX systems only");
+#endif
         } else {
             made << entry;
         }
