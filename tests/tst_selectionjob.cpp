@@ -394,11 +394,8 @@ void tst_selectionjob::rerunIntoOriginalsTree()
         QStringList files = filesBelow(big());
         for (QString &file : files) {
             const QString path = big(file.section(QLatin1Char('='), 0, 0));
-            struct stat entry = {};
-            ::stat(QFile::encodeName(path).constData(), &entry);
-            file += QStringLiteral(" %1 %2")
-                            .arg(QFileInfo(path).lastModified().toMSecsSinceEpoch())
-                            .arg(entry.st_ino);
+            file += QStringLiteral(" %1 ").arg(QFileInfo(path).lastModified().toMSecsSinceEpoch())
+                    + QString::fromLatin1(fileIdentity(path));
         }
         return files;
     };
