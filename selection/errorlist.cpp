@@ -34,9 +34,7 @@ void errorList::fitQuestion()
     const QString text = question->text();
     const int room = question->contentsRect().width();
     const auto fits = [&](const QFont &font) {
-        const QFontMetrics metrics(font);
-        return qMax(metrics.horizontalAdvance(text), metrics.boundingRect(text).right() + 1)
-               <= room;
+        return QFontMetrics(font).horizontalAdvance(text) <= room;
     };
     QFont font = question->font();
     if (fits(font) || font.pointSizeF() <= 0)

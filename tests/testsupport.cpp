@@ -13,11 +13,13 @@
 
 namespace {
 
-// The folder chooser stores its history in the user's settings; test programs keep theirs in a
-// folder of their own instead of the home folder.
+// The folder chooser and the pickers store what they remember in the user's settings; test
+// programs keep theirs in a folder of their own instead of the home folder, and in files rather
+// than the Windows registry, which no path setting redirects.
 void isolateUserSettings()
 {
     static QTemporaryDir settingsDir;
+    QSettings::setDefaultFormat(QSettings::IniFormat);
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settingsDir.path());
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settingsDir.path());
 }
