@@ -1,6 +1,7 @@
 #include "coretestsupport.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QHostAddress>
@@ -143,6 +144,21 @@ bool writeFile(const QString &path, const QByteArray &content)
     QFile file(path);
     return file.open(QIODevice::WriteOnly | QIODevice::Truncate)
            && file.write(content) == content.size();
+}
+
+QStringList filesBelow(const QString &root)
+{
+    QStringList result;
+    QDirIterator it(root, QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        const QFileInfo info(path);
+        result.append(QDir(root).relativeFilePath(path) + QLatin1Char('=')
+                      + (info.size() > 1000000 ? QString::number(info.size())
+                                               : QString::fromUtf8(fileContent(path))));
+    }
+    result.sort();
+    return result;
 }
 
 QStringList folderEntries(const QString &path)

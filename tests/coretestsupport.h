@@ -63,6 +63,10 @@ QByteArray fileContent(const QString &path);
 // false unless all of it was written.
 bool writeFile(const QString &path, const QByteArray &content);
 
+// Every file below root as "relative path=content" (files over 1,000,000 bytes as "=size"),
+// sorted, hidden ones included so that left-over temporary files show.
+QStringList filesBelow(const QString &root);
+
 // The names of everything in a folder, hidden entries too, without "." and "..", in QDir's
 // default order.
 QStringList folderEntries(const QString &path);

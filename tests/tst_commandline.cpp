@@ -53,21 +53,6 @@ Ran zanora(const QStringList &arguments)
     return ran;
 }
 
-// Every file below root as "relative path=content", hidden ones included so that left-over
-// temporary files show.
-QStringList filesBelow(const QString &root)
-{
-    QStringList result;
-    QDirIterator it(root, QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString path = it.next();
-        result.append(QDir(root).relativeFilePath(path) + QLatin1Char('=')
-                      + QString::fromUtf8(fileContent(path)));
-    }
-    result.sort();
-    return result;
-}
-
 } // namespace
 
 class tst_commandline : public QObject

@@ -10,23 +10,6 @@
 
 namespace {
 
-// Every file below root as "relative path=content", hidden ones included so that left-over
-// temporary files show; large files by size.
-QStringList filesBelow(const QString &root)
-{
-    QStringList result;
-    QDirIterator it(root, QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString path = it.next();
-        const QFileInfo info(path);
-        result.append(QDir(root).relativeFilePath(path) + QLatin1Char('=')
-                      + (info.size() > 1000000 ? QString::number(info.size())
-                                               : QString::fromUtf8(fileContent(path))));
-    }
-    result.sort();
-    return result;
-}
-
 // One job on a thread of its own, as the window and the command line run it, with its signals
 // recorded and its questions answered by the test's callbacks.
 class JobRun
