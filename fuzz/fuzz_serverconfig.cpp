@@ -6,6 +6,7 @@
 
 #include "fuzzsupport.h"
 #include "kelto.h"
+#include "keltoprobe.h"
 
 #include <QFile>
 
@@ -30,18 +31,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     check(config.write(reinterpret_cast<const char *>(data), qint64(size)) == qint64(size));
     config.close();
 
-    window->serverHost = QStringLiteral("192.0.2.1");
-    window->serverPort = 8888;
+    KeltoProbe probe(*window);
+    probe.setServerHost(QStringLiteral("192.0.2.1"));
+    probe.setServerPort(8888);
     window->readServerConfig();
     check(FuzzSupport::takeShownBoxes().size() <= 2);
 
-    const QString host = window->serverHost;
-    const qint32 port = window->serverPort;
+    const QString host = probe.serverHost();
+    const qint32 port = probe.serverPort();
     check(window->writeServerConfig());
-    window->serverHost.clear();
-    window->serverPort = -1;
+    probe.setServerHost(QString());
+    probe.setServerPort(-1);
     window->readServerConfig();
     check(FuzzSupport::takeShownBoxes().isEmpty());
-    check(window->serverHost == host && window->serverPort == port);
+    check(probe.serverHost() == host && probe.serverPort() == port);
     return 0;
 }

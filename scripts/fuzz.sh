@@ -26,7 +26,7 @@ shift $(( $# < 2 ? $# : 2 ))
 scripts/need-clang.sh
 source scripts/sanitizer-env.sh
 cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++-14 \
-    -DZANORA_FUZZ=ON > /dev/null
+    -DZANORA_FUZZ=ON -DBUILD_TESTING=OFF > /dev/null
 cmake --build build-fuzz -j"$(nproc)" --target "fuzz_$target"
 
 mkdir -p "build-fuzz/corpus/$target" "build-fuzz/findings/$target"

@@ -10,4 +10,5 @@ cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=
     -DZANORA_SANITIZE=ON
 cmake --build build-asan -j"$(nproc)"
 cd build-asan
-ctest --output-on-failure --timeout 900
+# The selection stress test runs more rounds here than in the normal suite.
+ZANORA_STRESS_ROUNDS=200 ctest --output-on-failure --timeout 900
