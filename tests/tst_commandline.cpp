@@ -1,5 +1,5 @@
-#include "selectionjob.h"
 #include "coretestsupport.h"
+#include "selectionjob.h"
 
 #include <QDirIterator>
 #include <QJsonArray>
