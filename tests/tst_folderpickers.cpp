@@ -171,6 +171,11 @@ void tst_folderpickers::chooser()
     // A name with blanks and Chinese characters comes back exactly as queued.
     QVERIFY(makeTree(tree->path(), {"客户 选片 2024/"}));
     const QString folder = tree->filePath("客户 选片 2024");
+    // Given no start folder, Qt's chooser opens where one was last in this process, which may be
+    // an earlier row's folder that Windows could not remove yet: point that at the working folder.
+    answerer->queueFolder(QDir::currentPath());
+    QFileDialog::getExistingDirectory(window, QString(), QString(), QFileDialog::ShowDirsOnly);
+    answerer->folderChoosers.clear();
     answerer->queueFolder(folder);
     answerer->setDefaultBoxAnswer(QMessageBox::No);
     click(qPrintable(button));
