@@ -16,9 +16,9 @@
 # stopped. To build it anew, remove the cache folder:
 #   rm -rf "${ZANORA_WIN_CACHE:-$HOME/.cache/zanora-win}"
 # The build folder is ${ZANORA_WIN_BUILD:-build-win} inside the source tree.
-set -euo pipefail
 cd "$(dirname "$0")/.."
 top=$(pwd)
+source scripts/lib/common.sh
 
 cache=${ZANORA_WIN_CACHE:-$HOME/.cache/zanora-win}
 qt_win=$cache/qt5-win64
@@ -38,27 +38,8 @@ case "$mode" in
     ;;
 esac
 
-sudo=""
-[ "$(id -u)" -ne 0 ] && sudo=sudo
-apt_get() {
-    DEBIAN_FRONTEND=noninteractive $sudo apt-get -o DPkg::Lock::Timeout=900 "$@"
-}
-
-install_missing() {
-    local packages=(cmake make g++ qtbase5-dev qtbase5-dev-tools g++-mingw-w64-x86-64-posix
-        wine wine64 xvfb xauth xdotool imagemagick fonts-wqy-microhei dpkg-dev zip unzip
-        zstd)
-    local missing=() p
-    for p in "${packages[@]}"; do
-        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" ||
-            missing+=("$p")
-    done
-    if [ ${#missing[@]} -gt 0 ]; then
-        echo "Installing: ${missing[*]}"
-        apt_get update
-        apt_get install -y --no-install-recommends "${missing[@]}"
-    fi
-}
+windows_packages=(cmake make g++ qtbase5-dev qtbase5-dev-tools g++-mingw-w64-x86-64-posix
+    wine wine64 xvfb xauth xdotool imagemagick fonts-wqy-microhei dpkg-dev zip unzip zstd)
 
 # Builds qtbase for Windows into $qt_win unless a complete build is already there.
 build_qt() {
@@ -67,9 +48,10 @@ build_qt() {
         return
     fi
     local log=$cache/qt5-win64-build.log
-    local src
-    src=$(find "$cache/src" -mindepth 1 -maxdepth 1 -type d -name 'qtbase-opensource-src-*' \
-        2>/dev/null | head -n 1)
+    local src=""
+    # On a fresh machine the cache folder does not exist yet.
+    [ -d "$cache/src" ] && src=$(find "$cache/src" -mindepth 1 -maxdepth 1 -type d \
+        -name 'qtbase-opensource-src-*' | head -n 1)
     local configured=""
     [ -n "$src" ] && [ -f "$cache/src/configured" ] && configured=$(cat "$cache/src/configured")
     if [ -n "$configured" ]; then
@@ -130,7 +112,7 @@ fetch_qt_source() {
     trap - EXIT
 }
 
-install_missing
+install_missing "${windows_packages[@]}"
 build_qt
 [ "$mode" = --qt ] && exit 0
 
