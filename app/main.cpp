@@ -1,5 +1,5 @@
-#include "commandlinerun.h"
-#include "kelto.h"
+#include "core/commandlinerun.h"
+#include "ui/kelto.h"
 
 #include <QApplication>
 #include <QIcon>

@@ -2,13 +2,13 @@
 // of the same work done by find, cp and sync -f. Every measured run writes into a fresh folder;
 // everything is deleted only at the end.
 
-#include "filecopier.h"
-#include "kelto.h"
-#include "keltoprobe.h"
-#include "pathlist.h"
-#include "selectionjob.h"
-#include "stemindex.h"
-#include "treelisting.h"
+#include "core/selection/filecopier.h"
+#include "core/selection/pathlist.h"
+#include "core/selection/selectionjob.h"
+#include "core/selection/stemindex.h"
+#include "core/selection/treelisting.h"
+#include "tests/keltoprobe.h"
+#include "ui/kelto.h"
 
 #include <QApplication>
 #include <QCommandLineParser>

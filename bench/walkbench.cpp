@@ -4,11 +4,12 @@
 // GUI thread while the picker counts it. The tree is made in a fresh folder and deleted at the
 // end.
 
-#include "kelto.h"
-#include "pathlist.h"
-#include "testsupport.h"
-#include "treelisting.h"
-#include "treewalker.h"
+#include "core/selection/pathlist.h"
+#include "core/selection/treelisting.h"
+#include "core/selection/treewalker.h"
+#include "tests/qdirlisting.h"
+#include "tests/testsupport.h"
+#include "ui/kelto.h"
 
 #include <QApplication>
 #include <QCommandLineParser>

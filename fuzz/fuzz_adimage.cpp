@@ -5,8 +5,8 @@
 //
 // Input: the image file.
 
-#include "adimageguard.h"
-#include "fuzzsupport.h"
+#include "fuzz/fuzzsupport.h"
+#include "ui/adimageguard.h"
 
 #include <QBuffer>
 #include <QImage>

@@ -4,8 +4,8 @@
 //
 // Input: a link file; its bytes as UTF-8 text are a further link for the policy.
 
-#include "adlinkcodec.h"
-#include "adlinkpolicy.h"
+#include "core/adlink/adlinkcodec.h"
+#include "core/adlink/adlinkpolicy.h"
 
 #include <QString>
 #include <QUrl>

@@ -4,8 +4,8 @@
 //
 // Input: the payload of one frame from the server.
 
-#include "fuzzsupport.h"
-#include "kelto.h"
+#include "fuzz/fuzzsupport.h"
+#include "ui/kelto.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -3,7 +3,7 @@
 //
 // Input: one byte k, then k bytes of chunk sizes (each 1 to 256, used in turn), then the stream.
 
-#include "framecodec.h"
+#include "core/adlink/framecodec.h"
 
 #include <QByteArray>
 #include <QIODevice>

@@ -4,9 +4,9 @@
 //
 // Input: the content of config.json.
 
-#include "fuzzsupport.h"
-#include "kelto.h"
-#include "keltoprobe.h"
+#include "fuzz/fuzzsupport.h"
+#include "tests/keltoprobe.h"
+#include "ui/kelto.h"
 
 #include <QFile>
 

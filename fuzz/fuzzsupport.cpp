@@ -1,6 +1,6 @@
-#include "fuzzsupport.h"
+#include "fuzz/fuzzsupport.h"
 
-#include "kelto.h"
+#include "ui/kelto.h"
 
 #include <QApplication>
 #include <QDir>

@@ -1,4 +1,4 @@
-#include "coretestsupport.h"
+#include "tests/coretestsupport.h"
 
 #include <QDir>
 #include <QDirIterator>

@@ -1,6 +1,6 @@
-#include "keltoprobe.h"
+#include "tests/keltoprobe.h"
 
-#include "kelto.h"
+#include "ui/kelto.h"
 
 Ui::kelto *KeltoProbe::ui() const
 {

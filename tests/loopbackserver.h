@@ -1,6 +1,6 @@
 #pragma once
 
-#include "wirebytes.h"
+#include "tests/wirebytes.h"
 
 #include <QByteArray>
 #include <QHostAddress>

@@ -1,7 +1,7 @@
-#include "testsupport.h"
+#include "tests/testsupport.h"
 
-#include "adfeed.h"
-#include "kelto.h"
+#include "core/adlink/adfeed.h"
+#include "ui/kelto.h"
 
 #include <QApplication>
 #include <QBuffer>

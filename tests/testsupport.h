@@ -1,7 +1,7 @@
 #pragma once
 
-#include "coretestsupport.h"
-#include "keltoprobe.h"
+#include "tests/coretestsupport.h"
+#include "tests/keltoprobe.h"
 
 #include <QByteArray>
 #include <QColor>

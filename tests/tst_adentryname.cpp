@@ -1,4 +1,4 @@
-#include "adentryname.h"
+#include "core/adlink/adentryname.h"
 
 #include <QtTest>
 

@@ -1,9 +1,9 @@
-#include "adfeed.h"
-#include "filesizelimit.h"
-#include "kelto.h"
-#include "loopbackserver.h"
-#include "testsupport.h"
-#include "wirebytes.h"
+#include "core/adlink/adfeed.h"
+#include "tests/filesizelimit.h"
+#include "tests/loopbackserver.h"
+#include "tests/testsupport.h"
+#include "tests/wirebytes.h"
+#include "ui/kelto.h"
 
 #include <QDataStream>
 #include <QDirIterator>

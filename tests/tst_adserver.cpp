@@ -1,7 +1,7 @@
-#include "adfeed.h"
-#include "kelto.h"
-#include "testsupport.h"
-#include "wirebytes.h"
+#include "core/adlink/adfeed.h"
+#include "tests/testsupport.h"
+#include "tests/wirebytes.h"
+#include "ui/kelto.h"
 
 #include <QLabel>
 #include <QMovie>

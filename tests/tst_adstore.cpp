@@ -1,8 +1,8 @@
-#include "adlinkcodec.h"
-#include "filesizelimit.h"
-#include "kelto.h"
-#include "testsupport.h"
-#include "wirebytes.h"
+#include "core/adlink/adlinkcodec.h"
+#include "tests/filesizelimit.h"
+#include "tests/testsupport.h"
+#include "tests/wirebytes.h"
+#include "ui/kelto.h"
 
 #include <QDir>
 #include <QFile>

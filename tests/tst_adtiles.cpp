@@ -1,6 +1,6 @@
-#include "adimageguard.h"
-#include "kelto.h"
-#include "testsupport.h"
+#include "tests/testsupport.h"
+#include "ui/adimageguard.h"
+#include "ui/kelto.h"
 
 #include <QBuffer>
 #include <QDesktopServices>

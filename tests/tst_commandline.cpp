@@ -1,5 +1,5 @@
-#include "coretestsupport.h"
-#include "selectionjob.h"
+#include "core/selection/selectionjob.h"
+#include "tests/coretestsupport.h"
 
 #include <QDirIterator>
 #include <QJsonArray>

@@ -1,6 +1,6 @@
-#include "errorlist.h"
-#include "kelto.h"
-#include "testsupport.h"
+#include "tests/testsupport.h"
+#include "ui/errorlist.h"
+#include "ui/kelto.h"
 
 #include <QFontMetrics>
 #include <QLabel>

@@ -1,6 +1,6 @@
-#include "coretestsupport.h"
-#include "filecopier.h"
-#include "filesizelimit.h"
+#include "core/selection/filecopier.h"
+#include "tests/coretestsupport.h"
+#include "tests/filesizelimit.h"
 
 #include <QDirIterator>
 #include <QTemporaryDir>

@@ -1,7 +1,7 @@
-#include "adfeed.h"
-#include "kelto.h"
-#include "testsupport.h"
-#include "treecounter.h"
+#include "core/adlink/adfeed.h"
+#include "core/selection/treecounter.h"
+#include "tests/testsupport.h"
+#include "ui/kelto.h"
 
 #include <QDir>
 #include <QDragEnterEvent>

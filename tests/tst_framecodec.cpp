@@ -1,5 +1,5 @@
-#include "framecodec.h"
-#include "wirebytes.h"
+#include "core/adlink/framecodec.h"
+#include "tests/wirebytes.h"
 
 #include <QIODevice>
 #include <QtTest>

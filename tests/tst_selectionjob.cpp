@@ -1,6 +1,6 @@
-#include "coretestsupport.h"
-#include "filecopier.h"
-#include "selectionjob.h"
+#include "core/selection/filecopier.h"
+#include "core/selection/selectionjob.h"
+#include "tests/coretestsupport.h"
 
 #include <QDirIterator>
 #include <QThread>

@@ -1,5 +1,5 @@
-#include "kelto.h"
-#include "testsupport.h"
+#include "tests/testsupport.h"
+#include "ui/kelto.h"
 
 #include <QDirIterator>
 #include <QProgressBar>

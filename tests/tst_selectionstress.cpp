@@ -1,6 +1,6 @@
-#include "kelto.h"
-#include "selectionjob.h"
-#include "testsupport.h"
+#include "core/selection/selectionjob.h"
+#include "tests/testsupport.h"
+#include "ui/kelto.h"
 
 #include <QMessageBox>
 #include <QPushButton>

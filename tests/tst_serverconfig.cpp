@@ -1,6 +1,6 @@
-#include "filesizelimit.h"
-#include "kelto.h"
-#include "testsupport.h"
+#include "tests/filesizelimit.h"
+#include "tests/testsupport.h"
+#include "ui/kelto.h"
 
 #include <QAction>
 #include <QtTest>

@@ -1,9 +1,9 @@
-#include "adfeed.h"
-#include "framecodec.h"
-#include "kelto.h"
-#include "loopbackserver.h"
-#include "testsupport.h"
-#include "wirebytes.h"
+#include "core/adlink/adfeed.h"
+#include "core/adlink/framecodec.h"
+#include "tests/loopbackserver.h"
+#include "tests/testsupport.h"
+#include "tests/wirebytes.h"
+#include "ui/kelto.h"
 
 #include <QLabel>
 #include <QMovie>

@@ -1,7 +1,8 @@
-#include "coretestsupport.h"
-#include "pathlist.h"
-#include "stemindex.h"
-#include "treelisting.h"
+#include "core/selection/pathlist.h"
+#include "core/selection/stemindex.h"
+#include "core/selection/treelisting.h"
+#include "tests/coretestsupport.h"
+#include "tests/qdirlisting.h"
 
 #include <QFile>
 #include <QRandomGenerator>

@@ -1,5 +1,5 @@
-#include "coretestsupport.h"
-#include "treelisting.h"
+#include "core/selection/treelisting.h"
+#include "tests/coretestsupport.h"
 
 #include <QFile>
 #include <QtTest>

@@ -1,7 +1,8 @@
-#include "coretestsupport.h"
-#include "pathlist.h"
-#include "treelisting.h"
-#include "treewalker.h"
+#include "core/selection/pathlist.h"
+#include "core/selection/treelisting.h"
+#include "core/selection/treewalker.h"
+#include "tests/coretestsupport.h"
+#include "tests/qdirlisting.h"
 
 #include <QtTest>
 

@@ -262,8 +262,8 @@ def choose_folder(main, button, label, path, counts_box):
 def drive(args, work, trees, shots):
     ads_folder = os.path.join(args.source, "tools", "demo", "ads")
     ads = demo_ads(ads_folder)
-    main_rects = widget_rects(os.path.join(args.source, "app", "kelto.ui"))
-    dialog_rects = widget_rects(os.path.join(args.source, "selection", "errorlist.ui"))
+    main_rects = widget_rects(os.path.join(args.source, "ui", "kelto.ui"))
+    dialog_rects = widget_rects(os.path.join(args.source, "ui", "errorlist.ui"))
     small, big, out = (os.path.join(trees, name) for name in ("small", "big", "out"))
 
     main = wait_for_window(r"^Zanora V3\.1$", "the main window")

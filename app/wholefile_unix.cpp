@@ -1,8 +1,0 @@
-#include "wholefile.h"
-
-#include <QSaveFile>
-
-bool openWholeFile(QSaveFile &file)
-{
-    return file.open(QIODevice::WriteOnly);
-}

@@ -1,0 +1,447 @@
+#include "core/commandlinerun.h"
+
+#include "core/wholefile.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QDir>
+#include <QEventLoop>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QSaveFile>
+
+#include <csignal>
+#include <cstdio>
+#ifdef Q_OS_WIN
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
+
+namespace {
+
+// Set by the SIGINT handler, looked at by a timer: nothing else may happen inside a handler.
+volatile std::sig_atomic_t interruptRequested = 0;
+
+extern "C" void onInterrupt(int)
+{
+    interruptRequested = 1;
+    // A second Ctrl+C ends the program at once.
+    std::signal(SIGINT, SIG_DFL);
+}
+
+QtMessageHandler &previousMessageHandler()
+{
+    static QtMessageHandler handler = nullptr;
+    return handler;
+}
+
+// The run lists each failed copy itself, with source, target and reason: the job's own log line
+// for it would say the same a second time.
+void filterMessages(QtMsgType type, const QMessageLogContext &context, const QString &message)
+{
+    if (qstrcmp(context.category, "zanora.selection") == 0
+        && message.startsWith(QLatin1String("copy failed:")))
+        return;
+    previousMessageHandler()(type, context, message);
+}
+
+bool stderrIsTerminal()
+{
+#ifdef Q_OS_WIN
+    return _isatty(_fileno(stderr)) != 0;
+#else
+    return ::isatty(STDERR_FILENO) != 0;
+#endif
+}
+
+void writeOut(const QByteArray &bytes)
+{
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
+}
+
+const char *phaseName(SelectionJob::Phase phase, bool dryRun)
+{
+    switch (phase) {
+    case SelectionJob::Listing:
+        return "listing";
+    case SelectionJob::Matching:
+        return "matching";
+    case SelectionJob::Copying:
+        return dryRun ? "planning" : "copying";
+    case SelectionJob::Flushing:
+        return "flushing";
+    }
+    return "";
+}
+
+const char *helpTail = R"(
+Without any argument zanora opens its window.
+
+Copies, for every pick below --small, every file below --big whose name without
+suffix occurs in the pick's file name, into --out: side by side, or with
+--classified into sub-folders that mirror where the picks lie.
+
+Exit codes: 0 done; 1 some copies failed (the others were made); 2 bad
+arguments or folders; 3 picks without an original and --stop-if-missing
+(nothing copied); 130 stopped by Ctrl+C (the copies made so far are kept).
+)";
+
+} // namespace
+
+CommandLineRun::CommandLineRun(QObject *parent)
+    : QObject(parent)
+{
+    interruptPoll.setInterval(50);
+    connect(&interruptPoll, &QTimer::timeout, this, &CommandLineRun::pollInterrupt);
+    connect(&progressTimer, &QTimer::timeout, this, &CommandLineRun::showProgress);
+}
+
+CommandLineRun::~CommandLineRun()
+{
+    if (job) {
+        job->stop();
+        thread.quit();
+        thread.wait();
+        delete job;
+    }
+}
+
+int CommandLineRun::exec(const QStringList &arguments)
+{
+    const int code = prepare(arguments);
+    return code >= 0 ? code : run();
+}
+
+int CommandLineRun::prepare(const QStringList &arguments)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+            QStringLiteral("Gathers the originals of picked pictures, without a window."));
+    const QCommandLineOption helpOption = parser.addHelpOption();
+    const QCommandLineOption versionOption = parser.addVersionOption();
+    const QCommandLineOption smallOption(QStringLiteral("small"),
+                                         QStringLiteral("Folder tree of the picks."),
+                                         QStringLiteral("folder"));
+    const QCommandLineOption bigOption(QStringLiteral("big"),
+                                       QStringLiteral("Folder tree of the originals."),
+                                       QStringLiteral("folder"));
+    const QCommandLineOption outOption(QStringLiteral("out"),
+                                       QStringLiteral("Output folder, created when missing."),
+                                       QStringLiteral("folder"));
+    const QCommandLineOption classifiedOption(
+            QStringLiteral("classified"),
+            QStringLiteral("Mirror the picks' sub-folders below the output folder."));
+    const QCommandLineOption dryRunOption(
+            QStringLiteral("dry-run"),
+            QStringLiteral("Copy nothing; print each copy as source<TAB>target."));
+    const QCommandLineOption stopOption(
+            QStringLiteral("stop-if-missing"),
+            QStringLiteral("Copy nothing when a pick has no original (exit code 3)."));
+    const QCommandLineOption missingListOption(
+            QStringLiteral("missing-list"),
+            QStringLiteral("Write the picks without an original to <file>, one per line."),
+            QStringLiteral("file"));
+    const QCommandLineOption jsonOption(QStringLiteral("json"),
+                                        QStringLiteral("Print a JSON report on standard output."));
+    const QCommandLineOption quietOption(QStringLiteral("quiet"),
+                                         QStringLiteral("Show no progress and no summary."));
+    parser.addOptions({smallOption, bigOption, outOption, classifiedOption, dryRunOption,
+                       stopOption, missingListOption, jsonOption, quietOption});
+
+    const auto usageError = [](const QString &message) {
+        std::fprintf(stderr, "zanora: %s\nTry 'zanora --help'.\n",
+                     message.toLocal8Bit().constData());
+        return int(UsageError);
+    };
+    const auto folderError = [](const QString &message) {
+        std::fprintf(stderr, "zanora: %s\n", message.toLocal8Bit().constData());
+        return false;
+    };
+    if (!parser.parse(arguments))
+        return usageError(parser.errorText());
+    if (parser.isSet(helpOption) || parser.isSet(QStringLiteral("help-all"))) {
+        writeOut(parser.helpText().toLocal8Bit() + helpTail);
+        return Success;
+    }
+    if (parser.isSet(versionOption)) {
+        writeOut("zanora " ZANORA_VERSION "\n");
+        return Success;
+    }
+    if (!parser.positionalArguments().isEmpty())
+        return usageError(QStringLiteral("unexpected argument '%1'")
+                                  .arg(parser.positionalArguments().constFirst()));
+    for (const QCommandLineOption *option : {&smallOption, &bigOption, &outOption}) {
+        if (!parser.isSet(*option))
+            return usageError(QStringLiteral("--%1 is required").arg(option->names().constFirst()));
+    }
+
+    config.classified = parser.isSet(classifiedOption);
+    config.dryRun = parser.isSet(dryRunOption);
+    stopIfMissing = parser.isSet(stopOption);
+    json = parser.isSet(jsonOption);
+    quiet = parser.isSet(quietOption);
+    missingListPath = parser.value(missingListOption);
+
+    // Every folder is checked before anything is listed. Paths are made absolute, not
+    // canonical, as the window's folder choosers give them.
+    const auto folder = [&](const QCommandLineOption &option, bool mayCreate, QString &path) {
+        const QString given = parser.value(option);
+        const QString name = QStringLiteral("--") + option.names().constFirst();
+        const QFileInfo info(given);
+        if (given.isEmpty() || (info.exists() && !info.isDir()))
+            return folderError(QStringLiteral("%1 '%2' is not a folder").arg(name, given));
+        path = QDir::cleanPath(info.absoluteFilePath());
+        if (!info.exists()) {
+            if (!mayCreate)
+                return folderError(QStringLiteral("%1 '%2': no such folder").arg(name, given));
+            if (!config.dryRun && !QDir().mkpath(path))
+                return folderError(
+                        QStringLiteral("%1 '%2': the folder cannot be created").arg(name, given));
+        }
+        return true;
+    };
+    if (!folder(smallOption, false, config.smallImagesPath)
+        || !folder(bigOption, false, config.bigImagesPath)
+        || !folder(outOption, true, config.outputPath))
+        return UsageError;
+    return -1;
+}
+
+int CommandLineRun::run()
+{
+    terminal = stderrIsTerminal();
+    job = new SelectionJob(config);
+    job->moveToThread(&thread);
+    connect(&thread, &QThread::started, job, &SelectionJob::start);
+    connect(job, &SelectionJob::finished, &thread, &QThread::quit, Qt::DirectConnection);
+    connect(job, &SelectionJob::phaseStarted, this, &CommandLineRun::onPhaseStarted);
+    connect(job, &SelectionJob::progressed, this, [this](SelectionJob::Phase, int total, int done) {
+        phaseTotal = total;
+        phaseDone = done;
+    });
+    connect(job, &SelectionJob::missingFound, this, &CommandLineRun::onMissingFound);
+    connect(job, &SelectionJob::copyFailed, this, &CommandLineRun::onCopyFailed);
+    connect(job, &SelectionJob::copied, this, &CommandLineRun::onCopied);
+    connect(job, &SelectionJob::finished, this, &CommandLineRun::onFinished);
+
+    previousMessageHandler() = qInstallMessageHandler(filterMessages);
+    interruptRequested = 0;
+    const auto previousInterruptHandler = std::signal(SIGINT, onInterrupt);
+    interruptPoll.start();
+    if (!quiet) {
+        progressTimer.setInterval(terminal ? 100 : 5000);
+        progressTimer.start();
+    }
+
+    QEventLoop eventLoop;
+    loop = &eventLoop;
+    phaseClock.start();
+    thread.start();
+    const int code = eventLoop.exec();
+    loop = nullptr;
+
+    interruptPoll.stop();
+    progressTimer.stop();
+    std::signal(SIGINT, previousInterruptHandler);
+    qInstallMessageHandler(previousMessageHandler());
+    std::fflush(stdout);
+    return code;
+}
+
+void CommandLineRun::pollInterrupt()
+{
+    if (!interruptRequested || interrupted)
+        return;
+    interrupted = true;
+    tell(QStringLiteral("zanora: stopping; the copies made so far are kept"));
+    job->stop();
+}
+
+void CommandLineRun::onPhaseStarted(SelectionJob::Phase started, int total)
+{
+    // Without missing picks the list is written, empty, when the copying begins.
+    if (started == SelectionJob::Copying && !missingListWritten)
+        writeMissingList();
+    phase = started;
+    phaseTotal = total;
+    phaseDone = 0;
+    phaseClock.restart();
+}
+
+void CommandLineRun::onMissingFound(const QStringList &paths)
+{
+    missingPicks = paths;
+    for (const QString &path : paths)
+        tell(QStringLiteral("zanora: no original for %1").arg(path));
+    writeMissingList();
+    if (stopIfMissing) {
+        tell(QStringLiteral("zanora: %1 missing; nothing copied (--stop-if-missing)")
+                     .arg(paths.size()));
+    }
+    job->decide(!stopIfMissing);
+}
+
+void CommandLineRun::writeMissingList()
+{
+    missingListWritten = true;
+    if (missingListPath.isEmpty())
+        return;
+    QByteArray bytes;
+    for (const QString &path : qAsConst(missingPicks))
+        bytes += QFile::encodeName(path) + '\n';
+    QSaveFile file(missingListPath);
+    if (openWholeFile(file) && commitWholeFile(file, bytes))
+        return;
+    missingListFailed = true;
+    tell(QStringLiteral("zanora: --missing-list '%1' cannot be written: %2")
+                 .arg(missingListPath, file.errorString()));
+}
+
+void CommandLineRun::onCopyFailed(const QString &source, const QString &target,
+                                  const QString &reason)
+{
+    failedCopies.append({source, target, reason});
+    tell(QStringLiteral("zanora: copy failed: %1 -> %2: %3").arg(source, target, reason));
+    job->answerFailure(true);
+}
+
+void CommandLineRun::onCopied(const QString &source, const QString &target)
+{
+    if (!config.dryRun) {
+        if (!quiet)
+            copiedBytes += QFileInfo(target).size();
+        return;
+    }
+    clearProgress();
+    writeOut(QFile::encodeName(source) + '\t' + QFile::encodeName(target) + '\n');
+}
+
+void CommandLineRun::onFinished(SelectionJob::Outcome outcome)
+{
+    // The job has sent its last signal; its thread is ending.
+    thread.wait();
+    const SelectionJob::Summary summary = job->summary();
+    delete job;
+    job = nullptr;
+
+    int code = Success;
+    if (interrupted)
+        code = Interrupted;
+    else if (outcome == SelectionJob::Stopped)
+        code = StoppedForMissing;
+    else if (!failedCopies.isEmpty() || missingListFailed)
+        code = Failures;
+
+    clearProgress();
+    if (!quiet) {
+        qint64 nsecs = 0;
+        for (qint64 phaseNsecs : summary.phaseNsecs)
+            nsecs += phaseNsecs;
+        tell(QStringLiteral("zanora: %1 picks, %2 candidates, %3 matched, %4 %5, %6 failed, "
+                            "%7 missing, %8 s")
+                     .arg(summary.picks)
+                     .arg(summary.candidates)
+                     .arg(summary.matched)
+                     .arg(summary.copied)
+                     .arg(QLatin1String(config.dryRun ? "planned" : "copied"))
+                     .arg(summary.failed)
+                     .arg(summary.missing)
+                     .arg(nsecs / 1e9, 0, 'f', 2));
+    }
+    if (json)
+        writeOut(jsonReport(summary, code) + '\n');
+    if (loop)
+        loop->exit(code);
+}
+
+QByteArray CommandLineRun::jsonReport(const SelectionJob::Summary &summary, int code) const
+{
+    QJsonArray failures;
+    for (const Failure &failure : failedCopies) {
+        failures.append(QJsonObject{{QStringLiteral("source"), failure.source},
+                                    {QStringLiteral("target"), failure.target},
+                                    {QStringLiteral("reason"), failure.reason}});
+    }
+    QJsonObject seconds;
+    for (SelectionJob::Phase each : {SelectionJob::Listing, SelectionJob::Matching,
+                                     SelectionJob::Copying, SelectionJob::Flushing}) {
+        seconds.insert(QLatin1String(phaseName(each, false)), summary.phaseNsecs[each] / 1e9);
+    }
+    const char *outcome = code == Interrupted         ? "interrupted"
+                          : code == StoppedForMissing ? "stopped"
+                                                      : "completed";
+    const QJsonObject report{
+            {QStringLiteral("outcome"), QLatin1String(outcome)},
+            {QStringLiteral("dryRun"), config.dryRun},
+            {QStringLiteral("picks"), summary.picks},
+            {QStringLiteral("candidates"), summary.candidates},
+            {QStringLiteral("matched"), summary.matched},
+            {QStringLiteral("copied"), summary.copied},
+            {QStringLiteral("failed"), summary.failed},
+            {QStringLiteral("missing"), summary.missing},
+            {QStringLiteral("missingPaths"), QJsonArray::fromStringList(missingPicks)},
+            {QStringLiteral("failures"), failures},
+            {QStringLiteral("seconds"), seconds},
+    };
+    return QJsonDocument(report).toJson(QJsonDocument::Compact);
+}
+
+void CommandLineRun::showProgress()
+{
+    const double elapsed = qMax<qint64>(phaseClock.elapsed(), 1) / 1000.0;
+    QString text = QLatin1String(phaseName(phase, config.dryRun));
+    if (phaseTotal < 0) {
+        text += QStringLiteral(", %1 s").arg(elapsed, 0, 'f', 1);
+    } else {
+        const char *unit = phase == SelectionJob::Matching ? "picks" : "files";
+        QString counts = QStringLiteral("%1/%2 %3, %4/s")
+                                 .arg(phaseDone)
+                                 .arg(phaseTotal)
+                                 .arg(QLatin1String(unit))
+                                 .arg(qRound(phaseDone / elapsed));
+        if (phase == SelectionJob::Copying && !config.dryRun) {
+            const double mebibytes = copiedBytes / 1048576.0;
+            counts += QStringLiteral(", %1 MiB, %2 MiB/s")
+                              .arg(qRound64(mebibytes))
+                              .arg(qRound64(mebibytes / elapsed));
+        }
+        if (terminal) {
+            const int width = 24;
+            const int filled = phaseTotal > 0 ? int(qint64(phaseDone) * width / phaseTotal) : width;
+            text = QStringLiteral("%1 [%2%3] %4")
+                           .arg(text, -8)
+                           .arg(QString(filled, QLatin1Char('#')),
+                                QString(width - filled, QLatin1Char('.')), counts);
+        } else {
+            text += QLatin1Char(' ') + counts;
+        }
+    }
+    if (!terminal) {
+        tell(QStringLiteral("zanora: ") + text);
+        return;
+    }
+    const int length = int(text.size());
+    if (length < barLength)
+        text += QString(barLength - length, QLatin1Char(' '));
+    std::fprintf(stderr, "\r%s", text.toLocal8Bit().constData());
+    std::fflush(stderr);
+    barLength = length;
+}
+
+void CommandLineRun::clearProgress()
+{
+    if (barLength == 0)
+        return;
+    std::fprintf(stderr, "\r%s\r", QByteArray(barLength, ' ').constData());
+    barLength = 0;
+}
+
+void CommandLineRun::tell(const QString &line)
+{
+    clearProgress();
+    std::fprintf(stderr, "%s\n", line.toLocal8Bit().constData());
+    std::fflush(stderr);
+}

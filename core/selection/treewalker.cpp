@@ -1,0 +1,170 @@
+#include "core/selection/treewalker.h"
+#include "core/selection/treewalker_p.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+#include <algorithm>
+
+namespace {
+
+// What QDir does with a path before listing it: native separators made "/", one trailing "/"
+// dropped unless the path is a root, and no path at all meaning the current folder. The result
+// ends in "/", ready for names to be appended.
+QString folderPrefix(const QString &root)
+{
+    QString path = root.isEmpty() ? QStringLiteral(".") : QDir::fromNativeSeparators(root);
+    bool isRoot = path.size() == 1;
+#if defined(Q_OS_WIN)
+    isRoot = isRoot
+             || (path.size() == 3 && path.at(1) == QLatin1Char(':') && path.at(0).isLetter());
+#endif
+    if (!isRoot && path.endsWith(QLatin1Char('/')))
+        path.chop(1);
+    if (!path.endsWith(QLatin1Char('/')))
+        path.append(QLatin1Char('/'));
+    return path;
+}
+
+// QDir's default sort: names lower-cased, then compared code unit by code unit, by std::sort.
+// std::sort is not stable, so names equal in lower case end up wherever its steps put them;
+// they end up in the same places here because the same steps run on the same comparisons of
+// the entries in the folder's own order.
+void sortByName(std::vector<FolderEntry> &entries)
+{
+    if (entries.size() < 2)
+        return;
+    struct Keyed
+    {
+        QString key;
+        size_t index;
+    };
+    std::vector<Keyed> keyed;
+    keyed.reserve(entries.size());
+    for (size_t i = 0; i < entries.size(); ++i)
+        keyed.push_back({entries[i].name.toLower(), i});
+    std::sort(keyed.begin(), keyed.end(),
+              [](const Keyed &a, const Keyed &b) { return a.key.compare(b.key) < 0; });
+    std::vector<FolderEntry> sorted;
+    sorted.reserve(entries.size());
+    for (const Keyed &k : keyed)
+        sorted.push_back(std::move(entries[k.index]));
+    entries.swap(sorted);
+}
+
+QFileInfoList fileInfos(const QString &root, TreeWalker::Listing listing)
+{
+    QFileInfoList result;
+    TreeWalker(root).walk([&](const TreeWalker::Entry &entry) {
+        if (TreeWalker::belongs(listing, entry.kind(), entry.name()))
+            result.append(QFileInfo(entry.path()));
+        return true;
+    });
+    return result;
+}
+
+} // namespace
+
+bool TreeWalker::walk(const Visitor &visit) const
+{
+    QStringList ancestors;
+    const QString canonical = QFileInfo(root).canonicalFilePath();
+    if (!canonical.isEmpty())
+        ancestors.append(canonical);
+    return walkFolder(folderPrefix(root), canonical, ancestors, visit);
+}
+
+// `ancestors` holds the canonical paths of the folders from the root down to this one. A folder
+// link leading back to one of them would make the walk endless, so such a folder is neither
+// visited nor entered.
+bool TreeWalker::walkFolder(const QString &folder, const QString &canonical, QStringList &ancestors,
+                            const Visitor &visit) const
+{
+    std::vector<FolderEntry> entries;
+    if (!readFolder(folder, entries, stop))
+        return false;
+    sortByName(entries);
+
+    for (const FolderEntry &entry : entries) {
+        if (stop && stop->load(std::memory_order_relaxed))
+            return false;
+        if (entry.kind != Folder) {
+            if (!visit(Entry(folder, entry.name, entry.kind)))
+                return false;
+            continue;
+        }
+
+        QString entryCanonical;
+        if (entry.plainFolder && !canonical.isEmpty()) {
+            entryCanonical = canonical;
+            if (!entryCanonical.endsWith(QLatin1Char('/')))
+                entryCanonical.append(QLatin1Char('/'));
+            entryCanonical.append(entry.name);
+        } else {
+            entryCanonical = QFileInfo(folder % entry.name).canonicalFilePath();
+        }
+        if (ancestors.contains(entryCanonical))
+            continue;
+        if (!visit(Entry(folder, entry.name, Folder)))
+            return false;
+        ancestors.append(entryCanonical);
+        const bool completed = walkFolder(folder % entry.name % QLatin1Char('/'), entryCanonical,
+                                          ancestors, visit);
+        ancestors.removeLast();
+        if (!completed)
+            return false;
+    }
+    return true;
+}
+
+QFileInfoList TreeWalker::folders(const QString &root)
+{
+    return fileInfos(root, Folders);
+}
+
+QFileInfoList TreeWalker::files(const QString &root)
+{
+    return fileInfos(root, Files);
+}
+
+QFileInfoList TreeWalker::images(const QString &root)
+{
+    return fileInfos(root, Images);
+}
+
+QStringList TreeWalker::paths(const QString &root, Listing listing)
+{
+    QStringList result;
+    TreeWalker(root).walk([&](const Entry &entry) {
+        if (belongs(listing, entry.kind(), entry.name()))
+            result.append(entry.path());
+        return true;
+    });
+    return result;
+}
+
+bool TreeWalker::belongs(Listing listing, Kind kind, QStringView name)
+{
+    switch (listing) {
+    case Folders:
+        return kind == Folder;
+    case Files:
+        return kind != Folder;
+    case Images:
+        return kind == File && hasImageSuffix(name);
+    }
+    return false;
+}
+
+bool TreeWalker::hasImageSuffix(QStringView fileName)
+{
+    const qsizetype dot = fileName.lastIndexOf(QLatin1Char('.'));
+    if (dot < 0)
+        return false;
+    const QStringView suffix = fileName.mid(dot + 1);
+    for (const char16_t *image : {u"jpg", u"jpeg", u"png", u"JPG", u"JPEG", u"PNG"}) {
+        if (suffix == QStringView(image))
+            return true;
+    }
+    return false;
+}

@@ -1,0 +1,20 @@
+#pragma once
+
+#include "core/selection/treewalker.h"
+
+#include <vector>
+
+// One entry of a folder as the platform's folder reader finds it.
+struct FolderEntry
+{
+    QString name;
+    TreeWalker::Kind kind;
+    // A folder that is no link: its canonical path is its parent's followed by its name.
+    bool plainFolder;
+};
+
+// Appends the entries a QDir listing of the folder (folders and files, without hidden and system
+// entries) would hold, in the order the folder gives them. False only when the stop flag was set
+// meanwhile; a folder that cannot be read has no entries.
+bool readFolder(const QString &folder, std::vector<FolderEntry> &entries,
+                const std::atomic_bool *stop);

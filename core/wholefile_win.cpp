@@ -1,0 +1,23 @@
+#include "core/wholefile.h"
+
+#include <QDir>
+#include <QSaveFile>
+
+#include <qt_windows.h>
+
+bool openWholeFile(QSaveFile &file)
+{
+    const QString native = QDir::toNativeSeparators(file.fileName());
+    const auto path = reinterpret_cast<const wchar_t *>(native.utf16());
+    const DWORD attributes = ::GetFileAttributesW(path);
+    const bool readOnly = attributes != INVALID_FILE_ATTRIBUTES
+                          && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0
+                          && (attributes & FILE_ATTRIBUTE_READONLY) != 0;
+    if (readOnly)
+        ::SetFileAttributesW(path, attributes & ~DWORD(FILE_ATTRIBUTE_READONLY));
+    if (file.open(QIODevice::WriteOnly))
+        return true;
+    if (readOnly)
+        ::SetFileAttributesW(path, attributes); // not replaced: as it was
+    return false;
+}

@@ -1,0 +1,64 @@
+// The listings as they were first written: QDir::entryInfoList folder by folder. Kept as the
+// reference for the tree walker.
+
+#include "tests/qdirlisting.h"
+
+#include "core/selection/treelisting.h"
+
+#include <QDir>
+
+namespace {
+
+using Keep = TreeWalker::Listing;
+
+bool hasImageSuffix(const QFileInfo &entry)
+{
+    static const QStringList imageSuffixes = {"jpg", "jpeg", "png", "JPG", "JPEG", "PNG"};
+    return imageSuffixes.contains(entry.suffix(), Qt::CaseSensitive);
+}
+
+// `ancestors` holds the canonical paths of the folders from the root down to `path`, both
+// included. A folder link that leads back to one of them would make the walk endless, so such a
+// folder is neither listed nor entered. Links to anywhere else are followed like plain folders.
+void listTree(const QString &path, Keep keep, const ListingStop &stopRequested,
+              QStringList &ancestors, QFileInfoList &result)
+{
+    if (stopRequested && stopRequested())
+        return;
+    QDir dir(path);
+    dir.setFilter(QDir::Dirs | QDir::Files | QDir::NoDotAndDotDot);
+    const QFileInfoList entries = dir.entryInfoList();
+    for (const QFileInfo &entry : entries) {
+        if (entry.isDir()) {
+            const QString canonical = entry.canonicalFilePath();
+            if (ancestors.contains(canonical))
+                continue;
+            if (keep == Keep::Folders)
+                result.append(entry);
+            ancestors.append(canonical);
+            listTree(entry.filePath(), keep, stopRequested, ancestors, result);
+            ancestors.removeLast();
+        } else if (keep == Keep::Files
+                   || (keep == Keep::Images && entry.isFile() && hasImageSuffix(entry))) {
+            result.append(entry);
+        }
+    }
+}
+
+QFileInfoList listTree(const QString &root, Keep keep, const ListingStop &stopRequested)
+{
+    QFileInfoList result;
+    QStringList ancestors;
+    const QString canonicalRoot = QFileInfo(root).canonicalFilePath();
+    if (!canonicalRoot.isEmpty())
+        ancestors.append(canonicalRoot);
+    listTree(root, keep, stopRequested, ancestors, result);
+    return result;
+}
+
+} // namespace
+
+QFileInfoList listTreeByQDir(const QString &path, TreeWalker::Listing listing)
+{
+    return listTree(path, listing, {});
+}

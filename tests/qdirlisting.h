@@ -1,0 +1,10 @@
+#pragma once
+
+#include "core/selection/treewalker.h"
+
+#include <QFileInfoList>
+#include <QString>
+
+// The tree listings by QDir::entryInfoList, folder by folder, statting every entry: slower, and
+// kept as the reference the walker is measured and tested against.
+QFileInfoList listTreeByQDir(const QString &path, TreeWalker::Listing listing);

@@ -1,0 +1,22 @@
+#include "ui/errorlist.h"
+#include "ui/kelto.h"
+
+void kelto::bt_toErrorList(QStringList errorMessages)
+{
+    auto *dialog = new errorList(this);
+    decisionDialog = dialog;
+    connect(dialog, &errorList::jugement, this, &kelto::receive_from_errorlist);
+    // Only this dialog takes this list: a dialog still open from an earlier call keeps its own.
+    const QMetaObject::Connection delivery = connect(this, &kelto::sendErrorList, dialog,
+                                                     &errorList::receiveErrorList);
+    emit sendErrorList(errorMessages);
+    disconnect(delivery);
+    dialog->show();
+}
+
+void kelto::receive_from_errorlist(bool decision)
+{
+    continueCopy = decision;
+    waitingForDecision = false;
+    passDecisionOn(decision);
+}

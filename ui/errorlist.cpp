@@ -1,0 +1,94 @@
+#include "ui/errorlist.h"
+#include "ui_errorlist.h"
+
+#include <QFontMetrics>
+#include <QRegularExpression>
+#include <QTextCursor>
+
+errorList::errorList(QWidget *parent)
+    : QDialog(parent)
+    , ui(new Ui::errorList)
+{
+    ui->setupUi(this);
+    fitQuestion();
+    // Escape and the window's close button end the dialog through finished() without a click;
+    // they count as a decision to stop, so the waiting run always gets exactly one answer.
+    connect(this, &QDialog::finished, this, [this] {
+        deliver(false);
+        deleteLater();
+    });
+}
+
+errorList::~errorList()
+{
+    delete ui;
+}
+
+// The question keeps its box and its font; only where a font wider than the one it was laid out
+// with would cut it off, as a fallback for the Windows font can be, the point size steps down
+// until the whole text fits.
+void errorList::fitQuestion()
+{
+    QLabel *question = ui->label;
+    question->ensurePolished();
+    const QString text = question->text();
+    const int room = question->contentsRect().width();
+    const auto fits = [&](const QFont &font) {
+        return QFontMetrics(font).horizontalAdvance(text) <= room;
+    };
+    QFont font = question->font();
+    if (fits(font) || font.pointSizeF() <= 0)
+        return;
+    qreal size = font.pointSizeF();
+    while (size > 1 && !fits(font)) {
+        size -= 1;
+        font.setPointSizeF(size);
+    }
+    // The font comes from the style sheet, which would win over setFont() on the next polish.
+    static const QRegularExpression pointSize(QStringLiteral("\\b\\d+(\\.\\d+)?pt\\b"));
+    question->setStyleSheet(
+            QString(question->styleSheet())
+                    .replace(pointSize, QString::number(size) + QLatin1String("pt")));
+}
+
+void errorList::receiveErrorList(QStringList errorMessages)
+{
+    // Paths go in as plain text, one paragraph each: a file name such as "<b>.jpg" must not be
+    // read as markup, and a line break inside a name must not split it into two entries.
+    QTextCursor cursor(ui->errorFiles->document());
+    cursor.movePosition(QTextCursor::End);
+    for (QString message : errorMessages) {
+        for (QChar &c : message) {
+            if (c == QLatin1Char('\n') || c == QLatin1Char('\r') || c == QChar::ParagraphSeparator)
+                c = QChar::LineSeparator;
+        }
+        // The first entry takes the document's initial empty paragraph.
+        if (listsEntries)
+            cursor.insertBlock();
+        cursor.insertText(message);
+        listsEntries = true;
+    }
+    // The view's own cursor was carried along to the end by the insertions; the list is read
+    // from its start.
+    ui->errorFiles->moveCursor(QTextCursor::Start);
+}
+
+void errorList::bt_1()
+{
+    deliver(true);
+    accept();
+}
+
+void errorList::bt_2()
+{
+    deliver(false);
+    reject();
+}
+
+void errorList::deliver(bool decision)
+{
+    if (delivered)
+        return;
+    delivered = true;
+    emit jugement(decision);
+}
