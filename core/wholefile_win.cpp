@@ -1,4 +1,5 @@
 #include "core/wholefile.h"
+#include "core/longpath_win.h"
 
 #include <QDir>
 #include <QSaveFile>
@@ -7,8 +8,8 @@
 
 bool openWholeFile(QSaveFile &file)
 {
-    const QString native = QDir::toNativeSeparators(file.fileName());
-    const auto path = reinterpret_cast<const wchar_t *>(native.utf16());
+    const std::wstring native = winLongPath(file.fileName());
+    const wchar_t *path = native.c_str();
     const DWORD attributes = ::GetFileAttributesW(path);
     const bool readOnly = attributes != INVALID_FILE_ATTRIBUTES
                           && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0

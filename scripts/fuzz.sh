@@ -5,8 +5,8 @@
 # UndefinedBehaviorSanitizer). The seeds in fuzz/corpus/TARGET are only read; what the fuzzer
 # learns goes to build-fuzz/corpus/TARGET, and an input that fails to
 # build-fuzz/findings/TARGET/, to be replayed with: build-fuzz/fuzz/fuzz_TARGET FILE
-set -euo pipefail
 cd "$(dirname "$0")/.."
+source scripts/lib/common.sh
 
 if [ "${1:-}" = "--list" ]; then
     for source in fuzz/fuzz_*.cpp; do

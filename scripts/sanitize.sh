@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Builds the program and the whole test suite with AddressSanitizer and UndefinedBehaviorSanitizer
 # (clang, any report fatal) into build-asan/ and runs the tests through CTest.
-set -euo pipefail
 cd "$(dirname "$0")/.."
+source scripts/lib/common.sh
 scripts/need-clang.sh
 source scripts/sanitizer-env.sh
 

@@ -9,34 +9,24 @@
 #              report fatal (scripts/sanitize.sh, build-asan/)
 #   fuzz       each fuzz target for FUZZ_SECONDS (60) seconds (scripts/fuzz.sh, build-fuzz/)
 #   windows    Qt and the program cross-built for Windows with mingw-w64, the whole suite run
-#              under Wine (scripts/windows.sh --test, build-win/, Qt cached under
-#              ~/.cache/zanora-win)
+#              under Wine, the zip and the installer built and checked under Wine
+#              (scripts/windows.sh --test, build-win/, Qt cached under ~/.cache/zanora-win)
 # With step names as arguments only those steps run, e.g. `scripts/test.sh qt6 package`.
-set -euo pipefail
 cd "$(dirname "$0")/.."
 top=$(pwd)
-
-sudo=""
-[ "$(id -u)" -ne 0 ] && sudo=sudo
+source scripts/lib/common.sh
+source scripts/lib/adserver.sh
 xvfb() { xvfb-run -a -s "-screen 0 1280x960x24" "$@"; }
-
-# apt is shared with whatever else runs on the machine: wait for its lock instead of failing.
-apt_get() {
-    for _ in $(seq 60); do
-        DEBIAN_FRONTEND=noninteractive $sudo apt-get -o DPkg::Lock::Timeout=10 "$@" && return 0
-        sleep 5
-    done
-    return 1
-}
 
 # The whole suite through CTest: the unit tests on the offscreen platform, the end-to-end test on
 # the X server xvfb-run starts.
 build_and_test() {
     local folder=$1
     shift
-    cmake -S . -B "$folder" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@"
-    cmake --build "$folder" -j"$(nproc)"
-    (cd "$folder" && QT_QPA_PLATFORM=offscreen xvfb ctest --output-on-failure --timeout 900)
+    cmake -S . -B "$folder" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" || die "configuring $folder failed"
+    cmake --build "$folder" -j"$(nproc)" || die "building $folder failed"
+    (cd "$folder" && QT_QPA_PLATFORM=offscreen xvfb ctest --output-on-failure --timeout 900) ||
+        die "tests failed in $folder"
 }
 
 step_qt5() { build_and_test build -DZANORA_QT_MAJOR=5; }
@@ -100,6 +90,7 @@ summary=()
 for step in "${steps[@]}"; do
     echo "=== $step ==="
     start=$SECONDS
+    declare -F "step_$step" >/dev/null || die "no step '$step' (steps: qt5 qt6 package metadata sanitizers fuzz windows)"
     "step_$step"
     summary+=("$step: passed in $((SECONDS - start)) s")
     echo "=== $step passed in $((SECONDS - start)) s ==="

@@ -1,4 +1,5 @@
 #include "core/selection/filecopier.h"
+#include "core/longpath_win.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -12,7 +13,7 @@ namespace {
 
 std::wstring nativePath(const QString &path)
 {
-    return QDir::toNativeSeparators(path).toStdWString();
+    return winLongPath(path);
 }
 
 // Closes a Windows handle when it goes out of scope.

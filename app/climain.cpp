@@ -1,0 +1,11 @@
+#include "core/commandlinerun.h"
+
+#include <QCoreApplication>
+
+// The command line alone, as a console program: zanora-cli.exe on Windows, where zanora.exe is a
+// window program that cmd does not wait for and whose output it never shows.
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    return CommandLineRun().exec(QCoreApplication::arguments());
+}
