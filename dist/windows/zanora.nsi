@@ -5,7 +5,8 @@
 ; %LOCALAPPDATA%\Programs\Zanora; the Start-menu entry "Zanora" starts the program in its working
 ; folder %LOCALAPPDATA%\Zanora (config.json, myTitle.png, GG\), which uninstalling keeps.
 ; /S installs and uninstalls silently; /D=<folder> (last on the command line) installs elsewhere.
-Unicode true
+; A 64-bit installer: the program is 64-bit only, and Wine here runs 64-bit programs only.
+Target amd64-unicode
 SetCompressor /SOLID lzma
 RequestExecutionLevel user
 ManifestDPIAware true
