@@ -93,6 +93,7 @@ private slots:
     void rerunIntoOriginalsTree();
     void stop_data();
     void stop();
+    void timeLeftOnThrottledCopy();
 
 private:
     QString big(const QString &relative = QString()) const { return path("big", relative); }
@@ -422,6 +423,51 @@ void tst_selectionjob::stop()
     QCOMPARE(run.outcome, int(SelectionJob::Stopped));
     QCOMPARE(filesBelow(out()), copied);
     QCOMPARE(folderEntries(out()).size(), copied.size()); // no temporary file either
+}
+
+// 80 originals of 50,000 bytes copied at 1,000,000 bytes a second: four seconds. Halfway through,
+// the time left must be within a fifth of what is really left.
+void tst_selectionjob::timeLeftOnThrottledCopy()
+{
+    const int files = 80;
+    const QByteArray raw(50000, 'r');
+    for (int i = 0; i < files; ++i) {
+        QVERIFY(writeFile(small(QStringLiteral("IMG_%1.jpg").arg(i, 3, 10, QLatin1Char('0'))),
+                          "pick"));
+        QVERIFY(writeFile(big(QStringLiteral("IMG_%1.CR2").arg(i, 3, 10, QLatin1Char('0'))), raw));
+    }
+    SelectionJob::Settings paced = settings();
+    paced.bytesPerSecond = 1000000;
+    JobRun run(paced);
+    QList<SelectionJob::CopyProgress> reports;
+    QElapsedTimer clock;
+    qint64 halfwayAt = -1;
+    qint64 halfwayEstimate = -1;
+    QObject::connect(run.job, &SelectionJob::copyProgressed, &run.context,
+                     [&](const SelectionJob::CopyProgress &progress) {
+                         if (reports.isEmpty())
+                             clock.start();
+                         reports.append(progress);
+                         if (halfwayAt < 0 && progress.bytesDone * 2 >= progress.bytesTotal) {
+                             halfwayAt = clock.elapsed();
+                             halfwayEstimate = progress.msecsLeft;
+                         }
+                     });
+    QVERIFY2(run.run(), "the job did not end");
+    const qint64 rest = clock.elapsed() - halfwayAt;
+
+    QCOMPARE(run.outcome, int(SelectionJob::Completed));
+    QVERIFY(reports.size() > 2);
+    QCOMPARE(reports.constFirst().msecsLeft, qint64(-1)); // "cannot tell yet" at the start
+    QVERIFY2(reports.constFirst().file.startsWith(big("IMG_")), qPrintable(reports.first().file));
+    QCOMPARE(reports.constLast().bytesDone, qint64(files) * raw.size());
+    QCOMPARE(reports.constLast().bytesTotal, qint64(files) * raw.size());
+    QCOMPARE(reports.constLast().msecsLeft, qint64(0));
+    QVERIFY(reports.constLast().file.isEmpty());
+    QVERIFY2(halfwayEstimate >= rest * 0.8 && halfwayEstimate <= rest * 1.2,
+             qPrintable(QStringLiteral("halfway the estimate was %1 ms, the rest took %2 ms")
+                                .arg(halfwayEstimate)
+                                .arg(rest)));
 }
 
 QTEST_MAIN(tst_selectionjob)

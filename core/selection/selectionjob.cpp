@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QLoggingCategory>
+#include <QTimer>
 
 Q_LOGGING_CATEGORY(lcSelection, "zanora.selection")
 
@@ -16,6 +17,7 @@ SelectionJob::SelectionJob(const Settings &settings, QObject *parent)
 {
     qRegisterMetaType<SelectionJob::Phase>();
     qRegisterMetaType<SelectionJob::Outcome>();
+    qRegisterMetaType<SelectionJob::CopyProgress>();
 }
 
 SelectionJob::~SelectionJob() = default;
@@ -66,6 +68,7 @@ void SelectionJob::answerFailure(bool goOn)
                     return;
                 }
                 state = State::Copying;
+                bytesDone += matches->matched.at(next).size();
                 ++next;
                 reportCopies();
                 schedule(&SelectionJob::copySome);
@@ -140,7 +143,16 @@ void SelectionJob::beginCopying()
     copier->keepIntact(matches->matched);
     next = 0;
     reportedCopies = 0;
+    bytesDone = 0;
+    qint64 bytesTotal = 0;
+    for (const QFileInfo &original : qAsConst(matches->matched))
+        bytesTotal += original.size();
+    timeLeft.reset(bytesTotal);
+    copyClock.start();
+    timeLeft.add(0, 0);
     emit phaseStarted(Copying, counts.matched);
+    emit copyProgressed({0, bytesTotal, -1,
+                         counts.matched > 0 ? matches->matched.at(0).filePath() : QString()});
     schedule(&SelectionJob::copySome);
 }
 
@@ -178,7 +190,16 @@ void SelectionJob::copySome()
         }
         if (!copyOne())
             return;
+        bytesDone += matches->matched.at(next).size();
         ++next;
+        if (config.bytesPerSecond > 0) {
+            const qint64 ahead = bytesDone * 1000 / config.bytesPerSecond - copyClock.elapsed();
+            if (ahead > 0) {
+                reportCopies();
+                QTimer::singleShot(ahead, this, &SelectionJob::copySome);
+                return;
+            }
+        }
         if (slice.elapsed() >= 50) {
             reportCopies();
             schedule(&SelectionJob::copySome);
@@ -238,6 +259,9 @@ void SelectionJob::reportCopies()
         return;
     reportedCopies = next;
     emit progressed(Copying, counts.matched, next);
+    timeLeft.add(copyClock.elapsed(), bytesDone);
+    emit copyProgressed({bytesDone, timeLeft.totalBytes(), timeLeft.msecsLeft(),
+                         next < counts.matched ? matches->matched.at(next).filePath() : QString()});
 }
 
 // Flushes whatever was copied, so that a run that ends, however it ends, leaves its copies on

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/selection/timeleft.h"
+
 #include <QElapsedTimer>
 #include <QFileInfoList>
 #include <QHash>
@@ -37,8 +39,19 @@ public:
         QString smallImagesPath;
         QString bigImagesPath;
         QString outputPath;
-        bool classified = false; // mirror the picks' sub-folders below the output folder
-        bool dryRun = false;     // work out every copy, report it through copied(), write nothing
+        bool classified = false;   // mirror the picks' sub-folders below the output folder
+        bool dryRun = false;       // work out every copy, report it through copied(), write nothing
+        qint64 bytesPerSecond = 0; // copy no faster than this (a test's pace); 0: no limit
+    };
+
+    // How far the copying is in bytes, sent with progressed() while copying. Entries skipped or
+    // failed count as done, with their sizes.
+    struct CopyProgress
+    {
+        qint64 bytesDone = 0;
+        qint64 bytesTotal = 0;
+        qint64 msecsLeft = -1; // smoothed over the last seconds; -1 while it cannot tell
+        QString file;          // full path of the original being copied; empty at the end
     };
 
     // Counts and per-phase times of a run, complete once finished() has been emitted.
@@ -76,6 +89,7 @@ signals:
     void phaseStarted(SelectionJob::Phase phase, int total); // total -1 while unknown
     // Matching and copying report at most every few tens of milliseconds, and at their ends.
     void progressed(SelectionJob::Phase phase, int total, int done);
+    void copyProgressed(const SelectionJob::CopyProgress &progress);
     // The picks without any original, by full path in listing order; the run waits for decide().
     void missingFound(const QStringList &missing);
     // A copy failed; the run waits for answerFailure().
@@ -103,7 +117,12 @@ private:
     int next = 0;                     // the matched entry to copy next
     int reportedCopies = 0;           // the entries done as progressed() last told
     QHash<QString, QString> madeFrom; // target -> the source of the copy made there last
+    QElapsedTimer copyClock;          // since the copying began
+    qint64 bytesDone = 0;             // of the entries before `next`
+    TimeLeft timeLeft;
     QElapsedTimer phaseClock;
     mutable QMutex summaryLock;
     Summary counts;
 };
+
+Q_DECLARE_METATYPE(SelectionJob::CopyProgress)
