@@ -77,6 +77,19 @@ const char *phaseName(SelectionJob::Phase phase, bool dryRun)
     return "";
 }
 
+// "45 s left", "2 min 10 s left", "1 h 5 min left"; "time left unknown" until the job can tell.
+QString timeLeftText(qint64 msecs)
+{
+    if (msecs < 0)
+        return QStringLiteral("time left unknown");
+    const qint64 seconds = qMax<qint64>((msecs + 500) / 1000, msecs > 0 ? 1 : 0);
+    if (seconds < 60)
+        return QStringLiteral("%1 s left").arg(seconds);
+    if (seconds < 3600)
+        return QStringLiteral("%1 min %2 s left").arg(seconds / 60).arg(seconds % 60);
+    return QStringLiteral("%1 h %2 min left").arg(seconds / 3600).arg(seconds / 60 % 60);
+}
+
 const char *helpTail = R"(
 Without any argument zanora opens its window.
 
@@ -222,6 +235,8 @@ int CommandLineRun::run()
         phaseTotal = total;
         phaseDone = done;
     });
+    connect(job, &SelectionJob::copyProgressed, this,
+            [this](const SelectionJob::CopyProgress &progress) { bytes = progress; });
     connect(job, &SelectionJob::missingFound, this, &CommandLineRun::onMissingFound);
     connect(job, &SelectionJob::copyFailed, this, &CommandLineRun::onCopyFailed);
     connect(job, &SelectionJob::copied, this, &CommandLineRun::onCopied);
@@ -310,11 +325,8 @@ void CommandLineRun::onCopyFailed(const QString &source, const QString &target,
 
 void CommandLineRun::onCopied(const QString &source, const QString &target)
 {
-    if (!config.dryRun) {
-        if (!quiet)
-            copiedBytes += QFileInfo(target).size();
+    if (!config.dryRun)
         return;
-    }
     clearProgress();
     writeOut(QFile::encodeName(source) + '\t' + QFile::encodeName(target) + '\n');
 }
@@ -403,10 +415,11 @@ void CommandLineRun::showProgress()
                                  .arg(QLatin1String(unit))
                                  .arg(qRound(phaseDone / elapsed));
         if (phase == SelectionJob::Copying && !config.dryRun) {
-            const double mebibytes = copiedBytes / 1048576.0;
-            counts += QStringLiteral(", %1 MiB, %2 MiB/s")
-                              .arg(qRound64(mebibytes))
-                              .arg(qRound64(mebibytes / elapsed));
+            counts += QStringLiteral(", %1 of %2, %3/s, %4")
+                              .arg(TimeLeft::sizeText(bytes.bytesDone),
+                                   TimeLeft::sizeText(bytes.bytesTotal),
+                                   TimeLeft::sizeText(qRound64(bytes.bytesDone / elapsed)),
+                                   timeLeftText(bytes.msecsLeft));
         }
         if (terminal) {
             const int width = 24;

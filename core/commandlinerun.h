@@ -87,6 +87,6 @@ private:
     SelectionJob::Phase phase = SelectionJob::Listing;
     int phaseTotal = -1;
     int phaseDone = 0;
-    qint64 copiedBytes = 0;
+    SelectionJob::CopyProgress bytes;
     QElapsedTimer phaseClock;
 };
