@@ -1,4 +1,5 @@
 #include "tests/testsupport.h"
+#include "ui/copyprogressline.h"
 #include "ui/kelto.h"
 
 #include <QDirIterator>
@@ -42,6 +43,9 @@ private slots:
     void failedCopy();
     void quitWhileRunning_data();
     void quitWhileRunning();
+    void copyLineTexts_data();
+    void copyLineTexts();
+    void copyLineOnlyWhileCopying();
 
 private:
     void click(const char *button);
@@ -368,6 +372,72 @@ void tst_selectionrun::quitWhileRunning()
     Q_UNUSED(threadsBefore)
     QSKIP("All else checked; the worker thread's end is counted through /proc: Linux only");
 #endif
+}
+
+void tst_selectionrun::copyLineTexts_data()
+{
+    QTest::addColumn<qint64>("done");
+    QTest::addColumn<qint64>("total");
+    QTest::addColumn<qint64>("msecsLeft");
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("not known yet")
+            << qint64(0) << qint64(12800000000) << qint64(-1) << "/shoots/IMG_0001.CR2"
+            << "0.0 MB / 12.8 GB · — · IMG_0001.CR2";
+    QTest::newRow("minutes and seconds")
+            << qint64(3200000000) << qint64(12800000000) << qint64(130400) << "/a/DSC_0002.NEF"
+            << "3.2 GB / 12.8 GB · 约 2 分 10 秒 · DSC_0002.NEF";
+    QTest::newRow("seconds") << qint64(950000000) << qint64(999949999) << qint64(44600) << ""
+                             << "950.0 MB / 999.9 MB · 约 45 秒";
+    QTest::newRow("whole minutes") << qint64(1) << qint64(2) << qint64(120000) << ""
+                                   << "0.0 MB / 0.0 MB · 约 2 分";
+    QTest::newRow("hours and minutes") << qint64(1) << qint64(2) << qint64(3900000) << ""
+                                       << "0.0 MB / 0.0 MB · 约 1 小时 5 分";
+    QTest::newRow("under half a second") << qint64(1) << qint64(2) << qint64(300) << ""
+                                         << "0.0 MB / 0.0 MB · 约 1 秒";
+}
+
+void tst_selectionrun::copyLineTexts()
+{
+    QFETCH(qint64, done);
+    QFETCH(qint64, total);
+    QFETCH(qint64, msecsLeft);
+    QFETCH(QString, file);
+    QFETCH(QString, text);
+    QCOMPARE(CopyProgressLine::lineText({done, total, msecsLeft, file}), text);
+}
+
+// The line appears only once a run copies (here: while it waits at the failure box for b.CR2),
+// and goes with the run, taking the bar's tooltip along.
+void tst_selectionrun::copyLineOnlyWhileCopying()
+{
+    delete answerer; // the boxes are answered below, once looked at
+    answerer = nullptr;
+    for (const char *name : {"a", "b", "c"}) {
+        QVERIFY(writeFile(small(QStringLiteral("%1.jpg").arg(name)), "pick"));
+        QVERIFY(writeFile(big(QStringLiteral("%1.CR2").arg(name)), QByteArray(300000, 'r')));
+    }
+    QVERIFY(writeFile(out("b.CR2/keep.txt"), "kept"));
+    QVERIFY(!window->findChild<CopyProgressLine *>());
+
+    click("output_combined");
+    QMessageBox *box = nullptr;
+    QTRY_VERIFY((box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())));
+    const auto *line = window->findChild<CopyProgressLine *>("copyProgress");
+    QVERIFY(line);
+    const QString expected = QStringLiteral("0.3 MB / 0.9 MB · — · b.CR2");
+    QTRY_COMPARE(line->text(), expected);
+    QVERIFY(line->isVisibleTo(window));
+    QCOMPARE(line->geometry(), QRect(320, 315, 791, 24));
+    QCOMPARE(bar()->toolTip(), expected);
+
+    box->button(QMessageBox::Yes)->click();
+    QTRY_VERIFY2(runEnded(), "the run did not end");
+    QVERIFY(!line->isVisibleTo(window));
+    QCOMPARE(bar()->toolTip(), QString());
+    QTRY_VERIFY((box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())));
+    QCOMPARE(box->text(), QStringLiteral("已成功完成选图"));
+    box->button(QMessageBox::Yes)->click();
 }
 
 QTEST_MAIN(tst_selectionrun)

@@ -1,4 +1,5 @@
 #include "core/selection/selectionjob.h"
+#include "ui/copyprogressline.h"
 #include "ui/errorlist.h"
 #include "ui/kelto.h"
 #include "ui_kelto.h"
@@ -44,6 +45,7 @@ struct kelto::SelectionRun
     QString buttonText;
     QShortcut *stopKey = nullptr;
     QPointer<QMessageBox> failureBox;
+    CopyProgressLine *bytesLine = nullptr; // the window's, made by its first run
     bool closeWhenDone = false;
 
     // The bar follows the job at a human rate: at most every 40 ms, at the end of each phase,
@@ -140,6 +142,10 @@ void kelto::runSelection(bool classified)
                 else if (!run->refresh.isActive())
                     run->refresh.start();
             });
+    run->bytesLine = ui->centralWidget->findChild<CopyProgressLine *>();
+    if (!run->bytesLine)
+        run->bytesLine = new CopyProgressLine(ui->progressBar);
+    connect(job, &SelectionJob::copyProgressed, run->bytesLine, &CopyProgressLine::showProgress);
     connect(job, &SelectionJob::missingFound, this, [this, show](const QStringList &missing) {
         show();
         waitingForDecision = true;
@@ -197,6 +203,7 @@ void kelto::endSelection(int outcome)
     run->thread.wait();
     delete run->job;
     delete run->stopKey;
+    run->bytesLine->clear();
     run->button->setText(run->buttonText);
     for (QWidget *control : {ui->seletDataTree, ui->seletInput, ui->seletOutput,
                              ui->output_combined, ui->output_classified})
