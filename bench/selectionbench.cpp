@@ -8,6 +8,7 @@
 #include "core/selection/stemindex.h"
 #include "core/selection/treelisting.h"
 #include "tests/keltoprobe.h"
+#include "tests/testsupport.h"
 #include "ui/kelto.h"
 
 #include <QApplication>
@@ -17,6 +18,7 @@
 #include <QEventLoop>
 #include <QFile>
 #include <QHostAddress>
+#include <QLabel>
 #include <QMessageBox>
 #include <QProcess>
 #include <QPushButton>
@@ -27,9 +29,11 @@
 #include <QThread>
 #include <QTimer>
 
+#include <algorithm>
 #include <cstdio>
 #include <fcntl.h>
 #include <functional>
+#include <malloc.h>
 #include <sys/resource.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
@@ -41,7 +45,8 @@ struct Scale
     const char *name;
     int candidates;
     int picks;
-    int fileSize; // 0: as --file-kib says; -1: empty files
+    int fileSize;    // 0: as --file-kib says; -1: empty files
+    int folders = 0; // shoot folders of equal size; 0: 300 to 500 shots each
 };
 
 void say(const QString &line)
@@ -63,11 +68,66 @@ double seconds(const QElapsedTimer &clock)
     return clock.nsecsElapsed() / 1e9;
 }
 
+double monotonicSeconds()
+{
+    static QElapsedTimer clock;
+    if (!clock.isValid())
+        clock.start();
+    return seconds(clock);
+}
+
+// The process's peak resident memory since the start or the last resetPeakMemory().
 long peakMemoryKiB()
 {
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (status.open(QIODevice::ReadOnly)) {
+        for (const QByteArray &line : status.readAll().split('\n')) {
+            if (line.startsWith("VmHWM:"))
+                return line.mid(6).trimmed().split(' ').constFirst().toLong();
+        }
+    }
     struct rusage usage = {};
     ::getrusage(RUSAGE_SELF, &usage);
     return usage.ru_maxrss;
+}
+
+// Gives the memory freed so far back to the system and starts the peak afresh from what the
+// process holds now, so that a figure measured next is not the generator's.
+void resetPeakMemory()
+{
+    ::malloc_trim(0);
+    QFile clear(QStringLiteral("/proc/self/clear_refs"));
+    if (clear.open(QIODevice::WriteOnly))
+        clear.write("5");
+}
+
+QString loadAverage()
+{
+    QFile file(QStringLiteral("/proc/loadavg"));
+    if (!file.open(QIODevice::ReadOnly))
+        return QStringLiteral("?");
+    return QString::fromLatin1(file.readAll().split(' ').mid(0, 3).join(' '));
+}
+
+// CPU seconds, user and system, of the process or of the calling thread.
+double cpuSeconds(int who)
+{
+    struct rusage usage = {};
+    ::getrusage(who, &usage);
+    return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec
+           + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+double median(QVector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    const int n = values.size();
+    return n == 0 ? 0 : n % 2 ? values.at(n / 2) : (values.at(n / 2 - 1) + values.at(n / 2)) / 2;
+}
+
+double best(const QVector<double> &values)
+{
+    return values.isEmpty() ? 0 : *std::min_element(values.begin(), values.end());
 }
 
 bool syncFolder(const QString &folder)
@@ -79,8 +139,13 @@ bool syncFolder(const QString &folder)
     return ok;
 }
 
-bool writeFile(const QString &path, const QByteArray &content)
+bool writeBenchFile(const QString &path, const QByteArray &content)
 {
+    if (content.isEmpty()) { // two system calls: the giant scale makes two million of these
+        const int fd = ::open(QFile::encodeName(path).constData(),
+                              O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+        return fd >= 0 && ::close(fd) == 0;
+    }
     QFile file(path);
     return file.open(QIODevice::WriteOnly) && file.write(content) == content.size();
 }
@@ -112,31 +177,41 @@ void generate(const QString &big, const QString &small, const Scale &scale, int 
                         {"P100", "RW2", 0}};
     const char *events[] = {"Wedding", "Portraits", "Studio", "Family", "Event", "Product"};
 
-    QStringList shots; // stems
+    // The stems, as camera and counter: at the giant scale a list of strings would be most of
+    // the bench's memory.
+    std::vector<std::pair<int, int>> shots;
+    const auto stemOf = [&](const std::pair<int, int> &shot) {
+        return QStringLiteral("%1%2")
+                .arg(QLatin1String(cameras[shot.first].prefix))
+                .arg(shot.second, 4, 10, QLatin1Char('0'));
+    };
+    const int perFolder = scale.folders > 0 ? scale.candidates / scale.folders : 0;
     int written = 0;
     for (int shoot = 0; written < scale.candidates; ++shoot) {
         Camera &camera = cameras[shoot % 5];
-        const QString folder = QStringLiteral("%1/%2/%1-%3-%4 %5")
-                                       .arg(2015 + shoot / 300)
-                                       .arg(shoot % 12 + 1, 2, 10, QLatin1Char('0'))
-                                       .arg(shoot % 12 + 1, 2, 10, QLatin1Char('0'))
-                                       .arg(shoot % 28 + 1, 2, 10, QLatin1Char('0'))
-                                       .arg(QLatin1String(events[shoot % 6]));
+        QString folder = QStringLiteral("%1/%2/%1-%3-%4 %5")
+                                 .arg(2015 + shoot / 300)
+                                 .arg(shoot % 12 + 1, 2, 10, QLatin1Char('0'))
+                                 .arg(shoot % 12 + 1, 2, 10, QLatin1Char('0'))
+                                 .arg(shoot % 28 + 1, 2, 10, QLatin1Char('0'))
+                                 .arg(QLatin1String(events[shoot % 6]));
+        if (perFolder > 0)
+            folder += QStringLiteral(" %1").arg(shoot + 1); // one folder per shoot
         QDir().mkpath(big + QLatin1Char('/') + folder);
-        const int shotCount = 300 + random.bounded(200);
-        for (int shot = 0; shot < shotCount && written < scale.candidates; ++shot) {
-            const QString stem = QStringLiteral("%1%2")
-                                         .arg(QLatin1String(camera.prefix))
-                                         .arg(++camera.counter, 4, 10, QLatin1Char('0'));
+        const int shotCount = perFolder > 0 ? 1 << 30 : 300 + random.bounded(200);
+        const int folderEnd = perFolder > 0 ? qMin(written + perFolder, scale.candidates)
+                                            : scale.candidates;
+        for (int shot = 0; shot < shotCount && written < folderEnd; ++shot) {
+            shots.push_back({shoot % 5, ++camera.counter});
+            const QString stem = stemOf(shots.back());
             const QString base = big + QLatin1Char('/') + folder + QLatin1Char('/') + stem;
-            shots.append(stem);
-            writeFile(base + QLatin1Char('.') + QLatin1String(camera.raw), imageBytes);
-            if (++written < scale.candidates) {
-                writeFile(base + QStringLiteral(".JPG"), imageBytes);
+            writeBenchFile(base + QLatin1Char('.') + QLatin1String(camera.raw), imageBytes);
+            if (++written < folderEnd) {
+                writeBenchFile(base + QStringLiteral(".JPG"), imageBytes);
                 ++written;
             }
-            if (written < scale.candidates && random.bounded(10) < 3) {
-                writeFile(base + QStringLiteral(".xmp"), sidecarBytes);
+            if (written < folderEnd && random.bounded(10) < 3) {
+                writeBenchFile(base + QStringLiteral(".xmp"), sidecarBytes);
                 ++written;
             }
         }
@@ -155,7 +230,7 @@ void generate(const QString &big, const QString &small, const Scale &scale, int 
                            ? QStringLiteral("GOPR%1.jpg").arg(random.bounded(10000))
                            : QStringLiteral("Screenshot %1.png").arg(random.bounded(100000));
         } else {
-            const QString stem = shots.at(random.bounded(shots.size()));
+            const QString stem = stemOf(shots.at(random.bounded(int(shots.size()))));
             name = kind < 60   ? stem + QStringLiteral(".jpg")
                    : kind < 80 ? stem + QStringLiteral("-edit.jpg")
                    : kind < 90 ? stem + QStringLiteral(" (2).jpg")
@@ -166,42 +241,42 @@ void generate(const QString &big, const QString &small, const Scale &scale, int 
         if (taken.contains(path))
             continue;
         taken.insert(path);
-        writeFile(path, pickBytes);
+        writeBenchFile(path, pickBytes);
     }
 }
 
-// Answers the run's dialog and boxes as a user in a hurry would: go on, then Yes.
+// Answers the run's dialog and boxes the moment they show, as a user in a hurry would: go on,
+// then Yes. lastShown is when the last box showed, on the clock of monotonicSeconds().
 class Answerer : public QObject
 {
 public:
-    Answerer()
-    {
-        timer.setInterval(1);
-        connect(&timer, &QTimer::timeout, this, &Answerer::poll);
-        timer.start();
-    }
+    Answerer() { qApp->installEventFilter(this); }
     QStringList boxes;
     int dialogs = 0;
+    double lastShown = 0;
 
 private:
-    void poll()
+    bool eventFilter(QObject *watched, QEvent *event) override
     {
-        const QWidgetList windows = QApplication::topLevelWidgets();
-        for (QWidget *window : windows) {
-            if (!window->isVisible() || window->property("answered").toBool())
-                continue;
-            if (auto *box = qobject_cast<QMessageBox *>(window)) {
-                window->setProperty("answered", true);
-                boxes.append(box->text());
-                box->button(QMessageBox::Yes)->click();
-            } else if (window->objectName() == QLatin1String("errorList")) {
-                window->setProperty("answered", true);
-                ++dialogs;
+        if (event->type() != QEvent::Show || !watched->isWidgetType())
+            return false;
+        auto *window = static_cast<QWidget *>(watched);
+        if (!window->isWindow() || window->property("answered").toBool())
+            return false;
+        if (auto *box = qobject_cast<QMessageBox *>(window)) {
+            window->setProperty("answered", true);
+            lastShown = monotonicSeconds();
+            boxes.append(box->text());
+            QTimer::singleShot(0, box, [box] { box->button(QMessageBox::Yes)->click(); });
+        } else if (window->objectName() == QLatin1String("errorList")) {
+            window->setProperty("answered", true);
+            ++dialogs;
+            QTimer::singleShot(0, window, [window] {
                 window->findChild<QPushButton *>(QStringLiteral("pushButton"))->click();
-            }
+            });
         }
+        return false;
     }
-    QTimer timer;
 };
 
 bool runProcess(const QString &program, const QStringList &arguments,
@@ -228,6 +303,9 @@ struct SlotRun
     double seconds = 0;
     double longestGap = 0; // between two ticks of a 5 ms timer on the GUI thread
     double gapEnded = 0;   // when it ended, from the click
+    double processCpu = 0; // CPU seconds of the whole process meanwhile
+    double guiCpu = 0;     // of the GUI thread alone
+    double clicked = 0;    // on the clock of monotonicSeconds()
     bool ended = false;
 };
 
@@ -261,9 +339,14 @@ SlotRun runThroughSlot(kelto &window, const std::function<bool()> &ended,
     });
     QTimer::singleShot(3600 * 1000, &loop, &QEventLoop::quit);
     ticker.start();
+    const double processFrom = cpuSeconds(RUSAGE_SELF);
+    const double guiFrom = cpuSeconds(RUSAGE_THREAD);
+    run.clicked = monotonicSeconds();
     clock.start();
     window.findChild<QPushButton *>(QStringLiteral("output_combined"))->click();
     loop.exec();
+    run.processCpu = cpuSeconds(RUSAGE_SELF) - processFrom;
+    run.guiCpu = cpuSeconds(RUSAGE_THREAD) - guiFrom;
     return run;
 }
 
@@ -272,15 +355,147 @@ QString runButtonText(kelto &window)
     return window.findChild<QPushButton *>(QStringLiteral("output_combined"))->text();
 }
 
-bool measure(const Scale &scale, const QString &root, int fileSize, kelto &window)
+// The run without a window, as a command line drives it, into `out`: its time, and the job's
+// own phase times as a note.
+double runJobAlone(const QString &small, const QString &big, const QString &out, QString &note)
+{
+    SelectionJob::Settings settings;
+    settings.smallImagesPath = small;
+    settings.bigImagesPath = big;
+    settings.outputPath = out;
+    QDir().mkpath(out);
+    SelectionJob job(settings);
+    QThread thread;
+    job.moveToThread(&thread);
+    QObject::connect(&thread, &QThread::started, &job, &SelectionJob::start);
+    QObject::connect(&job, &SelectionJob::missingFound, &job, [&] { job.decide(true); });
+    QObject::connect(&job, &SelectionJob::copyFailed, &job, [&] { job.answerFailure(true); });
+    QObject::connect(&job, &SelectionJob::finished, &thread, &QThread::quit, Qt::DirectConnection);
+    QElapsedTimer clock;
+    const double cpuFrom = cpuSeconds(RUSAGE_SELF);
+    clock.start();
+    thread.start();
+    thread.wait();
+    const double taken = seconds(clock);
+    const double cpu = cpuSeconds(RUSAGE_SELF) - cpuFrom;
+    const SelectionJob::Summary summary = job.summary();
+    note = QStringLiteral("CPU %6 s; listing %1, matching %2, copying %3, flushing %4 s; %5 copied")
+                   .arg(summary.phaseNsecs[SelectionJob::Listing] / 1e9, 0, 'f', 3)
+                   .arg(summary.phaseNsecs[SelectionJob::Matching] / 1e9, 0, 'f', 3)
+                   .arg(summary.phaseNsecs[SelectionJob::Copying] / 1e9, 0, 'f', 3)
+                   .arg(summary.phaseNsecs[SelectionJob::Flushing] / 1e9, 0, 'f', 3)
+                   .arg(summary.copied)
+                   .arg(cpu, 0, 'f', 3);
+    return taken;
+}
+
+struct Floor
+{
+    double find = 0;
+    double cp = 0;
+    double sync = 0;
+    double total() const { return find + cp + sync; }
+};
+
+// The same work by find, cp and sync -f, into `out`.
+bool runFloor(const QString &small, const QString &big, const QStringList &matchedFiles,
+              const QString &out, Floor &floor)
+{
+    QDir().mkpath(out);
+    QElapsedTimer clock;
+    clock.start();
+    bool ok = runProcess(QStringLiteral("find"), {small, big});
+    floor.find = seconds(clock);
+    clock.restart();
+    ok = ok
+         && runProcess(QStringLiteral("xargs"),
+                       {QStringLiteral("-0"), QStringLiteral("cp"), QStringLiteral("-t"), out,
+                        QStringLiteral("--")},
+                       QFile::encodeName(matchedFiles.join(QChar(0))));
+    floor.cp = seconds(clock);
+    clock.restart();
+    ok = ok && runProcess(QStringLiteral("sync"), {QStringLiteral("-f"), out});
+    floor.sync = seconds(clock);
+    return ok;
+}
+
+// Picks the big-image tree with the window's picker, as a person does, and watches the GUI
+// thread until the count's box shows.
+void measurePicker(kelto &window, const QString &big)
+{
+    DialogAnswerer answerer;
+    answerer.queueFolder(big);
+    const auto *label = window.findChild<QLabel *>(QStringLiteral("label_bigPath"));
+    QElapsedTimer counting;
+    double longest = 0;
+    int ticks = 0;
+    QEventLoop loop;
+    QElapsedTimer sinceTick;
+    QTimer ticker;
+    ticker.setTimerType(Qt::PreciseTimer);
+    ticker.setInterval(5);
+    QObject::connect(&ticker, &QTimer::timeout, &loop, [&] {
+        const bool busy = label->text() == big && answerer.boxes.isEmpty();
+        if (busy && counting.isValid()) {
+            longest = qMax(longest, seconds(sinceTick));
+            ++ticks;
+        }
+        if (busy && !counting.isValid())
+            counting.start();
+        sinceTick.start();
+        if (!answerer.boxes.isEmpty())
+            loop.quit();
+    });
+    QTimer::singleShot(600 * 1000, &loop, &QEventLoop::quit);
+    sinceTick.start();
+    ticker.start();
+    QTimer::singleShot(
+            0, [&] { window.findChild<QPushButton *>(QStringLiteral("seletInput"))->click(); });
+    loop.exec();
+    figure(QStringLiteral("big-image picker's count"), counting.isValid() ? seconds(counting) : 0,
+           QStringLiteral("on a worker thread: longest GUI-thread gap meanwhile %1 ms over %2 "
+                          "ticks; %3")
+                   .arg(longest * 1000, 0, 'f', 1)
+                   .arg(ticks)
+                   .arg(answerer.boxes.isEmpty() ? QStringLiteral("NO BOX")
+                                                 : answerer.boxes.first().text));
+}
+
+QString spread(const QVector<double> &values, int decimals = 3)
+{
+    if (values.size() < 2)
+        return QString();
+    QStringList each;
+    for (double value : values)
+        each.append(QString::number(value, 'f', decimals));
+    return QStringLiteral("median of %1, best %2; rounds %3")
+            .arg(values.size())
+            .arg(best(values), 0, 'f', decimals)
+            .arg(each.join(QStringLiteral(", ")));
+}
+
+void ratio(const QString &what, const QVector<double> &values)
+{
+    say(QStringLiteral("  %1 %2 x%3")
+                .arg(what, -28)
+                .arg(median(values), 8, 'f', 2)
+                .arg(values.size() < 2
+                             ? QString()
+                             : QStringLiteral("   (") + spread(values, 2) + QLatin1Char(')')));
+}
+
+bool measure(const Scale &scale, const QString &root, int fileSize, int rounds, kelto &window)
 {
     const QString big = root + QStringLiteral("/big");
     const QString small = root + QStringLiteral("/small");
-    say(QStringLiteral("Scale %1: %2 candidates, %3 picks, files of %4 KiB")
+    say(QStringLiteral("Scale %1: %2 candidates%3, %4 picks, files of %5 KiB; load average %6")
                 .arg(QLatin1String(scale.name))
                 .arg(scale.candidates)
+                .arg(scale.folders > 0 ? QStringLiteral(" in %1 folders").arg(scale.folders)
+                                       : QString())
                 .arg(scale.picks)
-                .arg(fileSize / 1024));
+                .arg(fileSize / 1024)
+                .arg(loadAverage()));
 
     QElapsedTimer clock;
     clock.start();
@@ -289,51 +504,115 @@ bool measure(const Scale &scale, const QString &root, int fileSize, kelto &windo
     figure(QStringLiteral("generating (not measured)"), seconds(clock),
            QStringLiteral("peak memory so far %1 MiB").arg(peakMemoryKiB() / 1024.0, 0, 'f', 1));
 
-    QStringList matchedFiles;
-    int matchedEntries = 0;
-    double listingSeconds = 0;
-
-    // The whole run through the real slot first, its dialog and boxes answered at once, so that
-    // the peak memory is the run's and not the sum of it and the bench's own steps below.
-    const QString runOut = root + QStringLiteral("/out-run");
-    QDir().mkpath(runOut);
+    // The whole run through the real slot, the job alone and the floor, in that order, round by
+    // round, each into a fresh folder. The first whole run comes before anything else, so that
+    // the peak memory after it is the run's and not the bench's own steps'.
     KeltoProbe(window).setSmallImagesPath(small);
     KeltoProbe(window).setBigImagesPath(big);
-    KeltoProbe(window).setOutputPath(runOut);
-    double runSeconds = 0;
-    int runFiles = 0;
-    {
+    QVector<double> runTimes, jobTimes, floorTimes, findTimes, gaps, runPerJob, runPerFloor;
+    QStringList matchedFiles; // each once, known after the first round
+    int matchedEntries = 0;
+    long runPeakKiB = 0;
+    resetPeakMemory();
+    const long heldBeforeKiB = peakMemoryKiB();
+    for (int round = 0; round < rounds; ++round) {
+        const QString suffix = QStringLiteral("-%1").arg(round);
+        const QString runOut = root + QStringLiteral("/out-run") + suffix;
+        QDir().mkpath(runOut);
+        KeltoProbe(window).setOutputPath(runOut);
         Answerer answerer;
-        const SlotRun run = runThroughSlot(window, [&] { return !answerer.boxes.isEmpty(); });
-        runSeconds = run.seconds;
-        runFiles = filesIn(runOut);
+        SlotRun run = runThroughSlot(window, [&] { return !answerer.boxes.isEmpty(); });
+        // The run ended when its box showed, not at the next tick that noticed it.
+        if (!answerer.boxes.isEmpty())
+            run.seconds = answerer.lastShown - run.clicked;
+        const int runFiles = filesIn(runOut);
         const bool ok = run.ended
                         && answerer.boxes == QStringList{QStringLiteral("已成功完成选图")};
-        figure(QStringLiteral("whole run (real slot)"), runSeconds,
-               QStringLiteral("%1 dialog, %2 files written%3")
+        figure(QStringLiteral("whole run (real slot)"), run.seconds,
+               QStringLiteral("round %1: CPU %7 s, of it GUI thread %8 s; %2 dialog, %3 files "
+                              "written, longest GUI-thread gap %4 ms at %5 s%6")
+                       .arg(round + 1)
                        .arg(answerer.dialogs)
                        .arg(runFiles)
-                       .arg(ok ? "" : ", UNEXPECTED BOXES"));
-        figure(QStringLiteral("longest GUI-thread gap"), run.longestGap,
-               QStringLiteral("5 ms timer during the whole run, ended %1 s into it")
-                       .arg(run.gapEnded, 0, 'f', 3));
+                       .arg(run.longestGap * 1000, 0, 'f', 1)
+                       .arg(run.gapEnded, 0, 'f', 3)
+                       .arg(ok ? "" : ", UNEXPECTED BOXES")
+                       .arg(run.processCpu, 0, 'f', 3)
+                       .arg(run.guiCpu, 0, 'f', 3));
         if (!ok)
             return false;
+        if (round == 0) {
+            runPeakKiB = peakMemoryKiB();
+            // What was copied, each file once, for the floor's cp.
+            const PathList picks = listTreePaths(small, TreeWalker::Images);
+            const PathList candidates = listTreePaths(big, TreeWalker::Files);
+            const StemMatches matches = StemIndex(candidates).match(picks, false);
+            matchedEntries = matches.matched.size();
+            QSet<QString> seen;
+            for (const QFileInfo &original : matches.matched) {
+                if (!seen.contains(original.filePath())) {
+                    seen.insert(original.filePath());
+                    matchedFiles.append(original.filePath());
+                }
+            }
+        }
+        if (runFiles != matchedFiles.size()) {
+            say(QStringLiteral("  the run wrote %1 files, not %2")
+                        .arg(runFiles)
+                        .arg(matchedFiles.size()));
+            return false;
+        }
+
+        QString note;
+        const double job = runJobAlone(small, big, root + QStringLiteral("/out-job") + suffix, note);
+        figure(QStringLiteral("job alone (no window)"), job, note);
+        Floor floor;
+        if (!runFloor(small, big, matchedFiles, root + QStringLiteral("/out-floor") + suffix, floor))
+            return false;
+        figure(QStringLiteral("floor, total"), floor.total(),
+               QStringLiteral("find %1, cp %2, sync -f %3 s; %4 distinct files of %5 entries")
+                       .arg(floor.find, 0, 'f', 3)
+                       .arg(floor.cp, 0, 'f', 3)
+                       .arg(floor.sync, 0, 'f', 3)
+                       .arg(matchedFiles.size())
+                       .arg(matchedEntries));
+        runTimes.append(run.seconds);
+        jobTimes.append(job);
+        floorTimes.append(floor.total());
+        findTimes.append(floor.find);
+        gaps.append(run.longestGap);
+        runPerJob.append(run.seconds / job);
+        runPerFloor.append(run.seconds / floor.total());
     }
-    say(QStringLiteral("  %1 %2 MiB")
-                .arg(QStringLiteral("peak memory after the run"), -28)
-                .arg(peakMemoryKiB() / 1024.0, 8, 'f', 1));
+    if (rounds > 1) {
+        figure(QStringLiteral("whole run, median"), median(runTimes), spread(runTimes));
+        figure(QStringLiteral("job alone, median"), median(jobTimes), spread(jobTimes));
+        figure(QStringLiteral("floor, median"), median(floorTimes), spread(floorTimes));
+    }
+    figure(QStringLiteral("longest GUI-thread gap"), *std::max_element(gaps.begin(), gaps.end()),
+           QStringLiteral("the longest of every round's whole run; median %1 s")
+                   .arg(median(gaps), 0, 'f', 3));
+    say(QStringLiteral("  %1 %2 MiB   (%3 MiB held before it: the window and the bench)")
+                .arg(QStringLiteral("peak memory, first run"), -28)
+                .arg(runPeakKiB / 1024.0, 8, 'f', 1)
+                .arg(heldBeforeKiB / 1024.0, 0, 'f', 1));
+    ratio(QStringLiteral("whole run / job alone"), runPerJob);
+    ratio(QStringLiteral("whole run / floor"), runPerFloor);
 
     {
         clock.restart();
         const PathList picks = listTreePaths(small, TreeWalker::Images);
         const PathList candidates = listTreePaths(big, TreeWalker::Files);
-        listingSeconds = seconds(clock);
+        const double listingSeconds = seconds(clock);
         figure(QStringLiteral("listing"), listingSeconds,
                QStringLiteral("%1 picks, %2 candidates, %3 bytes per candidate held")
                        .arg(picks.size())
                        .arg(candidates.size())
                        .arg(double(candidates.heapBytes()) / qMax(1, candidates.size()), 0, 'f', 1));
+        say(QStringLiteral("  %1 %2 x   (find: median of the rounds %3 s)")
+                    .arg(QStringLiteral("listing / find"), -28)
+                    .arg(listingSeconds / median(findTimes), 8, 'f', 2)
+                    .arg(median(findTimes), 0, 'f', 3));
 
         // Matching is short enough for the machine's noise to show: best of three.
         StemMatches indexed;
@@ -352,9 +631,6 @@ bool measure(const Scale &scale, const QString &root, int fileSize, kelto &windo
                        .arg(firstSeconds, 0, 'f', 3)
                        .arg(indexed.matched.size())
                        .arg(indexed.missing.size()));
-        say(QStringLiteral("  %1 %2 MiB")
-                    .arg(QStringLiteral("peak memory so far"), -28)
-                    .arg(peakMemoryKiB() / 1024.0, 8, 'f', 1));
 
         if (scale.candidates <= 20000) {
             QFileInfoList pickInfos;
@@ -397,51 +673,6 @@ bool measure(const Scale &scale, const QString &root, int fileSize, kelto &windo
                QStringLiteral("%1 copies, %2 failed, flushed once")
                        .arg(indexed.matched.size())
                        .arg(failed));
-
-        matchedEntries = indexed.matched.size();
-        QSet<QString> seen;
-        for (const QFileInfo &original : indexed.matched) {
-            if (!seen.contains(original.filePath())) {
-                seen.insert(original.filePath());
-                matchedFiles.append(original.filePath());
-            }
-        }
-    }
-
-    if (runFiles != matchedFiles.size()) {
-        say(QStringLiteral("  the run wrote %1 files, not %2")
-                    .arg(runFiles)
-                    .arg(matchedFiles.size()));
-        return false;
-    }
-
-    // The same run without a window, as a command line drives it: the job's own phase times.
-    {
-        SelectionJob::Settings settings;
-        settings.smallImagesPath = small;
-        settings.bigImagesPath = big;
-        settings.outputPath = root + QStringLiteral("/out-job");
-        QDir().mkpath(settings.outputPath);
-        SelectionJob job(settings);
-        QThread thread;
-        job.moveToThread(&thread);
-        QObject::connect(&thread, &QThread::started, &job, &SelectionJob::start);
-        QObject::connect(&job, &SelectionJob::missingFound, &job, [&] { job.decide(true); });
-        QObject::connect(&job, &SelectionJob::copyFailed, &job, [&] { job.answerFailure(true); });
-        QObject::connect(&job, &SelectionJob::finished, &thread, &QThread::quit,
-                         Qt::DirectConnection);
-        QElapsedTimer clock;
-        clock.start();
-        thread.start();
-        thread.wait();
-        const SelectionJob::Summary summary = job.summary();
-        figure(QStringLiteral("job alone (no window)"), seconds(clock),
-               QStringLiteral("listing %1, matching %2, copying %3, flushing %4 s; %5 copied")
-                       .arg(summary.phaseNsecs[SelectionJob::Listing] / 1e9, 0, 'f', 3)
-                       .arg(summary.phaseNsecs[SelectionJob::Matching] / 1e9, 0, 'f', 3)
-                       .arg(summary.phaseNsecs[SelectionJob::Copying] / 1e9, 0, 'f', 3)
-                       .arg(summary.phaseNsecs[SelectionJob::Flushing] / 1e9, 0, 'f', 3)
-                       .arg(summary.copied));
     }
 
     // A run stopped with its button in the middle of the copying, once a tenth of the copies
@@ -484,40 +715,11 @@ bool measure(const Scale &scale, const QString &root, int fileSize, kelto &windo
             return false;
     }
 
-    const QString floorOut = root + QStringLiteral("/out-floor");
-    QDir().mkpath(floorOut);
-    clock.restart();
-    bool ok = runProcess(QStringLiteral("find"), {small, big});
-    const double findSeconds = seconds(clock);
-    clock.restart();
-    ok = ok
-         && runProcess(QStringLiteral("xargs"),
-                       {QStringLiteral("-0"), QStringLiteral("cp"), QStringLiteral("-t"), floorOut,
-                        QStringLiteral("--")},
-                       QFile::encodeName(matchedFiles.join(QChar(0))));
-    const double cpSeconds = seconds(clock);
-    clock.restart();
-    ok = ok && runProcess(QStringLiteral("sync"), {QStringLiteral("-f"), floorOut});
-    const double syncSeconds = seconds(clock);
-    if (!ok)
-        return false;
-    const double floorSeconds = findSeconds + cpSeconds + syncSeconds;
-    figure(QStringLiteral("floor: find"), findSeconds);
-    figure(QStringLiteral("floor: cp"), cpSeconds,
-           QStringLiteral("%1 distinct files of %2 matched entries")
-                   .arg(matchedFiles.size())
-                   .arg(matchedEntries));
-    figure(QStringLiteral("floor: sync -f"), syncSeconds);
-    figure(QStringLiteral("floor, total"), floorSeconds);
-    say(QStringLiteral("  %1 %2 x")
-                .arg(QStringLiteral("listing / find"), -28)
-                .arg(listingSeconds / findSeconds, 8, 'f', 2));
-    say(QStringLiteral("  %1 %2 x")
-                .arg(QStringLiteral("whole run / floor"), -28)
-                .arg(runSeconds / floorSeconds, 8, 'f', 2));
-    say(QStringLiteral("  %1 %2 MiB")
+    measurePicker(window, big);
+    say(QStringLiteral("  %1 %2 MiB   (load average now %3)")
                 .arg(QStringLiteral("peak memory so far"), -28)
-                .arg(peakMemoryKiB() / 1024.0, 8, 'f', 1));
+                .arg(peakMemoryKiB() / 1024.0, 8, 'f', 1)
+                .arg(loadAverage()));
     return true;
 }
 
@@ -538,16 +740,23 @@ int main(int argc, char **argv)
     const QCommandLineOption scaleOption(
             QStringLiteral("scale"),
             QStringLiteral("small, large, both (default), archive: 500,000 candidates and "
-                           "10,000 picks of empty files, or huge: 400 candidates and 100 "
-                           "picks of 16 MiB files, about 6 GB."),
+                           "10,000 picks of empty files, giant: 2,000,000 candidates in 4,000 "
+                           "folders and 20,000 picks of empty files, or huge: 400 candidates "
+                           "and 100 picks of 16 MiB files, about 6 GB."),
             QStringLiteral("scale"), QStringLiteral("both"));
     const QCommandLineOption sizeOption(QStringLiteral("file-kib"),
                                         QStringLiteral("Size of a raw or JPEG file (default 16)."),
                                         QStringLiteral("KiB"), QStringLiteral("16"));
     const QCommandLineOption keepOption(QStringLiteral("keep"),
                                         QStringLiteral("Leave the data folder in place."));
-    parser.addOptions({dirOption, scaleOption, sizeOption, keepOption});
+    const QCommandLineOption roundsOption(
+            QStringLiteral("rounds"),
+            QStringLiteral("Rounds of whole run, job alone and floor (default 1); the median "
+                           "and the best are printed."),
+            QStringLiteral("N"), QStringLiteral("1"));
+    parser.addOptions({dirOption, scaleOption, sizeOption, keepOption, roundsOption});
     parser.process(app);
+    const int rounds = qMax(1, parser.value(roundsOption).toInt());
 
     QTemporaryDir data(
             QDir(parser.value(dirOption)).filePath(QStringLiteral("zanora-bench-XXXXXX")));
@@ -566,10 +775,10 @@ int main(int argc, char **argv)
         server.listen(QHostAddress::LocalHost, 0);
         closedPort = server.serverPort();
     }
-    writeFile(QStringLiteral("config.json"),
-              QStringLiteral("{\n    \"HostIP\": \"127.0.0.1\",\n    \"HostPORT\": %1\n}\n")
-                      .arg(closedPort)
-                      .toUtf8());
+    writeBenchFile(QStringLiteral("config.json"),
+                   QStringLiteral("{\n    \"HostIP\": \"127.0.0.1\",\n    \"HostPORT\": %1\n}\n")
+                           .arg(closedPort)
+                           .toUtf8());
     kelto window;
     window.show();
     say(QStringLiteral("window shown: peak memory %1 MiB").arg(peakMemoryKiB() / 1024.0, 0, 'f', 1));
@@ -579,6 +788,7 @@ int main(int argc, char **argv)
     const Scale scales[] = {{"small", 20000, 500, 0},
                             {"large", 100000, 3000, 0},
                             {"archive", 500000, 10000, -1},
+                            {"giant", 2000000, 20000, -1, 4000},
                             {"huge", 400, 100, 16 * 1024 * 1024}};
     const QString which = parser.value(scaleOption);
     bool ok = true;
@@ -602,12 +812,15 @@ int main(int argc, char **argv)
             ok = false;
             continue;
         }
-        ok = measure(scale, data.filePath(QLatin1String(scale.name)), fileSize, window) && ok;
+        ok = measure(scale, data.filePath(QLatin1String(scale.name)), fileSize, rounds, window)
+             && ok;
     }
-    say(QStringLiteral("peak memory: %1 MiB").arg(peakMemoryKiB() / 1024.0, 0, 'f', 1));
-
     QDir::setCurrent(QDir::tempPath());
-    if (!parser.isSet(keepOption))
+    if (!parser.isSet(keepOption)) {
+        QElapsedTimer clock;
+        clock.start();
         data.remove();
+        say(QStringLiteral("data folder deleted in %1 s").arg(seconds(clock), 0, 'f', 1));
+    }
     return ok ? 0 : 1;
 }
