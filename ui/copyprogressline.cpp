@@ -16,11 +16,26 @@ CopyProgressLine::CopyProgressLine(QProgressBar *bar)
     setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     setTextFormat(Qt::PlainText);
     hide();
+    later.setSingleShot(true);
+    connect(&later, &QTimer::timeout, this, &CopyProgressLine::showPending);
 }
 
 void CopyProgressLine::showProgress(const SelectionJob::CopyProgress &progress)
 {
-    const QString whole = lineText(progress);
+    constexpr qint64 pace = 250;
+    pending = progress;
+    if (later.isActive())
+        return;
+    if (sinceShown.isValid() && sinceShown.elapsed() < pace)
+        later.start(int(pace - sinceShown.elapsed()));
+    else
+        showPending();
+}
+
+void CopyProgressLine::showPending()
+{
+    sinceShown.start();
+    const QString whole = lineText(pending);
     // A long file name is cut in its middle rather than run off the line.
     ensurePolished();
     setText(fontMetrics().elidedText(whole, Qt::ElideMiddle, contentsRect().width()));
@@ -30,6 +45,8 @@ void CopyProgressLine::showProgress(const SelectionJob::CopyProgress &progress)
 
 void CopyProgressLine::clear()
 {
+    later.stop();
+    sinceShown.invalidate();
     hide();
     setText(QString());
     bar->setToolTip(QString());

@@ -2,7 +2,9 @@
 
 #include "core/selection/selectionjob.h"
 
+#include <QElapsedTimer>
 #include <QLabel>
+#include <QTimer>
 
 class QProgressBar;
 
@@ -18,6 +20,8 @@ public:
     // Below `bar`, in the bar's parent; hidden until the first showProgress().
     explicit CopyProgressLine(QProgressBar *bar);
 
+    // Shows the figures at a reading pace: at once after a quarter of a second without any,
+    // else when that quarter is over, so that the last figures sent are always shown.
     void showProgress(const SelectionJob::CopyProgress &progress);
     // Hides the line and takes the tooltip off the bar.
     void clear();
@@ -29,5 +33,10 @@ public:
     static QString timeText(qint64 msecs);
 
 private:
+    void showPending();
+
     QProgressBar *bar;
+    SelectionJob::CopyProgress pending;
+    QElapsedTimer sinceShown;
+    QTimer later;
 };

@@ -4,6 +4,7 @@
 #include <QFontMetrics>
 #include <QRegularExpression>
 #include <QTextCursor>
+#include <QTextDocument>
 
 errorList::errorList(QWidget *parent)
     : QDialog(parent)
@@ -54,9 +55,9 @@ void errorList::fitQuestion()
 void errorList::receiveErrorList(QStringList errorMessages)
 {
     // Paths go in as plain text, one paragraph each: a file name such as "<b>.jpg" must not be
-    // read as markup, and a line break inside a name must not split it into two entries.
-    QTextCursor cursor(ui->errorFiles->document());
-    cursor.movePosition(QTextCursor::End);
+    // read as markup, and a line break inside a name must not split it into two entries. The
+    // whole list goes in as one insertion, which the document lays out once.
+    QString text;
     for (QString message : errorMessages) {
         for (QChar &c : message) {
             if (c == QLatin1Char('\n') || c == QLatin1Char('\r') || c == QChar::ParagraphSeparator)
@@ -64,10 +65,17 @@ void errorList::receiveErrorList(QStringList errorMessages)
         }
         // The first entry takes the document's initial empty paragraph.
         if (listsEntries)
-            cursor.insertBlock();
-        cursor.insertText(message);
+            text += QChar::ParagraphSeparator;
+        text += message;
         listsEntries = true;
     }
+    QTextDocument *document = ui->errorFiles->document();
+    const bool undo = document->isUndoRedoEnabled();
+    document->setUndoRedoEnabled(false);
+    QTextCursor cursor(document);
+    cursor.movePosition(QTextCursor::End);
+    cursor.insertText(text);
+    document->setUndoRedoEnabled(undo);
     // The view's own cursor was carried along to the end by the insertions; the list is read
     // from its start.
     ui->errorFiles->moveCursor(QTextCursor::Start);

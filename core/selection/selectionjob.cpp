@@ -131,7 +131,20 @@ void SelectionJob::start()
     } else {
         state = State::WaitingForDecision;
         emit missingFound(matches->missing);
+        // Done while a person reads the list, not after the answer.
+        matchedBytes();
     }
+}
+
+// The sizes of the matched entries, added up once.
+qint64 SelectionJob::matchedBytes()
+{
+    if (bytesInAll < 0) {
+        bytesInAll = 0;
+        for (const QFileInfo &original : qAsConst(matches->matched))
+            bytesInAll += original.size();
+    }
+    return bytesInAll;
 }
 
 void SelectionJob::beginCopying()
@@ -144,9 +157,7 @@ void SelectionJob::beginCopying()
     next = 0;
     reportedCopies = 0;
     bytesDone = 0;
-    qint64 bytesTotal = 0;
-    for (const QFileInfo &original : qAsConst(matches->matched))
-        bytesTotal += original.size();
+    const qint64 bytesTotal = matchedBytes();
     timeLeft.reset(bytesTotal);
     copyClock.start();
     timeLeft.add(0, 0);

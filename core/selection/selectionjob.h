@@ -108,6 +108,7 @@ private:
     void finish(Outcome outcome);
     void endPhase(Phase phase);
     QString targetFolder(int entry) const;
+    qint64 matchedBytes();
 
     const Settings config;
     std::atomic<bool> stopFlag{false};
@@ -119,6 +120,7 @@ private:
     QHash<QString, QString> madeFrom; // target -> the source of the copy made there last
     QElapsedTimer copyClock;          // since the copying began
     qint64 bytesDone = 0;             // of the entries before `next`
+    qint64 bytesInAll = -1;           // of every matched entry, once known
     TimeLeft timeLeft;
     QElapsedTimer phaseClock;
     mutable QMutex summaryLock;
