@@ -819,7 +819,9 @@ int main(int argc, char **argv)
     if (!parser.isSet(keepOption)) {
         QElapsedTimer clock;
         clock.start();
-        data.remove();
+        // rm unlinks two million files in seconds where a walk through QDir takes minutes.
+        if (!runProcess(QStringLiteral("rm"), {QStringLiteral("-rf"), data.path()}))
+            data.remove();
         say(QStringLiteral("data folder deleted in %1 s").arg(seconds(clock), 0, 'f', 1));
     }
     return ok ? 0 : 1;
