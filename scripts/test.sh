@@ -44,12 +44,12 @@ step_package() {
     local page warnings
     for page in zanora zanora-adserver zanora-desktop; do
         [ "$(man -w "$page")" = "/usr/share/man/man1/$page.1.gz" ] ||
-            { echo "man $page does not find the installed page" >&2; return 1; }
+            die "man $page does not find the installed page"
         warnings=$(MANWIDTH=80 man --warnings "$page" 2>&1 > /dev/null)
-        [ -z "$warnings" ] || { echo "man $page warns: $warnings" >&2; return 1; }
+        [ -z "$warnings" ] || die "man $page warns: $warnings"
     done
     [ -f /usr/share/doc/zanora/copyright ] && [ -f /usr/share/doc/zanora/changelog.gz ] ||
-        { echo "the copyright file or the changelog is not installed" >&2; return 1; }
+        die "the copyright file or the changelog is not installed"
     bash -c '
         set -euo pipefail
         source /usr/share/bash-completion/bash_completion
@@ -64,7 +64,7 @@ step_package() {
         [ "$(try zanora --sm)" = --small ]
         [ "$(try zanora-desktop --dry)" = --dry-run ]
         [ "$(try zanora-adserver --p)" = --port ]
-    ' || { echo "the installed bash completion does not complete the options" >&2; return 1; }
+    ' || die "the installed bash completion does not complete the options"
 
     # Start the installed program the way the menu entry does (its Exec line), in a home folder
     # of its own, against the installed stand-in ad server with the demo ad set.
@@ -75,14 +75,12 @@ step_package() {
     xvfb env HOME="$home" XDG_DATA_HOME= XDG_CONFIG_HOME= bash -c '
         set -euo pipefail
         command -v "$(sed -n "s/^TryExec=//p" "$3")" > /dev/null
-        zanora-adserver --port 0 --ads "$1/tools/demo/ads" > "$HOME/adserver.out" &
-        server=$!
-        trap "kill $server" EXIT
-        for _ in $(seq 100); do grep -q Listening "$HOME/adserver.out" && break; sleep 0.1; done
-        port=$(sed -n "s/^Listening on 127\.0\.0\.1:\([0-9]*\)$/\1/p" "$HOME/adserver.out")
+        source "$1/scripts/lib/adserver.sh"
         folder="$HOME/.local/share/zanora"
         mkdir -p "$folder"
-        printf "{\n    \"HostIP\": \"127.0.0.1\",\n    \"HostPORT\": %s\n}\n" "$port" > "$folder/config.json"
+        start_adserver "$HOME/adserver.out" zanora-adserver --port 0 --ads "$1/tools/demo/ads"
+        trap "kill $adserver_pid" EXIT
+        write_server_config "$folder" "$adserver_port"
         $(sed -n "s/^Exec=//p" "$3") &
         app=$!
         wid=$(timeout 60 xdotool search --sync --onlyvisible --name "^Zanora V3\.1$" | head -n 1)
