@@ -10,6 +10,8 @@
 # `selectionbench --scale large --keep` left behind); without it selectionbench generates one
 # under $TMPDIR first (it prints its own figures on the way).
 set -eu
+# A failure ends the benchmark with one line that says so.
+trap 'status=$?; [ "$status" -eq 0 ] || echo "clibench.sh: failed (exit $status)" >&2' EXIT
 
 top=$(cd "$(dirname "$0")/.." && pwd)
 build="$top/build"
