@@ -10,8 +10,6 @@
 # `selectionbench --scale large --keep` left behind); without it selectionbench generates one
 # under $TMPDIR first (it prints its own figures on the way).
 set -eu
-# A failure ends the benchmark with one line that says so.
-trap 'status=$?; [ "$status" -eq 0 ] || echo "clibench.sh: failed (exit $status)" >&2' EXIT
 
 top=$(cd "$(dirname "$0")/.." && pwd)
 build="$top/build"
@@ -41,7 +39,10 @@ if [ -z "$data" ]; then
 fi
 [ -d "$data/small" ] && [ -d "$data/big" ] || { echo "$data holds no small/ and big/" >&2; exit 2; }
 work=$(mktemp -d "$data/clibench-XXXXXX")
+# The folders go, and a failure ends the benchmark with one line that says so.
 cleanup() {
+    status=$?
+    [ "$status" -eq 0 ] || echo "clibench.sh: failed (exit $status)" >&2
     if [ "$keep" = 0 ]; then
         rm -rf "$work"
         [ -z "$generated" ] || rm -rf "$generated"
