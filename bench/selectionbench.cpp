@@ -3,6 +3,7 @@
 // everything is deleted only at the end.
 
 #include "core/selection/filecopier.h"
+#include "core/selection/jobrunner.h"
 #include "core/selection/pathlist.h"
 #include "core/selection/selectionjob.h"
 #include "core/selection/stemindex.h"
@@ -26,7 +27,6 @@
 #include <QSet>
 #include <QTcpServer>
 #include <QTemporaryDir>
-#include <QThread>
 #include <QTimer>
 
 #include <algorithm>
@@ -364,21 +364,18 @@ double runJobAlone(const QString &small, const QString &big, const QString &out,
     settings.bigImagesPath = big;
     settings.outputPath = out;
     QDir().mkpath(out);
-    SelectionJob job(settings);
-    QThread thread;
-    job.moveToThread(&thread);
-    QObject::connect(&thread, &QThread::started, &job, &SelectionJob::start);
-    QObject::connect(&job, &SelectionJob::missingFound, &job, [&] { job.decide(true); });
-    QObject::connect(&job, &SelectionJob::copyFailed, &job, [&] { job.answerFailure(true); });
-    QObject::connect(&job, &SelectionJob::finished, &thread, &QThread::quit, Qt::DirectConnection);
+    JobRunner runner(settings);
+    SelectionJob *job = runner.job();
+    QObject::connect(job, &SelectionJob::missingFound, job, [job] { job->decide(true); });
+    QObject::connect(job, &SelectionJob::copyFailed, job, [job] { job->answerFailure(true); });
     QElapsedTimer clock;
     const double cpuFrom = cpuSeconds(RUSAGE_SELF);
     clock.start();
-    thread.start();
-    thread.wait();
+    runner.start();
+    runner.wait();
     const double taken = seconds(clock);
     const double cpu = cpuSeconds(RUSAGE_SELF) - cpuFrom;
-    const SelectionJob::Summary summary = job.summary();
+    const SelectionJob::Summary summary = job->summary();
     note = QStringLiteral("CPU %6 s; listing %1, matching %2, copying %3, flushing %4 s; %5 copied")
                    .arg(summary.phaseNsecs[SelectionJob::Listing] / 1e9, 0, 'f', 3)
                    .arg(summary.phaseNsecs[SelectionJob::Matching] / 1e9, 0, 'f', 3)
