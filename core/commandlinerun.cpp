@@ -1,5 +1,6 @@
 #include "core/commandlinerun.h"
 
+#include "core/selection/jobrunner.h"
 #include "core/wholefile.h"
 
 #include <QCommandLineParser>
@@ -10,6 +11,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QLoggingCategory>
 #include <QSaveFile>
 
 #include <csignal>
@@ -30,22 +32,6 @@ extern "C" void onInterrupt(int)
     interruptRequested = 1;
     // A second Ctrl+C ends the program at once.
     std::signal(SIGINT, SIG_DFL);
-}
-
-QtMessageHandler &previousMessageHandler()
-{
-    static QtMessageHandler handler = nullptr;
-    return handler;
-}
-
-// The run lists each failed copy itself, with source, target and reason: the job's own log line
-// for it would say the same a second time.
-void filterMessages(QtMsgType type, const QMessageLogContext &context, const QString &message)
-{
-    if (qstrcmp(context.category, "zanora.selection") == 0
-        && message.startsWith(QLatin1String("copy failed:")))
-        return;
-    previousMessageHandler()(type, context, message);
 }
 
 bool stderrIsTerminal()
@@ -96,18 +82,15 @@ CommandLineRun::CommandLineRun(QObject *parent)
 {
     interruptPoll.setInterval(50);
     connect(&interruptPoll, &QTimer::timeout, this, &CommandLineRun::pollInterrupt);
-    connect(&progressTimer, &QTimer::timeout, this, &CommandLineRun::showProgress);
+    // On a terminal the counts are shown as the job reports them; the timer lets the seconds of a
+    // phase without counts pass.
+    connect(&progressTimer, &QTimer::timeout, this, [this] {
+        if (!terminal || phaseTotal < 0)
+            showProgress();
+    });
 }
 
-CommandLineRun::~CommandLineRun()
-{
-    if (job) {
-        job->stop();
-        thread.quit();
-        thread.wait();
-        delete job;
-    }
-}
+CommandLineRun::~CommandLineRun() = default;
 
 int CommandLineRun::exec(const QStringList &arguments)
 {
@@ -213,21 +196,25 @@ int CommandLineRun::prepare(const QStringList &arguments)
 int CommandLineRun::run()
 {
     terminal = stderrIsTerminal();
-    job = new SelectionJob(config);
-    job->moveToThread(&thread);
-    connect(&thread, &QThread::started, job, &SelectionJob::start);
-    connect(job, &SelectionJob::finished, &thread, &QThread::quit, Qt::DirectConnection);
+    runner.reset(new JobRunner(config));
+    SelectionJob *job = runner->job();
     connect(job, &SelectionJob::phaseStarted, this, &CommandLineRun::onPhaseStarted);
     connect(job, &SelectionJob::progressed, this, [this](SelectionJob::Phase, int total, int done) {
         phaseTotal = total;
         phaseDone = done;
+        if (terminal && !quiet)
+            showProgress();
     });
     connect(job, &SelectionJob::missingFound, this, &CommandLineRun::onMissingFound);
     connect(job, &SelectionJob::copyFailed, this, &CommandLineRun::onCopyFailed);
     connect(job, &SelectionJob::copied, this, &CommandLineRun::onCopied);
     connect(job, &SelectionJob::finished, this, &CommandLineRun::onFinished);
 
-    previousMessageHandler() = qInstallMessageHandler(filterMessages);
+    // The run lists each failed copy itself, with source, target and reason, as the job tells it
+    // through copyFailed(): the job's own log line for it would say the same a second time.
+    // QT_LOGGING_RULES still turns it on.
+    QLoggingCategory::setFilterRules(QLatin1String(lcCopyFailures().categoryName())
+                                     + QLatin1String(".warning=false"));
     interruptRequested = 0;
     const auto previousInterruptHandler = std::signal(SIGINT, onInterrupt);
     interruptPoll.start();
@@ -239,25 +226,24 @@ int CommandLineRun::run()
     QEventLoop eventLoop;
     loop = &eventLoop;
     phaseClock.start();
-    thread.start();
+    runner->start();
     const int code = eventLoop.exec();
     loop = nullptr;
 
     interruptPoll.stop();
     progressTimer.stop();
     std::signal(SIGINT, previousInterruptHandler);
-    qInstallMessageHandler(previousMessageHandler());
     std::fflush(stdout);
     return code;
 }
 
 void CommandLineRun::pollInterrupt()
 {
-    if (!interruptRequested || interrupted)
+    if (!interruptRequested || interrupted || !runner)
         return;
     interrupted = true;
     tell(QStringLiteral("zanora: stopping; the copies made so far are kept"));
-    job->stop();
+    runner->stop();
 }
 
 void CommandLineRun::onPhaseStarted(SelectionJob::Phase started, int total)
@@ -269,6 +255,8 @@ void CommandLineRun::onPhaseStarted(SelectionJob::Phase started, int total)
     phaseTotal = total;
     phaseDone = 0;
     phaseClock.restart();
+    if (terminal && !quiet)
+        showProgress();
 }
 
 void CommandLineRun::onMissingFound(const QStringList &paths)
@@ -281,7 +269,7 @@ void CommandLineRun::onMissingFound(const QStringList &paths)
         tell(QStringLiteral("zanora: %1 missing; nothing copied (--stop-if-missing)")
                      .arg(paths.size()));
     }
-    job->decide(!stopIfMissing);
+    runner->job()->decide(!stopIfMissing);
 }
 
 void CommandLineRun::writeMissingList()
@@ -305,7 +293,7 @@ void CommandLineRun::onCopyFailed(const QString &source, const QString &target,
 {
     failedCopies.append({source, target, reason});
     tell(QStringLiteral("zanora: copy failed: %1 -> %2: %3").arg(source, target, reason));
-    job->answerFailure(true);
+    runner->job()->answerFailure(true);
 }
 
 void CommandLineRun::onCopied(const QString &source, const QString &target)
@@ -322,10 +310,8 @@ void CommandLineRun::onCopied(const QString &source, const QString &target)
 void CommandLineRun::onFinished(SelectionJob::Outcome outcome)
 {
     // The job has sent its last signal; its thread is ending.
-    thread.wait();
-    const SelectionJob::Summary summary = job->summary();
-    delete job;
-    job = nullptr;
+    const SelectionJob::Summary summary = runner->job()->summary();
+    runner.reset();
 
     int code = Success;
     if (interrupted)
