@@ -47,9 +47,9 @@ UiLanguage::Language UiLanguage::choose(const QStringList &uiLanguages, const QS
     // "en", "en-US", "en_GB", "en-Latn-US"; "C", "C.UTF-8" and "POSIX" name no language.
     const QString first = uiLanguages.constFirst().toLower();
     return first == QLatin1String("en") || first.startsWith(QLatin1String("en-"))
-                    || first.startsWith(QLatin1String("en_"))
-            ? English
-            : Chinese;
+                           || first.startsWith(QLatin1String("en_"))
+                   ? English
+                   : Chinese;
 }
 
 UiLanguage::Language UiLanguage::current()

@@ -67,15 +67,18 @@ void tst_uilanguage::install_data()
     QTest::addColumn<QString>("context");
     QTest::addColumn<QString>("source");
     QTest::addColumn<QString>("translation");
-    QTest::newRow("window in English") << int(UiLanguage::English) << "kelto" << "合并输出"
+    QTest::newRow("window in English") << int(UiLanguage::English) << "kelto"
+                                       << "合并输出"
                                        << "Combined";
-    QTest::newRow("window stays Chinese") << int(UiLanguage::Chinese) << "kelto" << "合并输出"
+    QTest::newRow("window stays Chinese") << int(UiLanguage::Chinese) << "kelto"
+                                          << "合并输出"
                                           << "合并输出";
-    QTest::newRow("command line in Chinese")
-            << int(UiLanguage::Chinese) << "CommandLineRun" << "Folder tree of the picks."
-            << "选好的小图所在的文件夹树。";
+    QTest::newRow("command line in Chinese") << int(UiLanguage::Chinese) << "CommandLineRun"
+                                             << "Folder tree of the picks."
+                                             << "选好的小图所在的文件夹树。";
     QTest::newRow("Qt in Chinese") << int(UiLanguage::Chinese) << "QCommandLineParser"
-                                   << "Displays version information." << "显示版本信息。";
+                                   << "Displays version information."
+                                   << "显示版本信息。";
     QTest::newRow("Qt stays English") << int(UiLanguage::English) << "QCommandLineParser"
                                       << "Displays version information."
                                       << "Displays version information.";
@@ -111,11 +114,16 @@ void tst_uilanguage::help_data()
     QTest::addColumn<QString>("lang");
     QTest::addColumn<QString>("override");
     QTest::addColumn<bool>("english");
-    QTest::newRow("en_US") << "en_US.UTF-8" << "" << true;
-    QTest::newRow("C.UTF-8") << "C.UTF-8" << "" << false;
-    QTest::newRow("de_DE") << "de_DE.UTF-8" << "" << false;
-    QTest::newRow("zh_CN, ZANORA_LANG=en") << "zh_CN.UTF-8" << "en" << true;
-    QTest::newRow("en_US, ZANORA_LANG=zh") << "en_US.UTF-8" << "zh" << false;
+    QTest::newRow("en_US") << "en_US.UTF-8"
+                           << "" << true;
+    QTest::newRow("C.UTF-8") << "C.UTF-8"
+                             << "" << false;
+    QTest::newRow("de_DE") << "de_DE.UTF-8"
+                           << "" << false;
+    QTest::newRow("zh_CN, ZANORA_LANG=en") << "zh_CN.UTF-8"
+                                           << "en" << true;
+    QTest::newRow("en_US, ZANORA_LANG=zh") << "en_US.UTF-8"
+                                           << "zh" << false;
 }
 
 // The program's --help in the language of the environment, Qt's lines included.
@@ -137,10 +145,10 @@ void tst_uilanguage::help()
     QCOMPARE(process.exitCode(), 0);
     QCOMPARE(process.readAllStandardError(), QByteArray());
     const QString help = QString::fromUtf8(process.readAllStandardOutput());
-    const QStringList expected = english
-            ? QStringList{"Usage: ", "  --small <folder>  ", "Folder tree of the picks.",
-                          "Exit codes: 0 done;"}
-            : QStringList{"用法：", "选好的小图所在的文件夹树。", "退出码："};
+    const QStringList expected
+            = english ? QStringList{"Usage: ", "  --small <folder>  ", "Folder tree of the picks.",
+                                    "Exit codes: 0 done;"}
+                      : QStringList{"用法：", "选好的小图所在的文件夹树。", "退出码："};
     for (const QString &text : expected)
         QVERIFY2(help.contains(text), qPrintable(text + " not in:\n" + help));
 }

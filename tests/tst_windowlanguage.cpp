@@ -34,8 +34,8 @@ QStringList texts(const QWidget *top)
     for (const QObject *child : top->findChildren<QObject *>())
         objects.append(child);
     for (const QObject *object : objects) {
-        for (const char *property : {"text", "windowTitle", "toolTip", "placeholderText",
-                                     "format", "styleSheet"}) {
+        for (const char *property :
+             {"text", "windowTitle", "toolTip", "placeholderText", "format", "styleSheet"}) {
             const QString value = object->property(property).toString();
             if (!value.isEmpty())
                 lines.append(object->objectName() + '.' + property + '=' + value);
@@ -133,13 +133,15 @@ void tst_windowlanguage::runBoxes_data()
     QTest::addColumn<QString>("done");
     QTest::addColumn<QString>("barText");
     QTest::addColumn<QString>("yes");
-    QTest::newRow("Chinese") << int(UiLanguage::Chinese)
-                             << "警告: 路径错误，请选择正确的路径" << "信息: 已成功完成选图"
-                             << "总共需要复制1个图，已复制1张图" << "是(&Y)";
+    QTest::newRow("Chinese") << int(UiLanguage::Chinese) << "警告: 路径错误，请选择正确的路径"
+                             << "信息: 已成功完成选图"
+                             << "总共需要复制1个图，已复制1张图"
+                             << "是(&Y)";
     QTest::newRow("English") << int(UiLanguage::English)
                              << "Warning: Wrong path, please choose the right paths"
                              << "Information: The pictures have been gathered"
-                             << "Pictures to copy: 1, copied: 1" << "&Yes";
+                             << "Pictures to copy: 1, copied: 1"
+                             << "&Yes";
 }
 
 // A run without folders, then a run that copies one original; and Qt's own Yes button.
