@@ -52,13 +52,14 @@ const char *phaseName(SelectionJob::Phase phase, bool dryRun)
 {
     switch (phase) {
     case SelectionJob::Listing:
-        return "listing";
+        return QT_TRANSLATE_NOOP("CommandLineRun", "listing");
     case SelectionJob::Matching:
-        return "matching";
+        return QT_TRANSLATE_NOOP("CommandLineRun", "matching");
     case SelectionJob::Copying:
-        return dryRun ? "planning" : "copying";
+        return dryRun ? QT_TRANSLATE_NOOP("CommandLineRun", "planning")
+                      : QT_TRANSLATE_NOOP("CommandLineRun", "copying");
     case SelectionJob::Flushing:
-        return "flushing";
+        return QT_TRANSLATE_NOOP("CommandLineRun", "flushing");
     }
     return "";
 }
@@ -67,26 +68,32 @@ const char *phaseName(SelectionJob::Phase phase, bool dryRun)
 QString timeLeftText(qint64 msecs)
 {
     if (msecs < 0)
-        return QStringLiteral("time left unknown");
+        return QCoreApplication::translate("CommandLineRun", "time left unknown");
     const qint64 seconds = qMax<qint64>((msecs + 500) / 1000, msecs > 0 ? 1 : 0);
     if (seconds < 60)
-        return QStringLiteral("%1 s left").arg(seconds);
-    if (seconds < 3600)
-        return QStringLiteral("%1 min %2 s left").arg(seconds / 60).arg(seconds % 60);
-    return QStringLiteral("%1 h %2 min left").arg(seconds / 3600).arg(seconds / 60 % 60);
+        return QCoreApplication::translate("CommandLineRun", "%1 s left").arg(seconds);
+    if (seconds < 3600) {
+        return QCoreApplication::translate("CommandLineRun", "%1 min %2 s left")
+                .arg(seconds / 60)
+                .arg(seconds % 60);
+    }
+    return QCoreApplication::translate("CommandLineRun", "%1 h %2 min left")
+            .arg(seconds / 3600)
+            .arg(seconds / 60 % 60);
 }
 
-const char *helpTail = R"(
-Without any argument zanora opens its window.
-
-Copies, for every pick below --small, every file below --big whose name without
-suffix occurs in the pick's file name, into --out: side by side, or with
---classified into sub-folders that mirror where the picks lie.
-
-Exit codes: 0 done; 1 some copies failed (the others were made); 2 bad
-arguments or folders; 3 picks without an original and --stop-if-missing
-(nothing copied); 130 stopped by Ctrl+C (the copies made so far are kept).
-)";
+const char *helpTail = QT_TRANSLATE_NOOP(
+        "CommandLineRun",
+        "\n"
+        "Without any argument zanora opens its window.\n"
+        "\n"
+        "Copies, for every pick below --small, every file below --big whose name without\n"
+        "suffix occurs in the pick's file name, into --out: side by side, or with\n"
+        "--classified into sub-folders that mirror where the picks lie.\n"
+        "\n"
+        "Exit codes: 0 done; 1 some copies failed (the others were made); 2 bad\n"
+        "arguments or folders; 3 picks without an original and --stop-if-missing\n"
+        "(nothing copied); 130 stopped by Ctrl+C (the copies made so far are kept).\n");
 
 } // namespace
 
@@ -115,41 +122,38 @@ int CommandLineRun::prepare(const QStringList &arguments)
 {
     QCommandLineParser parser;
     parser.setApplicationDescription(
-            QStringLiteral("Gathers the originals of picked pictures, without a window."));
+            tr("Gathers the originals of picked pictures, without a window."));
     const QCommandLineOption helpOption = parser.addHelpOption();
     const QCommandLineOption versionOption = parser.addVersionOption();
-    const QCommandLineOption smallOption(QStringLiteral("small"),
-                                         QStringLiteral("Folder tree of the picks."),
+    const QCommandLineOption smallOption(QStringLiteral("small"), tr("Folder tree of the picks."),
                                          QStringLiteral("folder"));
-    const QCommandLineOption bigOption(QStringLiteral("big"),
-                                       QStringLiteral("Folder tree of the originals."),
+    const QCommandLineOption bigOption(QStringLiteral("big"), tr("Folder tree of the originals."),
                                        QStringLiteral("folder"));
     const QCommandLineOption outOption(QStringLiteral("out"),
-                                       QStringLiteral("Output folder, created when missing."),
+                                       tr("Output folder, created when missing."),
                                        QStringLiteral("folder"));
     const QCommandLineOption classifiedOption(
             QStringLiteral("classified"),
-            QStringLiteral("Mirror the picks' sub-folders below the output folder."));
+            tr("Mirror the picks' sub-folders below the output folder."));
     const QCommandLineOption dryRunOption(
-            QStringLiteral("dry-run"),
-            QStringLiteral("Copy nothing; print each copy as source<TAB>target."));
+            QStringLiteral("dry-run"), tr("Copy nothing; print each copy as source<TAB>target."));
     const QCommandLineOption stopOption(
             QStringLiteral("stop-if-missing"),
-            QStringLiteral("Copy nothing when a pick has no original (exit code 3)."));
+            tr("Copy nothing when a pick has no original (exit code 3)."));
     const QCommandLineOption missingListOption(
             QStringLiteral("missing-list"),
-            QStringLiteral("Write the picks without an original to <file>, one per line."),
+            tr("Write the picks without an original to <file>, one per line."),
             QStringLiteral("file"));
     const QCommandLineOption jsonOption(QStringLiteral("json"),
-                                        QStringLiteral("Print a JSON report on standard output."));
+                                        tr("Print a JSON report on standard output."));
     const QCommandLineOption quietOption(QStringLiteral("quiet"),
-                                         QStringLiteral("Show no progress and no summary."));
+                                         tr("Show no progress and no summary."));
     parser.addOptions({smallOption, bigOption, outOption, classifiedOption, dryRunOption,
                        stopOption, missingListOption, jsonOption, quietOption});
 
     const auto usageError = [](const QString &message) {
-        std::fprintf(stderr, "zanora: %s\nTry 'zanora --help'.\n",
-                     message.toLocal8Bit().constData());
+        std::fprintf(stderr, "zanora: %s\n%s\n", message.toLocal8Bit().constData(),
+                     tr("Try 'zanora --help'.").toLocal8Bit().constData());
         return int(UsageError);
     };
     const auto folderError = [](const QString &message) {
@@ -159,7 +163,7 @@ int CommandLineRun::prepare(const QStringList &arguments)
     if (!parser.parse(arguments))
         return usageError(parser.errorText());
     if (parser.isSet(helpOption) || parser.isSet(QStringLiteral("help-all"))) {
-        writeOut(parser.helpText().toLocal8Bit() + helpTail);
+        writeOut((parser.helpText() + tr(helpTail)).toLocal8Bit());
         return Success;
     }
     if (parser.isSet(versionOption)) {
@@ -167,11 +171,11 @@ int CommandLineRun::prepare(const QStringList &arguments)
         return Success;
     }
     if (!parser.positionalArguments().isEmpty())
-        return usageError(QStringLiteral("unexpected argument '%1'")
-                                  .arg(parser.positionalArguments().constFirst()));
+        return usageError(
+                tr("unexpected argument '%1'").arg(parser.positionalArguments().constFirst()));
     for (const QCommandLineOption *option : {&smallOption, &bigOption, &outOption}) {
         if (!parser.isSet(*option))
-            return usageError(QStringLiteral("--%1 is required").arg(option->names().constFirst()));
+            return usageError(tr("--%1 is required").arg(option->names().constFirst()));
     }
 
     config.classified = parser.isSet(classifiedOption);
@@ -188,14 +192,13 @@ int CommandLineRun::prepare(const QStringList &arguments)
         const QString name = QStringLiteral("--") + option.names().constFirst();
         const QFileInfo info(given);
         if (given.isEmpty() || (info.exists() && !info.isDir()))
-            return folderError(QStringLiteral("%1 '%2' is not a folder").arg(name, given));
+            return folderError(tr("%1 '%2' is not a folder").arg(name, given));
         path = QDir::cleanPath(info.absoluteFilePath());
         if (!info.exists()) {
             if (!mayCreate)
-                return folderError(QStringLiteral("%1 '%2': no such folder").arg(name, given));
+                return folderError(tr("%1 '%2': no such folder").arg(name, given));
             if (!config.dryRun && !QDir().mkpath(path))
-                return folderError(
-                        QStringLiteral("%1 '%2': the folder cannot be created").arg(name, given));
+                return folderError(tr("%1 '%2': the folder cannot be created").arg(name, given));
         }
         return true;
     };
@@ -257,7 +260,7 @@ void CommandLineRun::pollInterrupt()
     if (!interruptRequested || interrupted || !runner)
         return;
     interrupted = true;
-    tell(QStringLiteral("zanora: stopping; the copies made so far are kept"));
+    tell(QStringLiteral("zanora: ") + tr("stopping; the copies made so far are kept"));
     runner->stop();
 }
 
@@ -278,11 +281,11 @@ void CommandLineRun::onMissingFound(const QStringList &paths)
 {
     missingPicks = paths;
     for (const QString &path : paths)
-        tell(QStringLiteral("zanora: no original for %1").arg(path));
+        tell(QStringLiteral("zanora: ") + tr("no original for %1").arg(path));
     writeMissingList();
     if (stopIfMissing) {
-        tell(QStringLiteral("zanora: %1 missing; nothing copied (--stop-if-missing)")
-                     .arg(paths.size()));
+        tell(QStringLiteral("zanora: ")
+             + tr("%1 missing; nothing copied (--stop-if-missing)").arg(paths.size()));
     }
     runner->job()->decide(!stopIfMissing);
 }
@@ -299,15 +302,15 @@ void CommandLineRun::writeMissingList()
     if (openWholeFile(file) && commitWholeFile(file, bytes))
         return;
     missingListFailed = true;
-    tell(QStringLiteral("zanora: --missing-list '%1' cannot be written: %2")
-                 .arg(missingListPath, file.errorString()));
+    tell(QStringLiteral("zanora: ")
+         + tr("--missing-list '%1' cannot be written: %2").arg(missingListPath, file.errorString()));
 }
 
 void CommandLineRun::onCopyFailed(const QString &source, const QString &target,
                                   const QString &reason)
 {
     failedCopies.append({source, target, reason});
-    tell(QStringLiteral("zanora: copy failed: %1 -> %2: %3").arg(source, target, reason));
+    tell(QStringLiteral("zanora: ") + tr("copy failed: %1 -> %2: %3").arg(source, target, reason));
     runner->job()->answerFailure(true);
 }
 
@@ -338,16 +341,19 @@ void CommandLineRun::onFinished(SelectionJob::Outcome outcome)
         qint64 nsecs = 0;
         for (qint64 phaseNsecs : summary.phaseNsecs)
             nsecs += phaseNsecs;
-        tell(QStringLiteral("zanora: %1 picks, %2 candidates, %3 matched, %4 %5, %6 failed, "
-                            "%7 missing, %8 s")
-                     .arg(summary.picks)
-                     .arg(summary.candidates)
-                     .arg(summary.matched)
-                     .arg(summary.copied)
-                     .arg(QLatin1String(config.dryRun ? "planned" : "copied"))
-                     .arg(summary.failed)
-                     .arg(summary.missing)
-                     .arg(nsecs / 1e9, 0, 'f', 2));
+        const QString line
+                = config.dryRun ? tr("%1 picks, %2 candidates, %3 matched, %4 planned, %5 failed, "
+                                     "%6 missing, %7 s")
+                                : tr("%1 picks, %2 candidates, %3 matched, %4 copied, %5 failed, "
+                                     "%6 missing, %7 s");
+        tell(QStringLiteral("zanora: ")
+             + line.arg(summary.picks)
+                       .arg(summary.candidates)
+                       .arg(summary.matched)
+                       .arg(summary.copied)
+                       .arg(summary.failed)
+                       .arg(summary.missing)
+                       .arg(nsecs / 1e9, 0, 'f', 2));
     }
     if (json)
         writeOut(jsonReport(summary, code) + '\n');
@@ -390,18 +396,19 @@ QByteArray CommandLineRun::jsonReport(const SelectionJob::Summary &summary, int 
 void CommandLineRun::showProgress()
 {
     const double elapsed = qMax<qint64>(phaseClock.elapsed(), 1) / 1000.0;
-    QString text = QLatin1String(phaseName(phase, config.dryRun));
+    QString text = tr(phaseName(phase, config.dryRun));
     if (phaseTotal < 0) {
         text += QStringLiteral(", %1 s").arg(elapsed, 0, 'f', 1);
     } else {
-        const char *unit = phase == SelectionJob::Matching ? "picks" : "files";
+        const char *unit = phase == SelectionJob::Matching ? QT_TR_NOOP("picks")
+                                                           : QT_TR_NOOP("files");
         QString counts = QStringLiteral("%1/%2 %3, %4/s")
                                  .arg(phaseDone)
                                  .arg(phaseTotal)
-                                 .arg(QLatin1String(unit))
+                                 .arg(tr(unit))
                                  .arg(qRound(phaseDone / elapsed));
         if (phase == SelectionJob::Copying && !config.dryRun) {
-            counts += QStringLiteral(", %1 of %2, %3/s, %4")
+            counts += tr(", %1 of %2, %3/s, %4")
                               .arg(TimeLeft::sizeText(bytes.bytesDone),
                                    TimeLeft::sizeText(bytes.bytesTotal),
                                    TimeLeft::sizeText(qRound64(bytes.bytesDone / elapsed)),
