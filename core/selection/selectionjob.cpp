@@ -301,5 +301,11 @@ void SelectionJob::finish(Outcome outcome)
             qCWarning(lcSelection) << "flushing the copies failed:" << copier->lastError();
         endPhase(Flushing);
     }
+    // A run of two million candidates holds a hundred thousand records here: they go on this
+    // thread, not on the one that deletes the job.
+    matches.reset();
+    copier.reset();
+    madeFrom.clear();
+    madeFrom.squeeze();
     emit finished(outcome);
 }
