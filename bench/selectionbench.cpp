@@ -514,6 +514,15 @@ bool measure(const Scale &scale, const QString &root, int fileSize, int rounds, 
     const long heldBeforeKiB = peakMemoryKiB();
     for (int round = 0; round < rounds; ++round) {
         const QString suffix = QStringLiteral("-%1").arg(round);
+        // Every second round runs the job alone first, so that neither side always follows the
+        // floor's cp or always finds the page cache as the other left it.
+        const bool jobFirst = round % 2 == 1;
+        QString note;
+        double job = 0;
+        if (jobFirst) {
+            job = runJobAlone(small, big, root + QStringLiteral("/out-job") + suffix, note);
+            figure(QStringLiteral("job alone (no window)"), job, note);
+        }
         const QString runOut = root + QStringLiteral("/out-run") + suffix;
         QDir().mkpath(runOut);
         KeltoProbe(window).setOutputPath(runOut);
@@ -560,9 +569,10 @@ bool measure(const Scale &scale, const QString &root, int fileSize, int rounds, 
             return false;
         }
 
-        QString note;
-        const double job = runJobAlone(small, big, root + QStringLiteral("/out-job") + suffix, note);
-        figure(QStringLiteral("job alone (no window)"), job, note);
+        if (!jobFirst) {
+            job = runJobAlone(small, big, root + QStringLiteral("/out-job") + suffix, note);
+            figure(QStringLiteral("job alone (no window)"), job, note);
+        }
         Floor floor;
         if (!runFloor(small, big, matchedFiles, root + QStringLiteral("/out-floor") + suffix, floor))
             return false;
