@@ -8,6 +8,7 @@
 #include <QObject>
 #include <QTcpServer>
 #include <QTemporaryDir>
+#include <QThread>
 
 #ifdef Q_OS_WIN
 #include <qt_windows.h>
@@ -188,7 +189,13 @@ void MessageRecorder::record(QtMsgType type, const QMessageLogContext &context,
                              const QString &message)
 {
     MessageRecorder *recorder = currentRecorder;
-    recorder->messages << message;
+    if (QThread::currentThread() == recorder->context.thread()) {
+        recorder->messages << message;
+    } else {
+        QMetaObject::invokeMethod(
+                &recorder->context, [recorder, message] { recorder->messages << message; },
+                Qt::QueuedConnection);
+    }
     if (recorder->forwarding == PassOn)
         recorder->previousHandler(type, context, message);
 }

@@ -1,12 +1,11 @@
 #pragma once
 
 #include <QByteArray>
+#include <QObject>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
 #include <QtGlobal>
-
-class QObject;
 
 // Helpers for every test program; those that need a window are in testsupport.h.
 
@@ -72,7 +71,9 @@ QStringList filesBelow(const QString &root);
 QStringList folderEntries(const QString &path);
 
 // Keeps the text of every message Qt logs for as long as it lives, as the message handler in
-// place of the one before it. With PassOn each message also still reaches that handler.
+// place of the one before it. With PassOn each message also still reaches that handler. A
+// message logged on another thread is added to `messages` from the recorder's thread's event
+// loop, so the list is only ever touched there.
 // Install it from a test function or initTestCase(): QTest puts in a handler of its own when the
 // test run starts.
 class MessageRecorder
@@ -93,6 +94,7 @@ private:
 
     const Forwarding forwarding;
     MessageRecorder *const previousRecorder;
+    QObject context; // lives on the recorder's thread
     QtMessageHandler previousHandler = nullptr;
 };
 
