@@ -167,6 +167,12 @@ QStringList folderEntries(const QString &path)
     return QDir(path).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
 }
 
+QString RunFolders::path(const char *folder, const QString &relative) const
+{
+    return runRoot + QLatin1Char('/') + QLatin1String(folder)
+           + (relative.isEmpty() ? QString() : QLatin1Char('/') + relative);
+}
+
 namespace {
 MessageRecorder *currentRecorder = nullptr;
 } // namespace

@@ -30,6 +30,22 @@ private:
     QTemporaryDir dir;
 };
 
+// Paths in the three folders of a selection run, small/, big/ and out/, below runRoot; for test
+// classes to inherit beside QObject.
+class RunFolders
+{
+public:
+    QString small(const QString &relative = QString()) const { return path("small", relative); }
+    QString big(const QString &relative = QString()) const { return path("big", relative); }
+    QString out(const QString &relative = QString()) const { return path("out", relative); }
+
+protected:
+    QString runRoot;
+
+private:
+    QString path(const char *folder, const QString &relative) const;
+};
+
 // Makes `link` a symbolic link to `target`. On Windows that is a file-system link
 // (CreateSymbolicLinkW), not the .lnk shortcut QFile::link() makes there; it needs the privilege
 // to create links or Developer Mode, so tests skip their link rows unless canMakeSymLinks().

@@ -153,9 +153,7 @@ void tst_adfeed::deliver(const QByteArray &payload)
 
 void tst_adfeed::init()
 {
-    workDir = new TestWorkDir;
-    QVERIFY(workDir->isValid());
-    window = new kelto;
+    QVERIFY(openWindow(workDir, window));
     const QStringList old = oldLinks();
     for (int i = 0; i < 9; ++i)
         KeltoProbe(*window).setAdLink(i, old.at(i));
@@ -163,10 +161,7 @@ void tst_adfeed::init()
 
 void tst_adfeed::cleanup()
 {
-    delete window;
-    window = nullptr;
-    delete workDir;
-    workDir = nullptr;
+    closeWindow(workDir, window);
 }
 
 void tst_adfeed::adSet_data()
