@@ -32,10 +32,12 @@ kelto::kelto(QWidget *parent)
 
     // Without a readable picture the label gets an empty pixmap, which also clears its text.
     const QImage titlePicture(QStringLiteral("./myTitle.png"));
-    ui->title->setPixmap(titlePicture.isNull() ? QPixmap()
-                                               : QPixmap::fromImage(titlePicture.scaled(
-                                                       ui->title->size(), Qt::IgnoreAspectRatio,
-                                                       Qt::FastTransformation)));
+    QPixmap title;
+    if (!titlePicture.isNull()) {
+        title = QPixmap::fromImage(titlePicture.scaled(ui->title->size(), Qt::IgnoreAspectRatio,
+                                                       Qt::FastTransformation));
+    }
+    ui->title->setPixmap(title);
 
     // The parts are made before anything can open a box, whose event loop could reach a slot.
     smallImagesRow = new FolderRow(ui->seletDataTree, ui->label_smallPath, smallImagesPath,
