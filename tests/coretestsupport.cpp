@@ -162,6 +162,17 @@ QStringList filesBelow(const QString &root)
     return result;
 }
 
+QStringList entriesBelow(const QString &root)
+{
+    QStringList result;
+    QDirIterator it(root, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext())
+        result.append(QDir(root).relativeFilePath(it.next()));
+    result.sort();
+    return result;
+}
+
 QStringList folderEntries(const QString &path)
 {
     return QDir(path).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);

@@ -82,6 +82,10 @@ bool writeFile(const QString &path, const QByteArray &content);
 // sorted, hidden ones included so that left-over temporary files show.
 QStringList filesBelow(const QString &root);
 
+// Every entry below root, folders too, as a path relative to it, sorted, hidden ones included so
+// that left-over temporary files show.
+QStringList entriesBelow(const QString &root);
+
 // The names of everything in a folder, hidden entries too, without "." and "..", in QDir's
 // default order.
 QStringList folderEntries(const QString &path);

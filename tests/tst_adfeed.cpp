@@ -6,7 +6,6 @@
 #include "ui/kelto.h"
 
 #include <QDataStream>
-#include <QDirIterator>
 #include <QTcpSocket>
 #include <QtTest>
 
@@ -57,10 +56,7 @@ QStringList dropCaseTwins(Files &files)
 QStringList outsideStore(const QString &root)
 {
     QStringList found;
-    QDirIterator it(root, QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot,
-                    QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString path = QDir(root).relativeFilePath(it.next());
+    for (const QString &path : entriesBelow(root)) {
         if (path != QLatin1String("config.json") && path != QLatin1String("GG")
             && !(path.startsWith(QLatin1String("GG/")) && path.count(QLatin1Char('/')) == 1))
             found << path;

@@ -3,7 +3,6 @@
 #include "core/selection/selectionjob.h"
 #include "tests/coretestsupport.h"
 
-#include <QDirIterator>
 #include <QtTest>
 
 #include <functional>

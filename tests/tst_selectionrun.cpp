@@ -1,7 +1,6 @@
 #include "tests/testsupport.h"
 #include "ui/kelto.h"
 
-#include <QDirIterator>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTextBrowser>
