@@ -7,7 +7,7 @@
 #include "core/selection/pathlist.h"
 #include "core/selection/selectionjob.h"
 #include "core/selection/stemindex.h"
-#include "core/selection/treelisting.h"
+#include "core/selection/treewalker.h"
 #include "tests/keltoprobe.h"
 #include "tests/testsupport.h"
 #include "ui/kelto.h"
@@ -550,8 +550,8 @@ bool measure(const Scale &scale, const QString &root, int fileSize, int rounds, 
         if (round == 0) {
             runPeakKiB = peakMemoryKiB();
             // What was copied, each file once, for the floor's cp.
-            const PathList picks = listTreePaths(small, TreeWalker::Images);
-            const PathList candidates = listTreePaths(big, TreeWalker::Files);
+            const PathList picks = TreeWalker::list(small, TreeWalker::Images);
+            const PathList candidates = TreeWalker::list(big, TreeWalker::Files);
             const StemMatches matches = StemIndex(candidates).match(picks, false);
             matchedEntries = matches.matched.size();
             QSet<QString> seen;
@@ -608,8 +608,8 @@ bool measure(const Scale &scale, const QString &root, int fileSize, int rounds, 
 
     {
         clock.restart();
-        const PathList picks = listTreePaths(small, TreeWalker::Images);
-        const PathList candidates = listTreePaths(big, TreeWalker::Files);
+        const PathList picks = TreeWalker::list(small, TreeWalker::Images);
+        const PathList candidates = TreeWalker::list(big, TreeWalker::Files);
         const double listingSeconds = seconds(clock);
         figure(QStringLiteral("listing"), listingSeconds,
                QStringLiteral("%1 picks, %2 candidates, %3 bytes per candidate held")

@@ -3,7 +3,7 @@
 #include "core/selection/filecopier.h"
 #include "core/selection/pathlist.h"
 #include "core/selection/stemindex.h"
-#include "core/selection/treelisting.h"
+#include "core/selection/treewalker.h"
 
 #include <QDir>
 #include <QLoggingCategory>
@@ -98,9 +98,10 @@ void SelectionJob::start()
     phaseClock.start();
     emit phaseStarted(Listing, -1);
     // Kept as compact paths: a big-image tree may hold half a million files.
-    const PathList picks = listTreePaths(config.smallImagesPath, TreeWalker::Images, stopRequested);
-    const PathList candidates = listTreePaths(config.bigImagesPath, TreeWalker::Files,
-                                              stopRequested);
+    const PathList picks = TreeWalker::list(config.smallImagesPath, TreeWalker::Images,
+                                            stopRequested);
+    const PathList candidates = TreeWalker::list(config.bigImagesPath, TreeWalker::Files,
+                                                 stopRequested);
     {
         QMutexLocker locker(&summaryLock);
         counts.picks = picks.size();
