@@ -84,7 +84,8 @@ private slots:
     void matchingRules();
     void destinations_data();
     void destinations();
-    void laterSameNameWinsAndReplaces();
+    void sameNameOtherOriginal_data();
+    void sameNameOtherOriginal();
     void failedCopy_data();
     void failedCopy();
     void outputIsOriginalsFolder_data();
@@ -227,20 +228,55 @@ void tst_selectionjob::destinations()
              QList<int>({5, 4, 4, 4, 0, 1}));
 }
 
-void tst_selectionjob::laterSameNameWinsAndReplaces()
+void tst_selectionjob::sameNameOtherOriginal_data()
 {
-    QVERIFY(writeFile(small("IMG_1.jpg"), "pick"));
-    QVERIFY(writeFile(small("IMG_1 (2).jpg"), "pick"));
-    QVERIFY(writeFile(big("A/IMG_1.jpg"), "from A"));
-    QVERIFY(writeFile(big("B/IMG_1.jpg"), "from B"));
-    QVERIFY(writeFile(out("IMG_1.jpg"), "an older file of that name"));
+    QTest::addColumn<bool>("classified");
+    QTest::addColumn<QStringList>("originals"); // each holds its own path
+    QTest::addColumn<QStringList>("picks");
+    QTest::addColumn<QStringList>("copied");
 
-    JobRun run(settings());
+    QTest::newRow("two bodies, one counter")
+            << false << QStringList{"A/IMG_0012.CR2", "B/IMG_0012.CR2"}
+            << QStringList{"IMG_0012_small.jpg"}
+            << QStringList{"IMG_0012 (2).CR2=B/IMG_0012.CR2", "IMG_0012.CR2=A/IMG_0012.CR2"};
+    // A, B, A, B: the second pick sends each original to the name it already has.
+    QTest::newRow("two picks of both")
+            << false << QStringList{"A/IMG_1.jpg", "B/IMG_1.jpg"}
+            << QStringList{"IMG_1.jpg", "IMG_1 (2).jpg"}
+            << QStringList{"IMG_1 (2).jpg=B/IMG_1.jpg", "IMG_1.jpg=A/IMG_1.jpg"};
+    QTest::newRow("numbered name already an original")
+            << false << QStringList{"A/IMG_1.CR2", "B/IMG_1.CR2", "C/IMG_1 (2).CR2"}
+            << QStringList{"IMG_1 (2).jpg"}
+            << QStringList{"IMG_1 (2) (2).CR2=C/IMG_1 (2).CR2", "IMG_1 (2).CR2=B/IMG_1.CR2",
+                           "IMG_1.CR2=A/IMG_1.CR2"};
+    QTest::newRow("names told apart ignoring case")
+            << false << QStringList{"A/IMG_1.CR2", "B/img_1.CR2"} << QStringList{"IMG_1 img_1.jpg"}
+            << QStringList{"IMG_1.CR2=A/IMG_1.CR2", "img_1 (2).CR2=B/img_1.CR2"};
+    QTest::newRow("classified, per mirrored folder")
+            << true << QStringList{"A/IMG_1.CR2", "B/IMG_1.CR2"}
+            << QStringList{"x/IMG_1.jpg", "y/IMG_1-2.jpg", "IMG_1-3.jpg"}
+            << QStringList{"IMG_1 (2).CR2=B/IMG_1.CR2",   "IMG_1.CR2=A/IMG_1.CR2",
+                           "x/IMG_1 (2).CR2=B/IMG_1.CR2", "x/IMG_1.CR2=A/IMG_1.CR2",
+                           "y/IMG_1 (2).CR2=B/IMG_1.CR2", "y/IMG_1.CR2=A/IMG_1.CR2"};
+}
+
+void tst_selectionjob::sameNameOtherOriginal()
+{
+    QFETCH(bool, classified);
+    QFETCH(QStringList, originals);
+    QFETCH(QStringList, picks);
+    QFETCH(QStringList, copied);
+    for (const QString &name : originals)
+        QVERIFY(writeFile(big(name), name.toUtf8()));
+    for (const QString &name : picks)
+        QVERIFY(writeFile(small(name), "pick"));
+
+    JobRun run(settings(classified));
     QVERIFY2(run.run(), "the job did not end");
 
-    // A, B, A, B: each copy replaces the one before, so none is left out as already made.
-    QCOMPARE(filesBelow(out()), QStringList{"IMG_1.jpg=from B"});
-    QCOMPARE(run.copies.size(), 4);
+    QCOMPARE(filesBelow(out()), copied);
+    QCOMPARE(run.copies.size(), copied.size());
+    QCOMPARE(run.job->summary().copied, run.job->summary().matched);
 }
 
 void tst_selectionjob::failedCopy_data()

@@ -3,6 +3,7 @@
 #include "core/selection/filecopier.h"
 #include "core/selection/pathlist.h"
 #include "core/selection/stemindex.h"
+#include "core/selection/targetnames.h"
 #include "core/selection/treelisting.h"
 
 #include <QDir>
@@ -192,18 +193,17 @@ bool SelectionJob::copyOne()
 {
     const QFileInfo &original = matches->matched.at(next);
     const QString folder = targetFolder(next);
-    const QString target = folder + QLatin1Char('/') + original.fileName();
-    // An original matched by two picks that lands in the same place again, with nothing else
-    // copied there in between, is not copied twice: the copy would write the same bytes again.
+    const TargetNames::Target placed = names.assign(folder, original.fileName(),
+                                                    original.filePath());
+    const QString &target = placed.path;
+    // An original matched by two picks that lands in the same folder again is not copied twice.
     FileCopier::Outcome outcome = FileCopier::Copied;
-    if (madeFrom.value(target) == original.filePath()) {
+    if (placed.again) {
         outcome = FileCopier::SameFile;
     } else if (!config.dryRun) {
         if (config.classified && !QDir(folder).exists())
             QDir().mkpath(folder);
         outcome = copier->copy(original.filePath(), target);
-        if (outcome == FileCopier::Copied)
-            madeFrom.insert(target, original.filePath());
     }
     switch (outcome) {
     case FileCopier::Copied:

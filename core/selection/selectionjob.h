@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/selection/targetnames.h"
+
 #include <QElapsedTimer>
 #include <QFileInfoList>
 #include <QHash>
@@ -100,9 +102,9 @@ private:
     State state = State::Idle;
     std::unique_ptr<StemMatches> matches;
     std::unique_ptr<FileCopier> copier;
-    int next = 0;                     // the matched entry to copy next
-    int reportedCopies = 0;           // the entries done as progressed() last told
-    QHash<QString, QString> madeFrom; // target -> the source of the copy made there last
+    int next = 0;           // the matched entry to copy next
+    int reportedCopies = 0; // the entries done as progressed() last told
+    TargetNames names;
     QElapsedTimer phaseClock;
     mutable QMutex summaryLock;
     Summary counts;
