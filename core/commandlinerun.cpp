@@ -136,7 +136,8 @@ int CommandLineRun::prepare(const QStringList &arguments)
             QStringLiteral("Mirror the picks' sub-folders below the output folder."));
     const QCommandLineOption dryRunOption(
             QStringLiteral("dry-run"),
-            QStringLiteral("Copy nothing; print each copy as source<TAB>target."));
+            QStringLiteral("Copy nothing; print each entry as source<TAB>target<TAB>what\n"
+                           "would happen: copy, skip, replace or rename."));
     const QCommandLineOption stopOption(
             QStringLiteral("stop-if-missing"),
             QStringLiteral("Copy nothing when a pick has no original (exit code 3)."));
@@ -225,6 +226,7 @@ int CommandLineRun::run()
     connect(job, &SelectionJob::missingFound, this, &CommandLineRun::onMissingFound);
     connect(job, &SelectionJob::copyFailed, this, &CommandLineRun::onCopyFailed);
     connect(job, &SelectionJob::copied, this, &CommandLineRun::onCopied);
+    connect(job, &SelectionJob::entryDone, this, &CommandLineRun::onEntryDone);
     connect(job, &SelectionJob::finished, this, &CommandLineRun::onFinished);
 
     previousMessageHandler() = qInstallMessageHandler(filterMessages);
@@ -308,15 +310,19 @@ void CommandLineRun::onCopyFailed(const QString &source, const QString &target,
     job->answerFailure(true);
 }
 
-void CommandLineRun::onCopied(const QString &source, const QString &target)
+void CommandLineRun::onCopied(const QString &, const QString &target)
 {
-    if (!config.dryRun) {
-        if (!quiet)
-            copiedBytes += QFileInfo(target).size();
+    if (!config.dryRun && !quiet)
+        copiedBytes += QFileInfo(target).size();
+}
+
+void CommandLineRun::onEntryDone(const QString &source, const QString &target, int outcome)
+{
+    if (!config.dryRun)
         return;
-    }
     clearProgress();
-    writeOut(QFile::encodeName(source) + '\t' + QFile::encodeName(target) + '\n');
+    writeOut(QFile::encodeName(source) + '\t' + QFile::encodeName(target) + '\t'
+             + RunEntry::planName(RunEntry::Outcome(outcome)) + '\n');
 }
 
 void CommandLineRun::onFinished(SelectionJob::Outcome outcome)

@@ -54,6 +54,7 @@ private:
     void onMissingFound(const QStringList &paths);
     void onCopyFailed(const QString &source, const QString &target, const QString &reason);
     void onCopied(const QString &source, const QString &target);
+    void onEntryDone(const QString &source, const QString &target, int outcome);
     void onFinished(SelectionJob::Outcome outcome);
     void pollInterrupt();
     void writeMissingList();

@@ -6,6 +6,8 @@
 #include <QFileInfo>
 #include <QHostAddress>
 #include <QObject>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QTcpServer>
 #include <QTemporaryDir>
 
@@ -211,4 +213,90 @@ QStringList clickedConnections(QObject *object)
             targets << line.simplified();
     }
     return targets;
+}
+
+namespace {
+
+// Runs a system tool; its standard output, or a null array when it failed.
+QByteArray runTool(const QString &program, const QStringList &arguments, QString *failure)
+{
+    QProcess process;
+    process.start(program, arguments);
+    if (process.waitForFinished(30000) && process.exitStatus() == QProcess::NormalExit
+        && process.exitCode() == 0) {
+        const QByteArray output = process.readAllStandardOutput();
+        return output.isNull() ? QByteArray("") : output;
+    }
+    *failure = program + QLatin1String(": ")
+               + QString::fromLocal8Bit(process.readAllStandardError()).trimmed()
+               + process.errorString();
+    return QByteArray();
+}
+
+} // namespace
+
+ScratchMount::ScratchMount(Kind kind, int mebibytes)
+{
+#ifndef Q_OS_LINUX
+    Q_UNUSED(kind);
+    Q_UNUSED(mebibytes);
+    reason = QStringLiteral("Mounts a file system of its own: Linux only");
+#else
+    if (::geteuid() != 0) {
+        reason = QStringLiteral("Mounting a file system needs root");
+        return;
+    }
+    if (!dir.isValid() || !QDir(dir.path()).mkdir(QStringLiteral("mount"))) {
+        reason = QStringLiteral("No folder to mount at");
+        return;
+    }
+    const QString size = QString::number(mebibytes) + QLatin1Char('M');
+    if (kind == Tmpfs) {
+        mounted = !runTool(QStringLiteral("mount"),
+                           {QStringLiteral("-t"), QStringLiteral("tmpfs"), QStringLiteral("-o"),
+                            QStringLiteral("size=") + size, QStringLiteral("tmpfs"), path()},
+                           &reason)
+                           .isNull();
+        return;
+    }
+    const QString image = dir.filePath(QStringLiteral("exfat.img"));
+    for (const char *tool : {"mkfs.exfat", "mount.exfat-fuse", "losetup"}) {
+        if (QStandardPaths::findExecutable(QLatin1String(tool)).isEmpty()
+            && QStandardPaths::findExecutable(
+                       QLatin1String(tool), {QStringLiteral("/sbin"), QStringLiteral("/usr/sbin")})
+                       .isEmpty()) {
+            reason = QStringLiteral("%1 is not installed").arg(QLatin1String(tool));
+            return;
+        }
+    }
+    if (!QFile::exists(QStringLiteral("/dev/fuse"))) {
+        reason = QStringLiteral("No FUSE here (/dev/fuse)");
+        return;
+    }
+    {
+        QFile file(image);
+        if (!file.open(QIODevice::WriteOnly) || !file.resize(qint64(mebibytes) << 20)) {
+            reason = QStringLiteral("No room for the image");
+            return;
+        }
+    }
+    if (runTool(QStringLiteral("mkfs.exfat"), {image}, &reason).isNull())
+        return;
+    loopDevice = QString::fromLocal8Bit(
+                         runTool(QStringLiteral("losetup"),
+                                 {QStringLiteral("-f"), QStringLiteral("--show"), image}, &reason))
+                         .trimmed();
+    if (loopDevice.isEmpty())
+        return;
+    mounted = !runTool(QStringLiteral("mount.exfat-fuse"), {loopDevice, path()}, &reason).isNull();
+#endif
+}
+
+ScratchMount::~ScratchMount()
+{
+    QString ignored;
+    if (mounted)
+        runTool(QStringLiteral("umount"), {QStringLiteral("-l"), path()}, &ignored);
+    if (!loopDevice.isEmpty())
+        runTool(QStringLiteral("losetup"), {QStringLiteral("-d"), loopDevice}, &ignored);
 }

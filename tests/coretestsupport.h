@@ -96,6 +96,37 @@ private:
     QtMessageHandler previousHandler = nullptr;
 };
 
+// A small file system of its own, mounted at an empty folder for as long as the object lives:
+// a tmpfs of a given size, or an exFAT image through FUSE on a loop device. Needs root and Linux;
+// skipReason() says why there is none.
+class ScratchMount
+{
+public:
+    enum Kind { Tmpfs, ExFat };
+
+    ScratchMount(Kind kind, int mebibytes);
+    ~ScratchMount();
+    ScratchMount(const ScratchMount &) = delete;
+    ScratchMount &operator=(const ScratchMount &) = delete;
+
+    bool isMounted() const { return mounted; }
+    QString skipReason() const { return reason; }
+    QString path() const { return dir.filePath(QStringLiteral("mount")); }
+
+private:
+    QTemporaryDir dir;
+    QString loopDevice;
+    QString reason;
+    bool mounted = false;
+};
+
+// Skips the test (row) without the file system.
+#define SKIP_WITHOUT_MOUNT(mount) \
+    do { \
+        if (!(mount).isMounted()) \
+            QSKIP(qPrintable((mount).skipReason())); \
+    } while (false)
+
 // Where the object's clicked() signal leads, as its object dump lists the connections: one
 // "--> Class::objectName slot()" line for each.
 QStringList clickedConnections(QObject *object);

@@ -126,12 +126,13 @@ void tst_commandline::sameFilesAsRunObject()
     QVERIFY(written.contains(classified ? "album/IMG_0001.xmp=2019/IMG_0001.xmp"
                                         : "IMG_1 (2).jpg=B/IMG_1.jpg"));
 
-    // The plan: source<TAB>target, each copy once.
+    // The plan: source<TAB>target<TAB>outcome, each copy once.
     const QList<QByteArray> lines = plan.out.trimmed().split('\n');
     QMap<QString, QString> last;
     for (const QByteArray &line : lines) {
         const QList<QByteArray> fields = line.split('\t');
-        QCOMPARE(fields.size(), 2);
+        QCOMPARE(fields.size(), 3);
+        QCOMPARE(fields.at(2), fields.at(1).contains(" (2).") ? "rename" : "copy");
         last.insert(QDir(path("planned")).relativeFilePath(QFile::decodeName(fields.at(1))),
                     QString::fromUtf8(fileContent(QFile::decodeName(fields.at(0)))));
     }

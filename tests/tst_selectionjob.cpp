@@ -7,6 +7,7 @@
 #include <QtTest>
 
 #include <functional>
+#include <memory>
 
 namespace {
 
@@ -78,6 +79,7 @@ class tst_selectionjob : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase();
     void init();
     void cleanup();
     void matchingRules_data();
@@ -92,6 +94,8 @@ private slots:
     void outputIsOriginalsFolder();
     void rerunIntoOriginalsTree_data();
     void rerunIntoOriginalsTree();
+    void rerun_data();
+    void rerun();
     void stop_data();
     void stop();
 
@@ -115,7 +119,15 @@ private:
     }
 
     QTemporaryDir *workDir = nullptr;
+    QTemporaryDir dataHome;
 };
+
+void tst_selectionjob::initTestCase()
+{
+    // Replaced files go to the trash: this test's own, not the user's.
+    QVERIFY(dataHome.isValid());
+    qputenv("XDG_DATA_HOME", QFile::encodeName(dataHome.path()));
+}
 
 void tst_selectionjob::init()
 {
@@ -425,6 +437,81 @@ void tst_selectionjob::rerunIntoOriginalsTree()
     QCOMPARE(second.failures, change.isEmpty() ? QStringList() : QStringList(big("b.CR2")));
     QCOMPARE(second.outcome, int(SelectionJob::Completed));
     QCOMPARE(tree(), before);
+}
+
+void tst_selectionjob::rerun_data()
+{
+    QTest::addColumn<bool>("classified");
+    QTest::addColumn<bool>("exFat");
+    QTest::addColumn<bool>("edited"); // out/a.CR2 changed between the runs
+    for (const bool exFat : {false, true}) {
+        const QByteArray disk = exFat ? "exFAT, " : "";
+        QTest::newRow((disk + "combined, untouched").constData()) << false << exFat << false;
+        QTest::newRow((disk + "combined, a copy edited").constData()) << false << exFat << true;
+        QTest::newRow((disk + "classified, a copy edited").constData()) << true << exFat << true;
+    }
+}
+
+// A second run after a pick was added: what is there already is skipped, the new pick's
+// original is copied, and a copy edited meanwhile is moved aside before it is replaced.
+void tst_selectionjob::rerun()
+{
+    QFETCH(bool, classified);
+    QFETCH(bool, exFat);
+    QFETCH(bool, edited);
+    std::unique_ptr<ScratchMount> disk;
+    SelectionJob::Settings setup = settings(classified);
+    if (exFat) {
+        disk.reset(new ScratchMount(ScratchMount::ExFat, 32));
+        SKIP_WITHOUT_MOUNT(*disk);
+        setup.outputPath = disk->path() + QStringLiteral("/out");
+        QVERIFY(QDir().mkpath(setup.outputPath));
+    }
+    QVERIFY(writeFile(small("a.jpg"), "pick"));
+    QVERIFY(writeFile(small("sub/b.jpg"), "pick"));
+    for (const char *name : {"a.CR2", "b.CR2", "c.CR2"}) {
+        QVERIFY(writeFile(big(name), QByteArray(100000, name[0])));
+        QFile file(big(name)); // a time with milliseconds, which FAT and exFAT do not keep
+        QVERIFY(file.open(QIODevice::ReadWrite)
+                && file.setFileTime(QDateTime::fromMSecsSinceEpoch(1400000001234),
+                                    QFileDevice::FileModificationTime));
+    }
+    QVERIFY2(JobRun(setup).run(), "the first run did not end");
+    const QString a = setup.outputPath + QStringLiteral("/a.CR2");
+    const QString b = setup.outputPath + (classified ? "/sub/b.CR2" : "/b.CR2");
+    const QByteArray bIdentity = fileIdentity(b);
+    QVERIFY(!bIdentity.isEmpty());
+    if (edited)
+        QVERIFY(writeFile(a, "retouched"));
+    QVERIFY(writeFile(small("c.jpg"), "pick"));
+
+    JobRun second(setup);
+    QVERIFY2(second.run(), "the second run did not end");
+    QCOMPARE(second.outcome, int(SelectionJob::Completed));
+    QCOMPARE(fileIdentity(b), bIdentity); // not written again
+    QStringList expected{"a.CR2=size 100000", "c.CR2=size 100000",
+                         classified ? "sub/b.CR2=size 100000" : "b.CR2=size 100000"};
+    expected.sort();
+    QStringList written;
+    for (const QString &file : filesBelow(setup.outputPath)) {
+        const QString name = file.section(QLatin1Char('='), 0, 0);
+        const QByteArray content = fileContent(setup.outputPath + QLatin1Char('/') + name);
+        written.append(name + QStringLiteral("=size %1").arg(content.size()));
+        QVERIFY2(content == fileContent(big(QFileInfo(name).fileName())), qPrintable(name));
+    }
+    QCOMPARE(written, expected);
+    QStringList outcomes;
+    for (const RunEntry &entry : second.job->runEntries()) {
+        outcomes.append(QFileInfo(entry.target).fileName() + QLatin1Char(' ')
+                        + QLatin1String(RunEntry::outcomeName(entry.outcome)));
+        if (entry.outcome == RunEntry::Replaced)
+            QCOMPARE(fileContent(entry.detail), QByteArray("retouched"));
+    }
+    QCOMPARE(outcomes, QStringList({edited ? "a.CR2 replaced" : "a.CR2 skipped", "c.CR2 copied",
+                                    "b.CR2 skipped"}));
+    const SelectionJob::Summary summary = second.job->summary();
+    QCOMPARE(QList<int>({summary.copied, summary.skipped, summary.replaced}),
+             QList<int>({3, edited ? 1 : 2, edited ? 1 : 0}));
 }
 
 void tst_selectionjob::stop_data()

@@ -53,6 +53,9 @@ public:
     // the source (an earlier copy, now among the originals of a run made again).
     void keepIntact(const QFileInfoList &files);
 
+    // Whether the target is one of the files to keep intact.
+    bool mustKeep(const QString &target) { return replacesIntactFile(target); }
+
     // Makes every copy since the last flush durable; false when that failed.
     bool flush();
 

@@ -1,5 +1,5 @@
-#include "core/selection/filecopier.h"
 #include "core/longpath_win.h"
+#include "core/selection/filecopier.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,8 +1,10 @@
 #include "core/selection/selectionjob.h"
 
 #include "core/selection/filecopier.h"
+#include "core/selection/oldfiles.h"
 #include "core/selection/pathlist.h"
 #include "core/selection/stemindex.h"
+#include "core/selection/targetcheck.h"
 #include "core/selection/targetnames.h"
 #include "core/selection/treelisting.h"
 
@@ -139,10 +141,62 @@ void SelectionJob::beginCopying()
     copier.reset(new FileCopier);
     copier->setStopFlag(&stopFlag);
     copier->keepIntact(matches->matched);
+    check.reset(new TargetCheck);
+    check->setStopFlag(&stopFlag);
+    oldFiles.reset(new OldFiles);
     next = 0;
     reportedCopies = 0;
     emit phaseStarted(Copying, counts.matched);
+    if (!plan()) {
+        finish(Stopped);
+        return;
+    }
     schedule(&SelectionJob::copySome);
+}
+
+// Works out every entry's target and what is to happen there before anything is written.
+bool SelectionJob::plan()
+{
+    entries.clear();
+    entries.reserve(matches->matched.size());
+    for (int k = 0; k < matches->matched.size(); ++k) {
+        if (stopFlag)
+            return false;
+        const QFileInfo &original = matches->matched.at(k);
+        const TargetNames::Target placed = names.assign(targetFolder(k), original.fileName(),
+                                                        original.filePath());
+        RunEntry entry;
+        entry.match = k;
+        entry.target = placed.path;
+        entry.renamed = placed.renamed;
+        entry.again = placed.again;
+        entry.bytes = original.size();
+        entry.outcome = placed.renamed ? RunEntry::Renamed : RunEntry::Copied;
+        if (placed.again) {
+            entry.outcome = RunEntry::Skipped;
+            entry.detail = QStringLiteral("copied for an earlier pick");
+        } else {
+            switch (check->compare(original, placed.path)) {
+            case TargetCheck::Absent:
+            case TargetCheck::Blocked: // the copy fails and says why
+                break;
+            // A file to keep intact is left to the copier, which compares its bytes and refuses
+            // to replace it.
+            case TargetCheck::Same:
+                if (!copier->mustKeep(placed.path))
+                    entry.outcome = RunEntry::Skipped;
+                break;
+            case TargetCheck::Differs:
+                if (!copier->mustKeep(placed.path))
+                    entry.outcome = RunEntry::Replaced;
+                break;
+            case TargetCheck::Stopped:
+                return false;
+            }
+        }
+        entries.append(entry);
+    }
+    return true;
 }
 
 // Where entry k goes: the output folder, or in classified mode the folder below it that mirrors
@@ -191,44 +245,70 @@ void SelectionJob::copySome()
 // Copies entry `next`; false when the run has paused for an answer or ended.
 bool SelectionJob::copyOne()
 {
-    const QFileInfo &original = matches->matched.at(next);
-    const QString folder = targetFolder(next);
-    const TargetNames::Target placed = names.assign(folder, original.fileName(),
-                                                    original.filePath());
-    const QString &target = placed.path;
-    // An original matched by two picks that lands in the same folder again is not copied twice.
-    FileCopier::Outcome outcome = FileCopier::Copied;
-    if (placed.again) {
-        outcome = FileCopier::SameFile;
-    } else if (!config.dryRun) {
-        if (config.classified && !QDir(folder).exists())
-            QDir().mkpath(folder);
-        outcome = copier->copy(original.filePath(), target);
-    }
-    switch (outcome) {
-    case FileCopier::Copied:
-        emit copied(original.filePath(), target);
-        Q_FALLTHROUGH();
-    case FileCopier::SameFile: {
+    RunEntry &entry = entries[next];
+    const QFileInfo &original = matches->matched.at(entry.match);
+    const QString &target = entry.target;
+    const auto done = [&](RunEntry::Outcome outcome) {
+        entry.outcome = outcome;
+        if (outcome != RunEntry::Skipped)
+            emit copied(original.filePath(), target);
+        if (!entry.again)
+            emit entryDone(original.filePath(), target, outcome);
         QMutexLocker locker(&summaryLock);
         ++counts.copied;
+        counts.skipped += outcome == RunEntry::Skipped;
+        counts.replaced += outcome == RunEntry::Replaced;
+        counts.renamed += entry.renamed && !entry.again;
         return true;
+    };
+    if (entry.outcome == RunEntry::Skipped || config.dryRun)
+        return done(entry.outcome);
+
+    const QString folder = targetFolder(next);
+    if (config.classified && !QDir(folder).exists())
+        QDir().mkpath(folder);
+    // A file found there, as planned or put there since, is moved aside, never destroyed.
+    if (entry.outcome == RunEntry::Replaced
+        || (QFileInfo(target).isFile() && !copier->mustKeep(target))) {
+        entry.detail = oldFiles->moveAside(target);
+        if (entry.detail.isEmpty())
+            return failed(QStringLiteral("the file there cannot be moved aside: %1")
+                                  .arg(oldFiles->lastError()));
+        entry.outcome = RunEntry::Replaced;
     }
+    switch (copier->copy(original.filePath(), target)) {
+    case FileCopier::Copied:
+        return done(entry.outcome);
+    case FileCopier::SameFile:
+        return done(RunEntry::Skipped);
     case FileCopier::Stopped:
         finish(Stopped);
         return false;
     case FileCopier::Failed:
         break;
     }
-    qCWarning(lcSelection) << "copy failed:" << original.filePath() << "->" << target
-                           << copier->lastError();
+    QString reason = copier->lastError();
+    if (entry.outcome == RunEntry::Replaced)
+        reason += QStringLiteral("; the file there was moved to %1").arg(entry.detail);
+    return failed(reason);
+}
+
+// Entry `next` failed: the run waits for answerFailure().
+bool SelectionJob::failed(const QString &reason)
+{
+    RunEntry &entry = entries[next];
+    const QString source = matches->matched.at(entry.match).filePath();
+    entry.outcome = RunEntry::Failed;
+    entry.detail = reason;
+    qCWarning(lcSelection) << "copy failed:" << source << "->" << entry.target << reason;
     {
         QMutexLocker locker(&summaryLock);
         ++counts.failed;
     }
     reportCopies();
     state = State::WaitingForAnswer;
-    emit copyFailed(original.filePath(), target, copier->lastError());
+    emit entryDone(source, entry.target, RunEntry::Failed);
+    emit copyFailed(source, entry.target, reason);
     return false;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/selection/runentry.h"
 #include "core/selection/targetnames.h"
 
 #include <QElapsedTimer>
@@ -9,11 +10,14 @@
 #include <QObject>
 #include <QString>
 #include <QStringList>
+#include <QVector>
 
 #include <atomic>
 #include <memory>
 
 class FileCopier;
+class OldFiles;
+class TargetCheck;
 struct StemMatches;
 
 // One selection run without any window: lists the two trees, matches the picks with the
@@ -48,8 +52,11 @@ public:
     {
         int picks = 0;
         int candidates = 0;
-        int matched = 0; // entries of the matched list, one per (pick, original) match
-        int copied = 0;  // in a dry run: planned
+        int matched = 0;  // entries of the matched list, one per (pick, original) match
+        int copied = 0;   // entries done, skipped ones included; in a dry run: planned
+        int skipped = 0;  // the copy was there already, or made for an earlier pick
+        int replaced = 0; // another file of that name was moved aside first
+        int renamed = 0;  // given a numbered name: another original has the name in this run
         int failed = 0;
         int missing = 0;
         qint64 phaseNsecs[4] = {}; // by Phase; copying includes the waits for answers
@@ -60,6 +67,8 @@ public:
 
     Settings settings() const { return config; }
     Summary summary() const;
+    // Every planned entry as it turned out; complete once finished() has been emitted.
+    QVector<RunEntry> runEntries() const { return entries; }
 
     // Asks the run to end as soon as it can: between two folders of a listing, two pieces of a
     // copy, or at once while it waits for an answer. Copies already made stay and are flushed.
@@ -82,7 +91,11 @@ signals:
     void missingFound(const QStringList &missing);
     // A copy failed; the run waits for answerFailure().
     void copyFailed(const QString &source, const QString &target, const QString &reason);
+    // A copy was written (in a dry run: would be).
     void copied(const QString &source, const QString &target);
+    // Every entry once it is dealt with (in a dry run: planned), the skipped ones too, except an
+    // original sent to the same place again for another pick. outcome: a RunEntry::Outcome.
+    void entryDone(const QString &source, const QString &target, int outcome);
     void finished(SelectionJob::Outcome outcome);
 
 private:
@@ -90,8 +103,10 @@ private:
 
     void schedule(void (SelectionJob::*step)());
     void beginCopying();
+    bool plan();
     void copySome();
     bool copyOne();
+    bool failed(const QString &reason);
     void reportCopies();
     void finish(Outcome outcome);
     void endPhase(Phase phase);
@@ -102,8 +117,11 @@ private:
     State state = State::Idle;
     std::unique_ptr<StemMatches> matches;
     std::unique_ptr<FileCopier> copier;
-    int next = 0;           // the matched entry to copy next
-    int reportedCopies = 0; // the entries done as progressed() last told
+    std::unique_ptr<TargetCheck> check;
+    std::unique_ptr<OldFiles> oldFiles;
+    QVector<RunEntry> entries; // by matched entry, once planned
+    int next = 0;              // the entry to copy next
+    int reportedCopies = 0;    // the entries done as progressed() last told
     TargetNames names;
     QElapsedTimer phaseClock;
     mutable QMutex summaryLock;
