@@ -273,17 +273,21 @@ void CommandLineRun::onPhaseStarted(SelectionJob::Phase started, int total)
     phaseClock.restart();
 }
 
-void CommandLineRun::onMissingFound(const QStringList &paths)
+void CommandLineRun::onMissingFound(const QStringList &paths, const IgnoredFiles &ignored)
 {
     missingPicks = paths;
+    ignoredFiles = ignored;
+    for (const IgnoredFile &file : ignored)
+        tell(QStringLiteral("zanora: left out: %1: %2").arg(file.path, file.reasonText()));
     for (const QString &path : paths)
         tell(QStringLiteral("zanora: no original for %1").arg(path));
     writeMissingList();
-    if (stopIfMissing) {
+    const bool stop = stopIfMissing && !paths.isEmpty();
+    if (stop) {
         tell(QStringLiteral("zanora: %1 missing; nothing copied (--stop-if-missing)")
                      .arg(paths.size()));
     }
-    job->decide(!stopIfMissing);
+    job->decide(!stop);
 }
 
 void CommandLineRun::writeMissingList()

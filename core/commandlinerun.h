@@ -51,7 +51,7 @@ private:
     int prepare(const QStringList &arguments);
     int run();
     void onPhaseStarted(SelectionJob::Phase phase, int total);
-    void onMissingFound(const QStringList &paths);
+    void onMissingFound(const QStringList &paths, const IgnoredFiles &ignored);
     void onCopyFailed(const QString &source, const QString &target, const QString &reason);
     void onCopied(const QString &source, const QString &target);
     void onEntryDone(const QString &source, const QString &target, int outcome);
@@ -76,6 +76,7 @@ private:
     bool interrupted = false;
 
     QStringList missingPicks;
+    IgnoredFiles ignoredFiles;
     bool missingListWritten = false;
     bool missingListFailed = false;
     QList<Failure> failedCopies;

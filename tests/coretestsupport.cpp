@@ -17,6 +17,8 @@
 #define SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE 0x2
 #endif
 #else
+#include <cerrno>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
@@ -234,6 +236,27 @@ QByteArray runTool(const QString &program, const QStringList &arguments, QString
 }
 
 } // namespace
+
+bool writeRawNamedFile(const QString &folder, const QByteArray &name, const QByteArray &content)
+{
+#ifdef Q_OS_WIN
+    Q_UNUSED(folder);
+    Q_UNUSED(name);
+    Q_UNUSED(content);
+    return false;
+#else
+    const QByteArray path = QFile::encodeName(folder) + '/' + name;
+    for (int slash = path.indexOf('/', 1); slash > 0; slash = path.indexOf('/', slash + 1)) {
+        if (::mkdir(path.left(slash).constData(), 0755) != 0 && errno != EEXIST)
+            return false;
+    }
+    const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (fd < 0)
+        return false;
+    const bool written = ::write(fd, content.constData(), size_t(content.size())) == content.size();
+    return ::close(fd) == 0 && written;
+#endif
+}
 
 ScratchMount::ScratchMount(Kind kind, int mebibytes)
 {

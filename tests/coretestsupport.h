@@ -63,6 +63,11 @@ QByteArray fileContent(const QString &path);
 // false unless all of it was written.
 bool writeFile(const QString &path, const QByteArray &content);
 
+// Writes a file at a relative path of bytes below a folder, valid in the file-name encoding or not,
+// making the folders on the way; false where names are not bytes (Windows) or it could not be
+// written.
+bool writeRawNamedFile(const QString &folder, const QByteArray &name, const QByteArray &content);
+
 // Every file below root as "relative path=content" (files over 1,000,000 bytes as "=size"),
 // sorted, hidden ones included so that left-over temporary files show.
 QStringList filesBelow(const QString &root);

@@ -3,6 +3,7 @@
 #include "tests/coretestsupport.h"
 
 #include <QDirIterator>
+#include <QProcess>
 #include <QThread>
 #include <QtTest>
 
@@ -22,8 +23,9 @@ public:
         job->moveToThread(&thread);
         QObject::connect(&thread, &QThread::started, job, &SelectionJob::start);
         QObject::connect(job, &SelectionJob::missingFound, &context,
-                         [this](const QStringList &list) {
+                         [this](const QStringList &list, const IgnoredFiles &leftOut) {
                              missing = list;
+                             ignored = leftOut;
                              if (onMissing)
                                  onMissing(job);
                              else
@@ -67,6 +69,7 @@ public:
     std::function<void(SelectionJob *)> onCopied;
     QList<bool> answers; // to failures in turn; go on when none is left
     QStringList missing;
+    IgnoredFiles ignored;
     QStringList failures;
     QList<QPair<QString, QString>> copies;
     int outcome = -1;
@@ -84,6 +87,8 @@ private slots:
     void cleanup();
     void matchingRules_data();
     void matchingRules();
+    void ignoredFiles_data();
+    void ignoredFiles();
     void destinations_data();
     void destinations();
     void sameNameOtherOriginal_data();
@@ -191,6 +196,71 @@ void tst_selectionjob::matchingRules()
     QCOMPARE(run.missing, missingPaths);
     QCOMPARE(filesBelow(out()), copied);
     QCOMPARE(run.outcome, int(SelectionJob::Completed));
+}
+
+void tst_selectionjob::ignoredFiles_data()
+{
+    QTest::addColumn<QStringList>("picks");     // "<bfcd>" in a name: those bytes (GBK)
+    QTest::addColumn<QStringList>("originals"); // "folder/" makes a folder
+    QTest::addColumn<QStringList>("ignored");   // "path: reason", from the work folder
+    QTest::addColumn<QStringList>("copied");
+
+    QTest::newRow("picture formats and cases")
+            << QStringList{"a.heic", "b.Jpg", "c.webp", "sub/d.TIFF", "e.jpg", "notes.txt", "f.gif"}
+            << QStringList{"e.CR2"}
+            << QStringList{"small/a.heic: picture format not taken: .heic",
+                           "small/b.Jpg: suffix in a case not taken: .Jpg",
+                           "small/c.webp: picture format not taken: .webp",
+                           "small/f.gif: picture format not taken: .gif",
+                           "small/sub/d.TIFF: picture format not taken: .TIFF"}
+            << QStringList{"e.CR2=e.CR2"};
+    const QString name = QStringLiteral(": name not valid in the file-name encoding");
+    QTest::newRow("names in GBK on a UTF-8 system")
+            << QStringList{"<bfcdbba7>A_0003_small.jpg", "e.jpg"}
+            << QStringList{"<bfcdbba7>A_0003.CR2", "e.CR2", "<c4ea>/x.CR2"}
+            << QStringList{"small/\\xbf\\xcd\\xbb\\xa7A_0003_small.jpg" + name,
+                           "big/\\xbf\\xcd\\xbb\\xa7A_0003.CR2" + name,
+                           "big/\\xc4\\xea: folder name not valid in the file-name encoding; "
+                           "nothing below it was listed"}
+            << QStringList{"e.CR2=e.CR2"};
+}
+
+// Files a person would expect in the run and that it leaves out are told before copying, with
+// their reasons, even when no pick is missing; the run goes on as decided.
+void tst_selectionjob::ignoredFiles()
+{
+    QFETCH(QStringList, picks);
+    QFETCH(QStringList, originals);
+    QFETCH(QStringList, ignored);
+    QFETCH(QStringList, copied);
+    const auto make = [](const QString &root, const QString &entry) {
+        QByteArray bytes = entry.toUtf8();
+        for (int start; (start = bytes.indexOf('<')) >= 0;) {
+            const int end = bytes.indexOf('>', start);
+            bytes.replace(start, end - start + 1,
+                          QByteArray::fromHex(bytes.mid(start + 1, end - start - 1)));
+        }
+        return writeRawNamedFile(root, bytes, bytes);
+    };
+    if (!writeRawNamedFile(workDir->path(), "\xff/probe", "probe"))
+        QSKIP("File names are not bytes here");
+    for (const QString &entry : picks)
+        QVERIFY(make(small(), entry));
+    for (const QString &entry : originals)
+        QVERIFY(make(big(), entry));
+
+    JobRun run(settings());
+    QVERIFY2(run.run(), "the job did not end");
+
+    QStringList told;
+    for (const IgnoredFile &file : qAsConst(run.ignored))
+        told.append(QDir(workDir->path()).relativeFilePath(file.path) + ": " + file.reasonText());
+    QCOMPARE(told, ignored);
+    QCOMPARE(run.missing, QStringList());
+    QCOMPARE(run.job->summary().ignored, ignored.size());
+    QCOMPARE(filesBelow(out()), copied);
+    // What QDir does not list, it does not remove either.
+    QCOMPARE(QProcess::execute("rm", {"-rf", workDir->path()}), 0);
 }
 
 void tst_selectionjob::destinations_data()

@@ -36,6 +36,8 @@ private slots:
     void folderCheck_data();
     void folderCheck();
     void missingPickConfirmed();
+    void ignoredFilesTold_data();
+    void ignoredFilesTold();
     void stopInDialog_data();
     void stopInDialog();
     void failedCopy_data();
@@ -208,6 +210,45 @@ void tst_selectionrun::missingPickConfirmed()
     QVERIFY(!KeltoProbe(*window).waitingForDecision());
     QCOMPARE(controlsEnabled(), QList<bool>({true, true, true, true, true}));
     QTRY_VERIFY(window->findChildren<QDialog *>().isEmpty());
+}
+
+void tst_selectionrun::ignoredFilesTold_data()
+{
+    QTest::addColumn<bool>("goOn");
+    QTest::addColumn<bool>("missingToo");
+    QTest::newRow("go on") << true << false;
+    QTest::newRow("stop") << false << false;
+    QTest::newRow("go on, then the missing picks") << true << true;
+}
+
+// A pick in a format the run does not take is told in a box of its own before anything is
+// copied; the missing picks' dialog follows it.
+void tst_selectionrun::ignoredFilesTold()
+{
+    QFETCH(bool, goOn);
+    QFETCH(bool, missingToo);
+    QVERIFY(writeFile(small("a.jpg"), "pick a"));
+    QVERIFY(writeFile(small("phone.heic"), "pick"));
+    QVERIFY(writeFile(big("a.CR2"), "raw a"));
+    if (missingToo) {
+        QVERIFY(writeFile(small("b.jpg"), "pick b"));
+        handleDialog(true);
+    }
+    answerer->queueBoxAnswer(goOn ? QMessageBox::Yes : QMessageBox::No);
+
+    click("output_combined");
+    QTRY_COMPARE(answerer->boxes.size(), goOn ? 2 : 1);
+    QTRY_VERIFY(runEnded());
+    checkBox(0, "警告", QStringLiteral("有1个文件未纳入本次选图（见详细信息），是否继续？"));
+    QCOMPARE(answerer->boxes.at(0).detailedText,
+             small("phone.heic") + QStringLiteral("（不支持的图片格式.heic）"));
+    QCOMPARE(seen.count, missingToo ? 1 : 0);
+    QCOMPARE(filesBelow(out()), goOn ? QStringList{"a.CR2=raw a"} : QStringList());
+    if (goOn) {
+        checkBox(1, "信息", QStringLiteral("已成功完成选图"));
+        QVERIFY2(answerer->boxes.at(1).detailedText.contains(QStringLiteral("未纳入1个文件")),
+                 qPrintable(answerer->boxes.at(1).detailedText));
+    }
 }
 
 void tst_selectionrun::stopInDialog_data()

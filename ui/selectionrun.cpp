@@ -1,6 +1,7 @@
 #include "core/selection/selectionjob.h"
 #include "ui/errorlist.h"
 #include "ui/kelto.h"
+#include "ui/runnotices.h"
 #include "ui_kelto.h"
 
 #include <QCloseEvent>
@@ -12,27 +13,6 @@
 #include <QTimer>
 
 #include <functional>
-
-namespace {
-
-// A Yes/No information box of the run, without parent and without default button. It is shown
-// without a nested event loop; answered, if given, gets the button that closed it.
-QMessageBox *showRunBox(const QString &title, const QString &text,
-                        const std::function<void(QMessageBox::StandardButton)> &answered = {})
-{
-    auto *box = new QMessageBox(QMessageBox::Information, title, text,
-                                QMessageBox::Yes | QMessageBox::No);
-    box->setAttribute(Qt::WA_DeleteOnClose);
-    box->setWindowModality(Qt::ApplicationModal);
-    if (answered) {
-        QObject::connect(box, &QMessageBox::finished, box,
-                         [box, answered] { answered(box->standardButton(box->clickedButton())); });
-    }
-    box->show();
-    return box;
-}
-
-} // namespace
 
 // What the window keeps of the run going on.
 struct kelto::SelectionRun
@@ -74,7 +54,7 @@ void kelto::runSelection(bool classified)
         return;
     }
     if (smallImagesPath.isEmpty() || bigImagesPath.isEmpty() || outputPath.isEmpty()) {
-        showRunBox(tr("警告"), tr("路径错误，请选择正确的路径"));
+        RunNotices::showBox(tr("警告"), tr("路径错误，请选择正确的路径"));
         return;
     }
 
@@ -140,8 +120,7 @@ void kelto::runSelection(bool classified)
                 else if (!run->refresh.isActive())
                     run->refresh.start();
             });
-    connect(job, &SelectionJob::missingFound, this, [this, show](const QStringList &missing) {
-        show();
+    const auto askAboutMissing = [this](const QStringList &missing) {
         waitingForDecision = true;
         bt_toErrorList(missing);
         // A dialog that goes away without a decision stops the run; continueCopy keeps the last
@@ -153,10 +132,32 @@ void kelto::runSelection(bool classified)
             if (selectionRun)
                 selectionRun->job->stop();
         });
-    });
+    };
+    // Files left out of the run are told first, in a box of their own; the missing picks follow.
+    connect(job, &SelectionJob::missingFound, this,
+            [this, run, show, askAboutMissing](const QStringList &missing,
+                                               const IgnoredFiles &ignored) {
+                show();
+                if (ignored.isEmpty()) {
+                    askAboutMissing(missing);
+                    return;
+                }
+                run->failureBox = RunNotices::askAboutIgnored(
+                        ignored,
+                        [this, missing, askAboutMissing](QMessageBox::StandardButton answer) {
+                            if (!selectionRun)
+                                return;
+                            if (answer != QMessageBox::Yes)
+                                selectionRun->job->decide(false);
+                            else if (missing.isEmpty())
+                                selectionRun->job->decide(true);
+                            else
+                                askAboutMissing(missing);
+                        });
+            });
     connect(job, &SelectionJob::copyFailed, this, [this, run, show](const QString &source) {
         show();
-        run->failureBox = showRunBox(
+        run->failureBox = RunNotices::showBox(
                 tr("警告"), tr("文件(%1)复制失败，请检查权限或路径，是否继续？").arg(source),
                 [this](QMessageBox::StandardButton answer) {
                     if (selectionRun)
@@ -195,6 +196,7 @@ void kelto::endSelection(int outcome)
     selectionRun = nullptr;
     // The job has emitted its last signal: the thread is ending, if it has not ended already.
     run->thread.wait();
+    const SelectionJob::Summary summary = run->job->summary();
     delete run->job;
     delete run->stopKey;
     run->button->setText(run->buttonText);
@@ -207,7 +209,8 @@ void kelto::endSelection(int outcome)
     if (closeWindow)
         close();
     else if (outcome == SelectionJob::Completed)
-        showRunBox(tr("信息"), tr("已成功完成选图"));
+        RunNotices::showBox(tr("信息"), tr("已成功完成选图"), {},
+                            RunNotices::summary(summary, QString()));
 }
 
 void kelto::closeEvent(QCloseEvent *event)

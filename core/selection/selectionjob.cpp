@@ -19,6 +19,7 @@ SelectionJob::SelectionJob(const Settings &settings, QObject *parent)
 {
     qRegisterMetaType<SelectionJob::Phase>();
     qRegisterMetaType<SelectionJob::Outcome>();
+    qRegisterMetaType<IgnoredFiles>();
 }
 
 SelectionJob::~SelectionJob() = default;
@@ -97,13 +98,15 @@ void SelectionJob::start()
     phaseClock.start();
     emit phaseStarted(Listing, -1);
     // Kept as compact paths: a big-image tree may hold half a million files.
-    const PathList picks = listTreePaths(config.smallImagesPath, TreeWalker::Images, stopRequested);
+    const PathList picks = listTreePaths(config.smallImagesPath, TreeWalker::Images, stopRequested,
+                                         &ignored);
     const PathList candidates = listTreePaths(config.bigImagesPath, TreeWalker::Files,
-                                              stopRequested);
+                                              stopRequested, &ignored);
     {
         QMutexLocker locker(&summaryLock);
         counts.picks = picks.size();
         counts.candidates = candidates.size();
+        counts.ignored = ignored.size();
     }
     endPhase(Listing);
     if (stopFlag) {
@@ -126,11 +129,11 @@ void SelectionJob::start()
 
     if (stopFlag) {
         finish(Stopped);
-    } else if (matches->missing.isEmpty()) {
+    } else if (matches->missing.isEmpty() && ignored.isEmpty()) {
         beginCopying();
     } else {
         state = State::WaitingForDecision;
-        emit missingFound(matches->missing);
+        emit missingFound(matches->missing, ignored);
     }
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/selection/ignoredfile.h"
 #include "core/selection/runentry.h"
 #include "core/selection/targetnames.h"
 
@@ -59,6 +60,7 @@ public:
         int renamed = 0;  // given a numbered name: another original has the name in this run
         int failed = 0;
         int missing = 0;
+        int ignored = 0;
         qint64 phaseNsecs[4] = {}; // by Phase; copying includes the waits for answers
     };
 
@@ -67,8 +69,10 @@ public:
 
     Settings settings() const { return config; }
     Summary summary() const;
-    // Every planned entry as it turned out; complete once finished() has been emitted.
+    // Every planned entry as it turned out, and the files left out; complete once finished()
+    // has been emitted.
     QVector<RunEntry> runEntries() const { return entries; }
+    IgnoredFiles ignoredFiles() const { return ignored; }
 
     // Asks the run to end as soon as it can: between two folders of a listing, two pieces of a
     // copy, or at once while it waits for an answer. Copies already made stay and are flushed.
@@ -87,8 +91,9 @@ signals:
     void phaseStarted(SelectionJob::Phase phase, int total); // total -1 while unknown
     // Matching and copying report at most every few tens of milliseconds, and at their ends.
     void progressed(SelectionJob::Phase phase, int total, int done);
-    // The picks without any original, by full path in listing order; the run waits for decide().
-    void missingFound(const QStringList &missing);
+    // The picks without any original, by full path in listing order, and the files left out of
+    // the run (see IgnoredFile), when there are any of either; the run waits for decide().
+    void missingFound(const QStringList &missing, const IgnoredFiles &ignored);
     // A copy failed; the run waits for answerFailure().
     void copyFailed(const QString &source, const QString &target, const QString &reason);
     // A copy was written (in a dry run: would be).
@@ -120,8 +125,9 @@ private:
     std::unique_ptr<TargetCheck> check;
     std::unique_ptr<OldFiles> oldFiles;
     QVector<RunEntry> entries; // by matched entry, once planned
-    int next = 0;              // the entry to copy next
-    int reportedCopies = 0;    // the entries done as progressed() last told
+    IgnoredFiles ignored;
+    int next = 0;           // the entry to copy next
+    int reportedCopies = 0; // the entries done as progressed() last told
     TargetNames names;
     QElapsedTimer phaseClock;
     mutable QMutex summaryLock;

@@ -7,15 +7,28 @@ namespace {
 // Walks the tree, handing every entry that belongs to the listing to `add`.
 template<typename Add>
 void walkTree(const QString &root, TreeWalker::Listing listing, const ListingStop &stopRequested,
-              const Add &add)
+              const Add &add, IgnoredFiles *ignored = nullptr)
 {
     if (stopRequested && stopRequested())
         return;
-    TreeWalker(root).walk([&](const TreeWalker::Entry &entry) {
+    TreeWalker walker(root);
+    if (ignored) {
+        walker.setUndecodableVisitor([ignored](const QString &folder, const QByteArray &name,
+                                               bool isFolder) {
+            ignored->append(
+                    {folder + IgnoredFile::escapedName(name),
+                     isFolder ? IgnoredFile::UndecodableFolder : IgnoredFile::UndecodableName});
+        });
+    }
+    walker.walk([&](const TreeWalker::Entry &entry) {
         if (entry.kind() == TreeWalker::Folder && stopRequested && stopRequested())
             return false;
+        IgnoredFile::Reason reason;
         if (TreeWalker::belongs(listing, entry.kind(), entry.name()))
             add(entry);
+        else if (ignored && listing == TreeWalker::Images && entry.kind() == TreeWalker::File
+                 && IgnoredFile::leftOutPicture(entry.name(), &reason))
+            ignored->append({entry.path(), reason});
         return true;
     });
 }
@@ -47,11 +60,13 @@ QFileInfoList listTreeImages(const QString &path, const ListingStop &stopRequest
 }
 
 PathList listTreePaths(const QString &path, TreeWalker::Listing listing,
-                       const ListingStop &stopRequested)
+                       const ListingStop &stopRequested, IgnoredFiles *ignored)
 {
     PathList result;
-    walkTree(path, listing, stopRequested,
-             [&](const TreeWalker::Entry &entry) { result.append(entry.folder(), entry.name()); });
+    walkTree(
+            path, listing, stopRequested,
+            [&](const TreeWalker::Entry &entry) { result.append(entry.folder(), entry.name()); },
+            ignored);
     result.squeeze();
     return result;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/selection/ignoredfile.h"
 #include "core/selection/treewalker.h"
 
 #include <QFileInfoList>
@@ -25,6 +26,8 @@ QFileInfoList listTreeFiles(const QString &path, const ListingStop &stopRequeste
 // Every file below the root whose suffix is jpg, jpeg, png, JPG, JPEG or PNG.
 QFileInfoList listTreeImages(const QString &path, const ListingStop &stopRequested = {});
 
-// The same listings as compact paths, for trees too big for a record per entry.
+// The same listings as compact paths, for trees too big for a record per entry. With `ignored`
+// given, it is also told the entries left out for their names, and in a listing of images the
+// files left out that look like pictures.
 PathList listTreePaths(const QString &path, TreeWalker::Listing listing,
-                       const ListingStop &stopRequested = {});
+                       const ListingStop &stopRequested = {}, IgnoredFiles *ignored = nullptr);

@@ -81,8 +81,13 @@ bool TreeWalker::walkFolder(const QString &folder, const QString &canonical, QSt
                             const Visitor &visit) const
 {
     std::vector<FolderEntry> entries;
-    if (!readFolder(folder, entries, stop))
+    std::vector<UndecodableEntry> leftOut;
+    if (!readFolder(folder, entries, stop, undecodable ? &leftOut : nullptr))
         return false;
+    std::sort(leftOut.begin(), leftOut.end(),
+              [](const UndecodableEntry &a, const UndecodableEntry &b) { return a.name < b.name; });
+    for (const UndecodableEntry &entry : leftOut)
+        undecodable(folder, entry.name, entry.folder);
     sortByName(entries);
 
     for (const FolderEntry &entry : entries) {

@@ -61,6 +61,12 @@ public:
     // A flag that another thread may set to end the walk early.
     void setStopFlag(const std::atomic_bool *flag) { stop = flag; }
 
+    // Told of every entry left out because the file-name encoding cannot represent its name:
+    // the folder's path ("/" at its end), the name's bytes, and whether it is a folder.
+    using UndecodableVisitor
+            = std::function<void(const QString &folder, const QByteArray &name, bool isFolder)>;
+    void setUndecodableVisitor(const UndecodableVisitor &visitor) { undecodable = visitor; }
+
     // Visits every entry below the root; false when the visitor or the stop flag ended it. A root
     // that cannot be read has no entries.
     bool walk(const Visitor &visit) const;
@@ -87,4 +93,5 @@ private:
 
     QString root;
     const std::atomic_bool *stop = nullptr;
+    UndecodableVisitor undecodable;
 };
