@@ -38,12 +38,13 @@ QtMessageHandler &previousMessageHandler()
     return handler;
 }
 
-// The run lists each failed copy itself, with source, target and reason: the job's own log line
-// for it would say the same a second time.
+// The run lists each failed copy itself, with source, target and reason, and says when there is
+// not enough space: the job's own log lines for them would say the same a second time.
 void filterMessages(QtMsgType type, const QMessageLogContext &context, const QString &message)
 {
     if (qstrcmp(context.category, "zanora.selection") == 0
-        && message.startsWith(QLatin1String("copy failed:")))
+        && (message.startsWith(QLatin1String("copy failed:"))
+            || message.startsWith(QLatin1String("not enough space"))))
         return;
     previousMessageHandler()(type, context, message);
 }
@@ -86,7 +87,9 @@ suffix occurs in the pick's file name, into --out: side by side, or with
 
 Exit codes: 0 done; 1 some copies failed (the others were made); 2 bad
 arguments or folders; 3 picks without an original and --stop-if-missing
-(nothing copied); 130 stopped by Ctrl+C (the copies made so far are kept).
+(nothing copied); 4 not enough free space on the output disk for the copies
+still to write (nothing copied); 130 stopped by Ctrl+C (the copies made so far
+are kept).
 )";
 
 } // namespace
@@ -226,6 +229,14 @@ int CommandLineRun::run()
     connect(job, &SelectionJob::missingFound, this, &CommandLineRun::onMissingFound);
     connect(job, &SelectionJob::copyFailed, this, &CommandLineRun::onCopyFailed);
     connect(job, &SelectionJob::copied, this, &CommandLineRun::onCopied);
+    connect(job, &SelectionJob::notEnoughSpace, this,
+            [this](const QString &volume, qint64 needed, qint64 available) {
+                tell(QStringLiteral("zanora: not enough space on %1: %2 bytes to write, %3 bytes "
+                                    "free; nothing copied")
+                             .arg(volume)
+                             .arg(needed)
+                             .arg(available));
+            });
     connect(job, &SelectionJob::entryDone, this, &CommandLineRun::onEntryDone);
     connect(job, &SelectionJob::finished, this, &CommandLineRun::onFinished);
 
@@ -340,6 +351,8 @@ void CommandLineRun::onFinished(SelectionJob::Outcome outcome)
     int code = Success;
     if (interrupted)
         code = Interrupted;
+    else if (outcome == SelectionJob::NotEnoughSpace)
+        code = NotEnoughSpace;
     else if (outcome == SelectionJob::Stopped)
         code = StoppedForMissing;
     else if (!failedCopies.isEmpty() || missingListFailed)
@@ -382,6 +395,7 @@ QByteArray CommandLineRun::jsonReport(const SelectionJob::Summary &summary, int 
     }
     const char *outcome = code == Interrupted         ? "interrupted"
                           : code == StoppedForMissing ? "stopped"
+                          : code == NotEnoughSpace    ? "not enough space"
                                                       : "completed";
     const QJsonObject report{
             {QStringLiteral("outcome"), QLatin1String(outcome)},

@@ -27,6 +27,7 @@ public:
         Failures = 1,          // a copy, or the list of missing picks, could not be written
         UsageError = 2,        // bad arguments or folder arguments; nothing was listed
         StoppedForMissing = 3, // --stop-if-missing and a pick without original: nothing copied
+        NotEnoughSpace = 4,    // the output volume has too little room: nothing copied
         Interrupted = 130,     // Ctrl+C
     };
 

@@ -65,6 +65,7 @@ private slots:
     void sameFilesAsRunObject();
     void exitCodes_data();
     void exitCodes();
+    void notEnoughSpace();
     void interrupted();
 
 private:
@@ -208,6 +209,25 @@ void tst_commandline::exitCodes()
     QCOMPARE(report.value("copied").toInt(), code == 3 ? 0 : 12 - code);
     QCOMPARE(report.value("failures").toArray().size(), code == 1 ? 1 : 0);
     QCOMPARE(report.value("outcome").toString(), code == 3 ? "stopped" : "completed");
+}
+
+// An output disk too small for the seven files of the twelve copies (a block each): exit code
+// 4, nothing copied.
+void tst_commandline::notEnoughSpace()
+{
+    ScratchMount disk(ScratchMount::Tmpfs, 1);
+    SKIP_WITHOUT_MOUNT(disk);
+    QVERIFY(writeFile(disk.path() + "/filler", QByteArray((1 << 20) - 16 * 1024, 'f')));
+    const Ran ran = zanora({"--small", small(), "--big", big(), "--out", disk.path(), "--json"});
+    QCOMPARE(ran.code, 4);
+    QVERIFY2(
+            ran.err.contains(QStringLiteral("zanora: not enough space on %1: 28672 bytes to write, "
+                                            "16384 bytes free; nothing copied")
+                                     .arg(disk.path())),
+            qPrintable(ran.err));
+    QCOMPARE(QDir(disk.path()).entryList(QDir::Files | QDir::Hidden), QStringList("filler"));
+    QCOMPARE(QJsonDocument::fromJson(ran.out).object().value("outcome").toString(),
+             "not enough space");
 }
 
 // Ctrl+C during a large copy: the copy under way leaves nothing behind, the ones before it stay

@@ -41,6 +41,10 @@ public:
                              if (onCopied)
                                  onCopied(job);
                          });
+        QObject::connect(job, &SelectionJob::notEnoughSpace, &context,
+                         [this](const QString &, qint64 needed, qint64 available) {
+                             space = {needed, available};
+                         });
         QObject::connect(job, &SelectionJob::finished, &context,
                          [this](SelectionJob::Outcome result) { outcome = result; });
     }
@@ -72,6 +76,7 @@ public:
     IgnoredFiles ignored;
     QStringList failures;
     QList<QPair<QString, QString>> copies;
+    QList<qint64> space; // needed and available, when told there was not enough
     int outcome = -1;
 };
 
@@ -101,6 +106,8 @@ private slots:
     void rerunIntoOriginalsTree();
     void rerun_data();
     void rerun();
+    void notEnoughSpace_data();
+    void notEnoughSpace();
     void stop_data();
     void stop();
 
@@ -582,6 +589,66 @@ void tst_selectionjob::rerun()
     const SelectionJob::Summary summary = second.job->summary();
     QCOMPARE(QList<int>({summary.copied, summary.skipped, summary.replaced}),
              QList<int>({3, edited ? 1 : 2, edited ? 1 : 0}));
+}
+
+void tst_selectionjob::notEnoughSpace_data()
+{
+    QTest::addColumn<bool>("classified");
+    QTest::addColumn<QStringList>("before"); // picks of a first run
+    QTest::addColumn<QStringList>("picks");  // of the run looked at
+    QTest::addColumn<bool>("fits");
+    QTest::addColumn<QStringList>("copied");
+
+    const QStringList abc{"a.jpg", "b.jpg", "sub/c.jpg"};
+    QTest::newRow("three of 3 MiB on 8 MiB")
+            << false << QStringList() << abc << false << QStringList();
+    QTest::newRow("classified, three of 3 MiB on 8 MiB")
+            << true << QStringList() << abc << false << QStringList();
+    QTest::newRow("two of 3 MiB on 8 MiB")
+            << false << QStringList() << QStringList{"a.jpg", "b.jpg"} << true
+            << QStringList{"a.CR2=size", "b.CR2=size"};
+    // 3 MiB there, 3 MiB to write, 5 MiB free: what is there already takes no more room.
+    QTest::newRow("a re-run with one new")
+            << false << QStringList{"a.jpg"} << QStringList{"a.jpg", "b.jpg"} << true
+            << QStringList{"a.CR2=size", "b.CR2=size"};
+    QTest::newRow("a re-run with two new")
+            << false << QStringList{"a.jpg"} << abc << false << QStringList{"a.CR2=size"};
+}
+
+// Before the first copy the run compares what it still has to write with the output volume's
+// free space; when that is short, it copies nothing and says how much is needed and free.
+void tst_selectionjob::notEnoughSpace()
+{
+    QFETCH(bool, classified);
+    QFETCH(QStringList, before);
+    QFETCH(QStringList, picks);
+    QFETCH(bool, fits);
+    QFETCH(QStringList, copied);
+    ScratchMount disk(ScratchMount::Tmpfs, 8);
+    SKIP_WITHOUT_MOUNT(disk);
+    SelectionJob::Settings setup = settings(classified);
+    setup.outputPath = disk.path();
+    for (const char *name : {"a.CR2", "b.CR2", "c.CR2"})
+        QVERIFY(writeFile(big(name), QByteArray(3 << 20, name[0])));
+    for (const QString &pick : before)
+        QVERIFY(writeFile(small(pick), "pick"));
+    QVERIFY2(JobRun(setup).run(), "the first run did not end");
+    for (const QString &pick : picks)
+        QVERIFY(writeFile(small(pick), "pick"));
+
+    JobRun run(setup);
+    QVERIFY2(run.run(), "the job did not end");
+    QCOMPARE(run.outcome, int(fits ? SelectionJob::Completed : SelectionJob::NotEnoughSpace));
+    QStringList written = filesBelow(disk.path());
+    for (QString &file : written)
+        file = file.section(QLatin1Char('='), 0, 0) + QStringLiteral("=size");
+    QCOMPARE(written, copied);
+    if (!fits) {
+        QCOMPARE(run.space.size(), 2);
+        QCOMPARE(run.space.at(0), qint64(picks.size() - before.size()) * (3 << 20));
+        QVERIFY2(run.space.at(1) < run.space.at(0) && run.space.at(1) > 0,
+                 qPrintable(QString::number(run.space.at(1))));
+    }
 }
 
 void tst_selectionjob::stop_data()

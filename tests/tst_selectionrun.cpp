@@ -38,6 +38,7 @@ private slots:
     void missingPickConfirmed();
     void ignoredFilesTold_data();
     void ignoredFilesTold();
+    void notEnoughSpace();
     void stopInDialog_data();
     void stopInDialog();
     void failedCopy_data();
@@ -249,6 +250,26 @@ void tst_selectionrun::ignoredFilesTold()
         QVERIFY2(answerer->boxes.at(1).detailedText.contains(QStringLiteral("未纳入1个文件")),
                  qPrintable(answerer->boxes.at(1).detailedText));
     }
+}
+
+// An output disk too small for the run: one box, nothing copied, no completion box.
+void tst_selectionrun::notEnoughSpace()
+{
+    ScratchMount disk(ScratchMount::Tmpfs, 1);
+    SKIP_WITHOUT_MOUNT(disk);
+    KeltoProbe(*window).setOutputPath(disk.path());
+    QVERIFY(writeFile(small("a.jpg"), "pick a"));
+    QVERIFY(writeFile(big("a.CR2"), QByteArray(2000000, 'a')));
+
+    click("output_combined");
+    QTRY_COMPARE(answerer->boxes.size(), 1);
+    QTRY_VERIFY(runEnded());
+    checkBox(0, "警告",
+             QStringLiteral("输出磁盘空间不足，未复制任何文件：需要%1，可用%2（%3）")
+                     .arg(QLocale().formattedDataSize(2002944, 1, QLocale::DataSizeSIFormat),
+                          QLocale().formattedDataSize(1 << 20, 1, QLocale::DataSizeSIFormat),
+                          disk.path()));
+    QCOMPARE(folderEntries(disk.path()), QStringList());
 }
 
 void tst_selectionrun::stopInDialog_data()

@@ -5,6 +5,7 @@
 #include "ui_kelto.h"
 
 #include <QCloseEvent>
+#include <QDir>
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
@@ -164,6 +165,14 @@ void kelto::runSelection(bool classified)
                         selectionRun->job->answerFailure(answer != QMessageBox::No);
                 });
     });
+    connect(job, &SelectionJob::notEnoughSpace, this,
+            [](const QString &volume, qint64 needed, qint64 available) {
+                RunNotices::showBox(tr("警告"),
+                                    tr("输出磁盘空间不足，未复制任何文件：需要%1，可用%2（%3）")
+                                            .arg(RunNotices::size(needed),
+                                                 RunNotices::size(available),
+                                                 QDir::toNativeSeparators(volume)));
+            });
     connect(job, &SelectionJob::finished, this, [this, show](SelectionJob::Outcome outcome) {
         show();
         endSelection(outcome);

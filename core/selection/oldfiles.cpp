@@ -2,9 +2,6 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QLoggingCategory>
-
-Q_DECLARE_LOGGING_CATEGORY(lcSelection)
 
 OldFiles::OldFiles(const QDateTime &runStart)
     : stamp(QStringLiteral(".replaced-") + runStart.toString(QStringLiteral("yyyyMMdd-HHmmss")))
@@ -16,7 +13,6 @@ QString OldFiles::moveAside(const QString &path)
     QString inTrash;
     if (QFile::moveToTrash(path, &inTrash))
         return inTrash.isEmpty() ? QStringLiteral("trash") : inTrash;
-    qCDebug(lcSelection) << "no trash for" << path;
     for (int n = 1; n < 1000; ++n) {
         const QString beside = path + stamp + (n == 1 ? QString() : QStringLiteral("-%1").arg(n));
         if (QFileInfo::exists(beside) || QFileInfo(beside).isSymLink())

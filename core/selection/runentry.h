@@ -18,8 +18,9 @@ struct RunEntry
     int match = 0; // position in the matched list
     QString target;
     Outcome outcome = Copied;
-    bool renamed = false; // the target is a numbered name (whatever the outcome)
-    bool again = false;   // the same original sent to the same folder for an earlier pick
+    bool renamed = false;    // the target is a numbered name (whatever the outcome)
+    bool again = false;      // the same original sent to the same folder for an earlier pick
+    bool looksThere = false; // a file to keep intact that looks like the copy: takes no room
     QString detail;
     qint64 bytes = 0; // the original's size
 

@@ -10,6 +10,7 @@
 
 #include <QDir>
 #include <QLoggingCategory>
+#include <QStorageInfo>
 
 Q_LOGGING_CATEGORY(lcSelection, "zanora.selection")
 
@@ -154,6 +155,10 @@ void SelectionJob::beginCopying()
         finish(Stopped);
         return;
     }
+    if (!roomForCopies()) {
+        finish(NotEnoughSpace);
+        return;
+    }
     schedule(&SelectionJob::copySome);
 }
 
@@ -188,6 +193,8 @@ bool SelectionJob::plan()
             case TargetCheck::Same:
                 if (!copier->mustKeep(placed.path))
                     entry.outcome = RunEntry::Skipped;
+                else
+                    entry.looksThere = true;
                 break;
             case TargetCheck::Differs:
                 if (!copier->mustKeep(placed.path))
@@ -198,6 +205,43 @@ bool SelectionJob::plan()
             }
         }
         entries.append(entry);
+    }
+    return true;
+}
+
+// Whether every output volume has room for the copies still to be written there. A file moved
+// aside to make way for a copy may stay on the volume, in its trash or beside the copy, so it
+// frees nothing.
+bool SelectionJob::roomForCopies()
+{
+    QHash<QString, QString> volumeOf; // folder -> the root path of its volume
+    QHash<QString, qint64> needed;    // by volume
+    QHash<QString, qint64> available;
+    for (const RunEntry &entry : qAsConst(entries)) {
+        if (entry.outcome == RunEntry::Skipped || entry.looksThere)
+            continue;
+        const QString folder = entry.target.left(entry.target.lastIndexOf(QLatin1Char('/')));
+        auto volume = volumeOf.find(folder);
+        if (volume == volumeOf.end()) {
+            QString existing = folder; // a mirrored folder may not be there yet
+            while (!QFileInfo(existing).isDir() && existing.lastIndexOf(QLatin1Char('/')) > 0)
+                existing.truncate(existing.lastIndexOf(QLatin1Char('/')));
+            const QStorageInfo storage(existing);
+            volume = volumeOf.insert(folder, storage.rootPath());
+            if (storage.isValid() && !available.contains(storage.rootPath()))
+                available.insert(storage.rootPath(), storage.bytesAvailable());
+        }
+        // Whole blocks, as the file systems give them out.
+        needed[volume.value()] += (entry.bytes + 4095) / 4096 * 4096;
+    }
+    for (auto it = needed.cbegin(); it != needed.cend(); ++it) {
+        const auto free = available.constFind(it.key());
+        if (free != available.cend() && it.value() > free.value()) {
+            qCWarning(lcSelection) << "not enough space on" << it.key() << it.value() << "needed,"
+                                   << free.value() << "free";
+            emit notEnoughSpace(it.key(), it.value(), free.value());
+            return false;
+        }
     }
     return true;
 }

@@ -36,7 +36,11 @@ class SelectionJob : public QObject
 public:
     enum Phase { Listing, Matching, Copying, Flushing };
     Q_ENUM(Phase)
-    enum Outcome { Completed, Stopped };
+    enum Outcome {
+        Completed,
+        Stopped,
+        NotEnoughSpace, // nothing copied: notEnoughSpace() told why
+    };
     Q_ENUM(Outcome)
 
     struct Settings
@@ -96,6 +100,9 @@ signals:
     void missingFound(const QStringList &missing, const IgnoredFiles &ignored);
     // A copy failed; the run waits for answerFailure().
     void copyFailed(const QString &source, const QString &target, const QString &reason);
+    // Before any copy: the copies still to write need more than the volume (its root path) has
+    // free. The run copies nothing and ends (NotEnoughSpace).
+    void notEnoughSpace(const QString &volume, qint64 needed, qint64 available);
     // A copy was written (in a dry run: would be).
     void copied(const QString &source, const QString &target);
     // Every entry once it is dealt with (in a dry run: planned), the skipped ones too, except an
@@ -109,6 +116,7 @@ private:
     void schedule(void (SelectionJob::*step)());
     void beginCopying();
     bool plan();
+    bool roomForCopies();
     void copySome();
     bool copyOne();
     bool failed(const QString &reason);
