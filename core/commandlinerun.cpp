@@ -83,13 +83,19 @@ Without any argument zanora opens its window.
 
 Copies, for every pick below --small, every file below --big whose name without
 suffix occurs in the pick's file name, into --out: side by side, or with
---classified into sub-folders that mirror where the picks lie.
+--classified into sub-folders that mirror where the picks lie. A copy already
+there (same size and time) is skipped; another file of that name is moved to
+the trash, or where the disk has none renamed beside itself as
+NAME.replaced-DATE-TIME, before it is replaced. A second original of the same
+name is copied beside the first as NAME (2).EXT. Picks in other picture
+formats (heic, webp, tif, ...) or suffix cases (.Jpg) and names that are not
+valid in the file-name encoding are listed as left out.
 
-Exit codes: 0 done; 1 some copies failed (the others were made); 2 bad
-arguments or folders; 3 picks without an original and --stop-if-missing
-(nothing copied); 4 not enough free space on the output disk for the copies
-still to write (nothing copied); 130 stopped by Ctrl+C (the copies made so far
-are kept).
+Exit codes: 0 done; 1 some copies failed (the others were made), or the
+missing list or the record could not be written; 2 bad arguments or folders;
+3 picks without an original and --stop-if-missing (nothing copied); 4 not
+enough free space on the output disk for the copies still to write (nothing
+copied); 130 stopped by Ctrl+C (the copies made so far are kept).
 )";
 
 } // namespace
@@ -139,8 +145,8 @@ int CommandLineRun::prepare(const QStringList &arguments)
             QStringLiteral("Mirror the picks' sub-folders below the output folder."));
     const QCommandLineOption dryRunOption(
             QStringLiteral("dry-run"),
-            QStringLiteral("Copy nothing; print each entry as source<TAB>target<TAB>what\n"
-                           "would happen: copy, skip, replace or rename."));
+            QStringLiteral("Copy nothing; print each entry as source<TAB>target<TAB>what would "
+                           "happen: copy, skip, replace or rename."));
     const QCommandLineOption stopOption(
             QStringLiteral("stop-if-missing"),
             QStringLiteral("Copy nothing when a pick has no original (exit code 3)."));
@@ -148,12 +154,17 @@ int CommandLineRun::prepare(const QStringList &arguments)
             QStringLiteral("missing-list"),
             QStringLiteral("Write the picks without an original to <file>, one per line."),
             QStringLiteral("file"));
+    const QCommandLineOption reportOption(
+            QStringLiteral("report"),
+            QStringLiteral("Write the record of the run to <file> (JSON): every entry with its "
+                           "outcome, the missing picks, the files left out."),
+            QStringLiteral("file"));
     const QCommandLineOption jsonOption(QStringLiteral("json"),
                                         QStringLiteral("Print a JSON report on standard output."));
     const QCommandLineOption quietOption(QStringLiteral("quiet"),
                                          QStringLiteral("Show no progress and no summary."));
     parser.addOptions({smallOption, bigOption, outOption, classifiedOption, dryRunOption,
-                       stopOption, missingListOption, jsonOption, quietOption});
+                       stopOption, missingListOption, reportOption, jsonOption, quietOption});
 
     const auto usageError = [](const QString &message) {
         std::fprintf(stderr, "zanora: %s\nTry 'zanora --help'.\n",
@@ -188,6 +199,8 @@ int CommandLineRun::prepare(const QStringList &arguments)
     json = parser.isSet(jsonOption);
     quiet = parser.isSet(quietOption);
     missingListPath = parser.value(missingListOption);
+    if (parser.isSet(reportOption))
+        config.recordPath = QFileInfo(parser.value(reportOption)).absoluteFilePath();
 
     // Every folder is checked before anything is listed. Paths are made absolute, not
     // canonical, as the window's folder choosers give them.
@@ -345,6 +358,10 @@ void CommandLineRun::onFinished(SelectionJob::Outcome outcome)
     // The job has sent its last signal; its thread is ending.
     thread.wait();
     const SelectionJob::Summary summary = job->summary();
+    for (const RunEntry &entry : job->runEntries()) {
+        if (entry.renamed && !entry.again && !entry.pending && entry.outcome != RunEntry::Failed)
+            renamedCopies.append({job->sourceOf(entry), entry.target});
+    }
     delete job;
     job = nullptr;
 
@@ -355,8 +372,12 @@ void CommandLineRun::onFinished(SelectionJob::Outcome outcome)
         code = NotEnoughSpace;
     else if (outcome == SelectionJob::Stopped)
         code = StoppedForMissing;
-    else if (!failedCopies.isEmpty() || missingListFailed)
+    else if (!failedCopies.isEmpty() || missingListFailed || !summary.recordError.isEmpty())
         code = Failures;
+    if (!summary.recordError.isEmpty()) {
+        tell(QStringLiteral("zanora: --report '%1' cannot be written: %2")
+                     .arg(config.recordPath, summary.recordError));
+    }
 
     clearProgress();
     if (!quiet) {
@@ -364,7 +385,7 @@ void CommandLineRun::onFinished(SelectionJob::Outcome outcome)
         for (qint64 phaseNsecs : summary.phaseNsecs)
             nsecs += phaseNsecs;
         tell(QStringLiteral("zanora: %1 picks, %2 candidates, %3 matched, %4 %5, %6 failed, "
-                            "%7 missing, %8 s")
+                            "%7 missing, %8 skipped, %9 replaced, %10 renamed, %11 left out, %12 s")
                      .arg(summary.picks)
                      .arg(summary.candidates)
                      .arg(summary.matched)
@@ -372,6 +393,10 @@ void CommandLineRun::onFinished(SelectionJob::Outcome outcome)
                      .arg(QLatin1String(config.dryRun ? "planned" : "copied"))
                      .arg(summary.failed)
                      .arg(summary.missing)
+                     .arg(summary.skipped)
+                     .arg(summary.replaced)
+                     .arg(summary.renamed)
+                     .arg(summary.ignored)
                      .arg(nsecs / 1e9, 0, 'f', 2));
     }
     if (json)
@@ -387,6 +412,16 @@ QByteArray CommandLineRun::jsonReport(const SelectionJob::Summary &summary, int 
         failures.append(QJsonObject{{QStringLiteral("source"), failure.source},
                                     {QStringLiteral("target"), failure.target},
                                     {QStringLiteral("reason"), failure.reason}});
+    }
+    QJsonArray renamed;
+    for (const auto &copy : renamedCopies) {
+        renamed.append(QJsonObject{{QStringLiteral("source"), copy.first},
+                                   {QStringLiteral("target"), copy.second}});
+    }
+    QJsonArray ignored;
+    for (const IgnoredFile &file : ignoredFiles) {
+        ignored.append(QJsonObject{{QStringLiteral("path"), file.path},
+                                   {QStringLiteral("reason"), file.reasonText()}});
     }
     QJsonObject seconds;
     for (SelectionJob::Phase each : {SelectionJob::Listing, SelectionJob::Matching,
@@ -404,10 +439,17 @@ QByteArray CommandLineRun::jsonReport(const SelectionJob::Summary &summary, int 
             {QStringLiteral("candidates"), summary.candidates},
             {QStringLiteral("matched"), summary.matched},
             {QStringLiteral("copied"), summary.copied},
+            {QStringLiteral("skipped"), summary.skipped},
+            {QStringLiteral("replaced"), summary.replaced},
             {QStringLiteral("failed"), summary.failed},
             {QStringLiteral("missing"), summary.missing},
             {QStringLiteral("missingPaths"), QJsonArray::fromStringList(missingPicks)},
             {QStringLiteral("failures"), failures},
+            {QStringLiteral("renamed"), renamed},
+            {QStringLiteral("ignored"), ignored},
+            {QStringLiteral("record"), config.recordPath.isEmpty() || !summary.recordError.isEmpty()
+                                               ? QJsonValue()
+                                               : QJsonValue(config.recordPath)},
             {QStringLiteral("seconds"), seconds},
     };
     return QJsonDocument(report).toJson(QJsonDocument::Compact);

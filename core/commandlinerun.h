@@ -78,6 +78,7 @@ private:
 
     QStringList missingPicks;
     IgnoredFiles ignoredFiles;
+    QList<QPair<QString, QString>> renamedCopies; // source, target
     bool missingListWritten = false;
     bool missingListFailed = false;
     QList<Failure> failedCopies;

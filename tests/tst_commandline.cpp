@@ -60,11 +60,14 @@ class tst_commandline : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase();
     void init();
     void sameFilesAsRunObject_data();
     void sameFilesAsRunObject();
     void exitCodes_data();
     void exitCodes();
+    void rerunRecord_data();
+    void rerunRecord();
     void notEnoughSpace();
     void interrupted();
 
@@ -75,7 +78,15 @@ private:
     QString out() const { return path("out"); }
 
     std::unique_ptr<QTemporaryDir> root;
+    QTemporaryDir dataHome;
 };
+
+void tst_commandline::initTestCase()
+{
+    // Replaced files go to the trash: this test's own, not the user's.
+    QVERIFY(dataHome.isValid());
+    qputenv("XDG_DATA_HOME", QFile::encodeName(dataHome.path()));
+}
 
 // Picks renamed as people do, a case that does not match, raws with JPEGs and sidecars, one
 // name in two folders of the originals, and picks without any original. Each original holds
@@ -209,6 +220,74 @@ void tst_commandline::exitCodes()
     QCOMPARE(report.value("copied").toInt(), code == 3 ? 0 : 12 - code);
     QCOMPARE(report.value("failures").toArray().size(), code == 1 ? 1 : 0);
     QCOMPARE(report.value("outcome").toString(), code == 3 ? "stopped" : "completed");
+}
+
+void tst_commandline::rerunRecord_data()
+{
+    QTest::addColumn<bool>("classified");
+    QTest::newRow("combined") << false;
+    QTest::newRow("classified") << true;
+}
+
+// Two runs with --report and --json, a copy edited and a pick added in between: the second run's
+// plan, report and record say what became of every entry, and the output holds what they say.
+void tst_commandline::rerunRecord()
+{
+    QFETCH(bool, classified);
+    QVERIFY(writeFile(small() + "/phone.heic", "pick"));
+    QStringList arguments = {"--small", small(), "--big", big(), "--out", out(), "--json"};
+    if (classified)
+        arguments.prepend(QStringLiteral("--classified"));
+    const Ran first = zanora(QStringList(arguments) << "--report" << path("first.json"));
+    QCOMPARE(first.code, 0);
+    const QJsonObject report = QJsonDocument::fromJson(first.out).object();
+    QCOMPARE(report.value("record").toString(), path("first.json"));
+    QCOMPARE(report.value("ignored").toArray(),
+             QJsonArray({QJsonObject{{"path", small() + "/phone.heic"},
+                                     {"reason", "picture format not taken: .heic"}}}));
+    const QString renamedTarget = out() + (classified ? "/album/IMG_1 (2).jpg" : "/IMG_1 (2).jpg");
+    if (!classified) {
+        QCOMPARE(report.value("renamed").toArray(),
+                 QJsonArray({QJsonObject{{"source", big() + "/B/IMG_1.jpg"},
+                                         {"target", renamedTarget}}}));
+    }
+    const QString edited = out() + "/IMG_10.NEF";
+    QVERIFY(writeFile(edited, "retouched"));
+    QVERIFY(writeFile(small() + "/IMG_0002.jpg", "a new pick"));
+
+    const Ran plan = zanora(QStringList(arguments) << "--dry-run");
+    QVERIFY2(plan.out.contains(QFile::encodeName(big() + "/IMG_10.NEF\t" + edited + "\treplace\n")),
+             plan.out.constData());
+    QVERIFY2(plan.out.contains(QFile::encodeName(big() + "/IMG_0002.CR2\t" + out()
+                                                 + "/IMG_0002.CR2\tcopy\n")),
+             plan.out.constData());
+    const Ran second = zanora(QStringList(arguments) << "--report" << path("second.json"));
+    QCOMPARE(second.code, 0);
+    const QJsonObject again = QJsonDocument::fromJson(second.out).object();
+    QCOMPARE(again.value("replaced").toInt(), 1);
+    QCOMPARE(again.value("skipped").toInt(), 11);
+
+    const QJsonObject record = QJsonDocument::fromJson(fileContent(path("second.json"))).object();
+    QCOMPARE(record.value("rules").toObject().value("mode").toString(),
+             classified ? "classified" : "combined");
+    QCOMPARE(record.value("folders").toObject().value("output").toString(), out());
+    QStringList outcomes;
+    for (const QJsonValue &value : record.value("entries").toArray()) {
+        const QJsonObject entry = value.toObject();
+        const QString target = entry.value("target").toString();
+        outcomes.append(QFileInfo(target).fileName() + ' ' + entry.value("outcome").toString());
+        QCOMPARE(fileContent(target), fileContent(entry.value("original").toString()));
+        QCOMPARE(entry.value("bytes").toInt(), fileContent(target).size());
+        QVERIFY2(QFileInfo(entry.value("pick").toString()).isFile(), qPrintable(target));
+        if (entry.value("outcome") == "replaced")
+            QCOMPARE(fileContent(entry.value("movedTo").toString()), QByteArray("retouched"));
+    }
+    QCOMPARE(outcomes.filter(" replaced"), QStringList("IMG_10.NEF replaced"));
+    QCOMPARE(outcomes.filter(" copied"), QStringList("IMG_0002.CR2 copied"));
+    QCOMPARE(outcomes.size(), 13);
+    QCOMPARE(record.value("missing").toVariant().toStringList(),
+             QStringList({small() + "/img_0002.jpg", small() + "/nothing.jpeg"}));
+    QCOMPARE(record.value("ignored").toArray().size(), 1);
 }
 
 // An output disk too small for the seven files of the twelve copies (a block each): exit code

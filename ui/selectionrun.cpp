@@ -64,6 +64,7 @@ void kelto::runSelection(bool classified)
     settings.bigImagesPath = bigImagesPath;
     settings.outputPath = outputPath;
     settings.classified = classified;
+    settings.recordPath = RunNotices::recordPath();
 
     auto *run = new SelectionRun;
     selectionRun = run;
@@ -206,6 +207,8 @@ void kelto::endSelection(int outcome)
     // The job has emitted its last signal: the thread is ending, if it has not ended already.
     run->thread.wait();
     const SelectionJob::Summary summary = run->job->summary();
+    const QString record = summary.recordError.isEmpty() ? run->job->settings().recordPath
+                                                         : QString();
     delete run->job;
     delete run->stopKey;
     run->button->setText(run->buttonText);
@@ -219,7 +222,7 @@ void kelto::endSelection(int outcome)
         close();
     else if (outcome == SelectionJob::Completed)
         RunNotices::showBox(tr("信息"), tr("已成功完成选图"), {},
-                            RunNotices::summary(summary, QString()));
+                            RunNotices::summary(summary, record));
 }
 
 void kelto::closeEvent(QCloseEvent *event)

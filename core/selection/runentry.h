@@ -21,6 +21,7 @@ struct RunEntry
     bool renamed = false;    // the target is a numbered name (whatever the outcome)
     bool again = false;      // the same original sent to the same folder for an earlier pick
     bool looksThere = false; // a file to keep intact that looks like the copy: takes no room
+    bool pending = true;     // not dealt with yet: the outcome is what is planned
     QString detail;
     qint64 bytes = 0; // the original's size
 

@@ -3,6 +3,7 @@
 #include "core/selection/filecopier.h"
 #include "core/selection/oldfiles.h"
 #include "core/selection/pathlist.h"
+#include "core/selection/runrecord.h"
 #include "core/selection/stemindex.h"
 #include "core/selection/targetcheck.h"
 #include "core/selection/targetnames.h"
@@ -29,6 +30,11 @@ SelectionJob::Summary SelectionJob::summary() const
 {
     QMutexLocker locker(&summaryLock);
     return counts;
+}
+
+QString SelectionJob::sourceOf(const RunEntry &entry) const
+{
+    return matches->matched.at(entry.match).filePath();
 }
 
 void SelectionJob::stop()
@@ -97,10 +103,10 @@ void SelectionJob::start()
     const auto stopRequested = [this] { return stopFlag.load(std::memory_order_relaxed); };
 
     phaseClock.start();
+    startedAt = QDateTime::currentDateTime();
     emit phaseStarted(Listing, -1);
     // Kept as compact paths: a big-image tree may hold half a million files.
-    const PathList picks = listTreePaths(config.smallImagesPath, TreeWalker::Images, stopRequested,
-                                         &ignored);
+    picks = listTreePaths(config.smallImagesPath, TreeWalker::Images, stopRequested, &ignored);
     const PathList candidates = listTreePaths(config.bigImagesPath, TreeWalker::Files,
                                               stopRequested, &ignored);
     {
@@ -239,6 +245,9 @@ bool SelectionJob::roomForCopies()
         if (free != available.cend() && it.value() > free.value()) {
             qCWarning(lcSelection) << "not enough space on" << it.key() << it.value() << "needed,"
                                    << free.value() << "free";
+            spaceNote = QJsonObject{{QStringLiteral("volume"), it.key()},
+                                    {QStringLiteral("needed"), double(it.value())},
+                                    {QStringLiteral("available"), double(free.value())}};
             emit notEnoughSpace(it.key(), it.value(), free.value());
             return false;
         }
@@ -297,6 +306,7 @@ bool SelectionJob::copyOne()
     const QString &target = entry.target;
     const auto done = [&](RunEntry::Outcome outcome) {
         entry.outcome = outcome;
+        entry.pending = false;
         if (outcome != RunEntry::Skipped)
             emit copied(original.filePath(), target);
         if (!entry.again)
@@ -346,6 +356,7 @@ bool SelectionJob::failed(const QString &reason)
     RunEntry &entry = entries[next];
     const QString source = matches->matched.at(entry.match).filePath();
     entry.outcome = RunEntry::Failed;
+    entry.pending = false;
     entry.detail = reason;
     qCWarning(lcSelection) << "copy failed:" << source << "->" << entry.target << reason;
     {
@@ -385,5 +396,52 @@ void SelectionJob::finish(Outcome outcome)
             qCWarning(lcSelection) << "flushing the copies failed:" << copier->lastError();
         endPhase(Flushing);
     }
+    if (!config.recordPath.isEmpty())
+        writeRecord(outcome);
     emit finished(outcome);
+}
+
+void SelectionJob::writeRecord(Outcome outcome)
+{
+    RunRecord record;
+    record.smallImagesPath = config.smallImagesPath;
+    record.bigImagesPath = config.bigImagesPath;
+    record.outputPath = config.outputPath;
+    record.rules = QJsonObject{{QStringLiteral("mode"), config.classified
+                                                                ? QStringLiteral("classified")
+                                                                : QStringLiteral("combined")},
+                               {QStringLiteral("dryRun"), config.dryRun}};
+    record.started = startedAt;
+    record.ended = QDateTime::currentDateTime();
+    record.outcome = QLatin1String(outcome == Completed        ? "completed"
+                                   : outcome == NotEnoughSpace ? "not enough space"
+                                                               : "stopped");
+    const Summary done = summary();
+    record.counts = QJsonObject{{QStringLiteral("picks"), done.picks},
+                                {QStringLiteral("candidates"), done.candidates},
+                                {QStringLiteral("matched"), done.matched},
+                                {QStringLiteral("copied"), done.copied},
+                                {QStringLiteral("skipped"), done.skipped},
+                                {QStringLiteral("replaced"), done.replaced},
+                                {QStringLiteral("renamed"), done.renamed},
+                                {QStringLiteral("failed"), done.failed},
+                                {QStringLiteral("missing"), done.missing},
+                                {QStringLiteral("ignored"), done.ignored}};
+    record.entries.reserve(entries.size());
+    for (const RunEntry &entry : qAsConst(entries)) {
+        record.entries.append({picks.path(matches->pickOf.at(entry.match)),
+                               matches->matched.at(entry.match).filePath(), entry});
+    }
+    if (matches)
+        record.missing = matches->missing;
+    record.ignored = ignored;
+    if (!spaceNote.isEmpty())
+        record.notes.insert(QStringLiteral("notEnoughSpace"), spaceNote);
+    QString error;
+    if (!record.write(config.recordPath, &error)) {
+        qCWarning(lcSelection) << "the record" << config.recordPath
+                               << "cannot be written:" << error;
+        QMutexLocker locker(&summaryLock);
+        counts.recordError = error.isEmpty() ? QStringLiteral("cannot be written") : error;
+    }
 }

@@ -4,9 +4,13 @@
 #include "core/selection/runentry.h"
 #include "core/selection/targetnames.h"
 
+#include "core/selection/pathlist.h"
+
+#include <QDateTime>
 #include <QElapsedTimer>
 #include <QFileInfoList>
 #include <QHash>
+#include <QJsonObject>
 #include <QMutex>
 #include <QObject>
 #include <QString>
@@ -50,6 +54,7 @@ public:
         QString outputPath;
         bool classified = false; // mirror the picks' sub-folders below the output folder
         bool dryRun = false;     // work out every copy, report it through copied(), write nothing
+        QString recordPath;      // where the run's record goes (RunRecord); empty: nowhere
     };
 
     // Counts and per-phase times of a run, complete once finished() has been emitted.
@@ -66,6 +71,7 @@ public:
         int missing = 0;
         int ignored = 0;
         qint64 phaseNsecs[4] = {}; // by Phase; copying includes the waits for answers
+        QString recordError;       // why the record could not be written; empty when it was
     };
 
     explicit SelectionJob(const Settings &settings, QObject *parent = nullptr);
@@ -77,6 +83,7 @@ public:
     // has been emitted.
     QVector<RunEntry> runEntries() const { return entries; }
     IgnoredFiles ignoredFiles() const { return ignored; }
+    QString sourceOf(const RunEntry &entry) const;
 
     // Asks the run to end as soon as it can: between two folders of a listing, two pieces of a
     // copy, or at once while it waits for an answer. Copies already made stay and are flushed.
@@ -122,6 +129,7 @@ private:
     bool failed(const QString &reason);
     void reportCopies();
     void finish(Outcome outcome);
+    void writeRecord(Outcome outcome);
     void endPhase(Phase phase);
     QString targetFolder(int entry) const;
 
@@ -134,6 +142,9 @@ private:
     std::unique_ptr<OldFiles> oldFiles;
     QVector<RunEntry> entries; // by matched entry, once planned
     IgnoredFiles ignored;
+    PathList picks;
+    QDateTime startedAt;
+    QJsonObject spaceNote;  // what roomForCopies() found short
     int next = 0;           // the entry to copy next
     int reportedCopies = 0; // the entries done as progressed() last told
     TargetNames names;
