@@ -1,3 +1,4 @@
+#include "core/selection/filecopier.h"
 #include "core/selection/selectionjob.h"
 #include "tests/coretestsupport.h"
 
@@ -53,6 +54,19 @@ Ran zanora(const QStringList &arguments)
     return ran;
 }
 
+#ifdef Q_OS_LINUX
+// Whether the process holds a file open below the folder: a copy is under way there.
+bool holdsFileIn(pid_t pid, const QString &folder)
+{
+    const QDir fds(QStringLiteral("/proc/%1/fd").arg(pid));
+    for (const QString &fd : fds.entryList(QDir::AllEntries | QDir::System)) {
+        if (QFile::symLinkTarget(fds.filePath(fd)).startsWith(folder + QLatin1Char('/')))
+            return true;
+    }
+    return false;
+}
+#endif
+
 } // namespace
 
 class tst_commandline : public QObject
@@ -70,6 +84,8 @@ private slots:
     void rerunRecord();
     void notEnoughSpace();
     void interrupted();
+    void killed_data();
+    void killed();
 
 private:
     QString path(const char *name) const { return root->filePath(QLatin1String(name)); }
@@ -330,14 +346,7 @@ void tst_commandline::interrupted()
 
     // A copy is under way while the program holds a file open in the output folder. It is
     // halted while looked at, so that the signal surely comes in the middle of that copy.
-    const auto copying = [&] {
-        const QDir fds(QStringLiteral("/proc/%1/fd").arg(pid));
-        for (const QString &fd : fds.entryList(QDir::AllEntries | QDir::System)) {
-            if (QFile::symLinkTarget(fds.filePath(fd)).startsWith(out() + QLatin1Char('/')))
-                return true;
-        }
-        return false;
-    };
+    const auto copying = [&] { return holdsFileIn(pid, out()); };
     const auto halted = [&] {
         const QByteArray stat = fileContent(QStringLiteral("/proc/%1/stat").arg(pid));
         return stat.isEmpty() || stat.mid(stat.lastIndexOf(')') + 2, 1) == "T";
@@ -361,6 +370,76 @@ void tst_commandline::interrupted()
     QVERIFY2(left.size() < 4, qPrintable(left.join(' ')));
     for (const QString &name : left)
         QVERIFY2(fileContent(out() + '/' + name) == fileContent(shots + '/' + name),
+                 qPrintable(name + " is not a whole copy"));
+#endif
+}
+
+void tst_commandline::killed_data()
+{
+    QTest::addColumn<bool>("exFat");
+    QTest::newRow("a disk with unnamed files") << false;
+    QTest::newRow("exFAT, named temporary files") << true;
+}
+
+// SIGKILL in the middle of a 64 MiB copy: the output holds whole files only, and at most the
+// temporary file of the copy cut short where the disk has no unnamed files. The next run
+// removes that, skips what is whole and copies the rest.
+void tst_commandline::killed()
+{
+#ifndef Q_OS_LINUX
+    QSKIP("Watches the copy through /proc: Linux only");
+#else
+    QFETCH(bool, exFat);
+    std::unique_ptr<ScratchMount> disk;
+    QString output = out();
+    if (exFat) {
+        disk.reset(new ScratchMount(ScratchMount::ExFat, 200));
+        SKIP_WITHOUT_MOUNT(*disk);
+        output = disk->path() + QStringLiteral("/out");
+    }
+    const int count = exFat ? 2 : 4;
+    const QString picks = path("picks");
+    const QString shots = path("shots");
+    for (int shot = 1; shot <= count; ++shot) {
+        QVERIFY(writeFile(QStringLiteral("%1/shot%2.jpg").arg(picks).arg(shot), "pick"));
+        QVERIFY(writeFile(QStringLiteral("%1/shot%2.CR2").arg(shots).arg(shot),
+                          QByteArray(64 << 20, char('0' + shot))));
+    }
+    const QStringList arguments{"--small", picks, "--big", shots, "--out", output, "--json"};
+    QProcess process;
+    process.start(program(), arguments);
+    QVERIFY(process.waitForStarted());
+    const pid_t pid = pid_t(process.processId());
+    bool sent = false;
+    while (!sent && process.state() == QProcess::Running) {
+        sent = holdsFileIn(pid, output) && ::kill(pid, SIGKILL) == 0;
+        QTest::qWait(1);
+    }
+    QVERIFY2(sent, "the run ended before a copy could be cut short");
+    QVERIFY(process.waitForFinished(120000));
+    QCOMPARE(process.exitStatus(), QProcess::CrashExit);
+
+    int whole = 0;
+    QStringList temporaries;
+    for (const QString &name : QDir(output).entryList(QDir::Files | QDir::Hidden | QDir::System)) {
+        if (FileCopier::isTemporaryName(name)) {
+            temporaries.append(name);
+            continue;
+        }
+        QVERIFY2(fileContent(output + '/' + name) == fileContent(shots + '/' + name),
+                 qPrintable(name + " is not a whole copy"));
+        ++whole;
+    }
+    QVERIFY2(whole < count, "every copy was made before the kill");
+    QCOMPARE(temporaries.size(), exFat ? 1 : 0);
+
+    const Ran next = zanora(arguments);
+    QCOMPARE(next.code, 0);
+    QCOMPARE(QJsonDocument::fromJson(next.out).object().value("skipped").toInt(), whole);
+    const QStringList left = QDir(output).entryList(QDir::Files | QDir::Hidden | QDir::System);
+    QCOMPARE(left.size(), count);
+    for (const QString &name : left)
+        QVERIFY2(fileContent(output + '/' + name) == fileContent(shots + '/' + name),
                  qPrintable(name + " is not a whole copy"));
 #endif
 }

@@ -3,10 +3,39 @@
 #include "core/selection/targetcheck.h"
 
 #include <QDateTime>
+#include <QDir>
 #include <QFileInfo>
 
 // The part of the copier both platforms share; copy(), flush() and entryKey() are in the
 // platform halves.
+
+bool FileCopier::isTemporaryName(const QString &fileName)
+{
+    // ".zanora-" and six letters or digits (mkstemp, QTemporaryFile) or a base-36 number.
+    static const QLatin1String prefix(".zanora-");
+    if (!fileName.startsWith(prefix) || fileName.size() == prefix.size()
+        || fileName.size() > prefix.size() + 8)
+        return false;
+    for (int i = prefix.size(); i < fileName.size(); ++i) {
+        const QChar c = fileName.at(i);
+        if (c.unicode() > 0x7f || !c.isLetterOrNumber())
+            return false;
+    }
+    return true;
+}
+
+QStringList FileCopier::removeLeftovers(const QString &folder)
+{
+    QStringList removed;
+    const QDir dir(folder);
+    const QStringList names = dir.entryList({QStringLiteral(".zanora-*")},
+                                            QDir::Files | QDir::Hidden | QDir::System);
+    for (const QString &name : names) {
+        if (isTemporaryName(name) && removeIfUnused(dir.filePath(name)))
+            removed.append(dir.filePath(name));
+    }
+    return removed;
+}
 
 void FileCopier::keepIntact(const QFileInfoList &files)
 {

@@ -64,6 +64,12 @@ QString fileId(const QString &path, bool followLinks)
 
 FileCopier::~FileCopier() = default;
 
+// A copy under way holds its temporary file open without sharing it: it cannot be removed then.
+bool FileCopier::removeIfUnused(const QString &path)
+{
+    return ::DeleteFileW(nativePath(path).c_str()) != 0;
+}
+
 QString FileCopier::entryKey(const QString &path)
 {
     return fileId(path, false);

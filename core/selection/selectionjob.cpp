@@ -10,7 +10,9 @@
 #include "core/selection/treelisting.h"
 
 #include <QDir>
+#include <QJsonArray>
 #include <QLoggingCategory>
+#include <QSet>
 #include <QStorageInfo>
 
 Q_LOGGING_CATEGORY(lcSelection, "zanora.selection")
@@ -173,11 +175,18 @@ bool SelectionJob::plan()
 {
     entries.clear();
     entries.reserve(matches->matched.size());
+    QSet<QString> swept;
     for (int k = 0; k < matches->matched.size(); ++k) {
         if (stopFlag)
             return false;
         const QFileInfo &original = matches->matched.at(k);
-        const TargetNames::Target placed = names.assign(targetFolder(k), original.fileName(),
+        const QString folder = targetFolder(k);
+        // What a run killed on its way left there goes before anything is compared.
+        if (!config.dryRun && !swept.contains(folder)) {
+            swept.insert(folder);
+            removedLeftovers += FileCopier::removeLeftovers(folder);
+        }
+        const TargetNames::Target placed = names.assign(folder, original.fileName(),
                                                         original.filePath());
         RunEntry entry;
         entry.match = k;
@@ -435,6 +444,10 @@ void SelectionJob::writeRecord(Outcome outcome)
     if (matches)
         record.missing = matches->missing;
     record.ignored = ignored;
+    if (!removedLeftovers.isEmpty()) {
+        record.notes.insert(QStringLiteral("removedTemporaries"),
+                            QJsonArray::fromStringList(removedLeftovers));
+    }
     if (!spaceNote.isEmpty())
         record.notes.insert(QStringLiteral("notEnoughSpace"), spaceNote);
     QString error;

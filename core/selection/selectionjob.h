@@ -144,9 +144,10 @@ private:
     IgnoredFiles ignored;
     PathList picks;
     QDateTime startedAt;
-    QJsonObject spaceNote;  // what roomForCopies() found short
-    int next = 0;           // the entry to copy next
-    int reportedCopies = 0; // the entries done as progressed() last told
+    QJsonObject spaceNote;        // what roomForCopies() found short
+    QStringList removedLeftovers; // temporary files of copies cut short by an earlier run's end
+    int next = 0;                 // the entry to copy next
+    int reportedCopies = 0;       // the entries done as progressed() last told
     TargetNames names;
     QElapsedTimer phaseClock;
     mutable QMutex summaryLock;
