@@ -3,7 +3,7 @@
 #include "core/selection/targetcheck.h"
 
 #include <QDateTime>
-#include <QDir>
+#include <QDirIterator>
 #include <QFileInfo>
 
 // The part of the copier both platforms share; copy(), flush() and entryKey() are in the
@@ -26,13 +26,14 @@ bool FileCopier::isTemporaryName(const QString &fileName)
 
 QStringList FileCopier::removeLeftovers(const QString &folder)
 {
+    // Read once, names first: a folder of thousands of copies holds few such names, if any.
     QStringList removed;
-    const QDir dir(folder);
-    const QStringList names = dir.entryList({QStringLiteral(".zanora-*")},
-                                            QDir::Files | QDir::Hidden | QDir::System);
-    for (const QString &name : names) {
-        if (isTemporaryName(name) && removeIfUnused(dir.filePath(name)))
-            removed.append(dir.filePath(name));
+    QDirIterator it(folder, {QStringLiteral(".zanora-*")},
+                    QDir::Files | QDir::Hidden | QDir::System);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        if (isTemporaryName(it.fileName()) && removeIfUnused(path))
+            removed.append(path);
     }
     return removed;
 }

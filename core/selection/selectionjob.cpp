@@ -175,6 +175,20 @@ bool SelectionJob::plan()
 {
     entries.clear();
     entries.reserve(matches->matched.size());
+    // The originals, each looked at once: what a target is compared with, and the files the
+    // copier keeps intact, known by device and inode where the system tells them.
+    QVector<TargetCheck::Stamp> originals;
+    originals.reserve(matches->matched.size());
+    QSet<QPair<quint64, quint64>> originalIds;
+    for (const QFileInfo &original : qAsConst(matches->matched)) {
+        originals.append(TargetCheck::stamp(original.filePath()));
+        if (originals.last().hasId)
+            originalIds.insert({originals.last().device, originals.last().inode});
+    }
+    const auto mustKeep = [&](const TargetCheck::Stamp &found, const QString &target) {
+        return found.hasId ? originalIds.contains({found.device, found.inode})
+                           : copier->mustKeep(target);
+    };
     QSet<QString> swept;
     for (int k = 0; k < matches->matched.size(); ++k) {
         if (stopFlag)
@@ -193,26 +207,27 @@ bool SelectionJob::plan()
         entry.target = placed.path;
         entry.renamed = placed.renamed;
         entry.again = placed.again;
-        entry.bytes = original.size();
+        entry.bytes = originals.at(k).size;
         entry.outcome = placed.renamed ? RunEntry::Renamed : RunEntry::Copied;
         if (placed.again) {
             entry.outcome = RunEntry::Skipped;
             entry.detail = QStringLiteral("copied for an earlier pick");
         } else {
-            switch (check->compare(original, placed.path)) {
+            TargetCheck::Stamp found;
+            switch (check->compare(originals.at(k), original.filePath(), placed.path, &found)) {
             case TargetCheck::Absent:
             case TargetCheck::Blocked: // the copy fails and says why
                 break;
             // A file to keep intact is left to the copier, which compares its bytes and refuses
             // to replace it.
             case TargetCheck::Same:
-                if (!copier->mustKeep(placed.path))
+                if (!mustKeep(found, placed.path))
                     entry.outcome = RunEntry::Skipped;
                 else
                     entry.looksThere = true;
                 break;
             case TargetCheck::Differs:
-                if (!copier->mustKeep(placed.path))
+                if (!mustKeep(found, placed.path))
                     entry.outcome = RunEntry::Replaced;
                 break;
             case TargetCheck::Stopped:

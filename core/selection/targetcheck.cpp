@@ -2,6 +2,7 @@
 
 #include <QDateTime>
 #include <QFile>
+#include <QFileInfo>
 #include <QStorageInfo>
 
 #include <cstring>
@@ -28,21 +29,22 @@ qint64 readPiece(QFile &file, char *data, qint64 size)
 
 } // namespace
 
-TargetCheck::Result TargetCheck::compare(const QFileInfo &source, const QString &target)
+TargetCheck::Result TargetCheck::compare(const Stamp &original, const QString &source,
+                                         const QString &target, Stamp *found)
 {
-    const QFileInfo there(target);
-    if (!there.exists() && !there.isSymLink())
-        return Absent;
+    const Stamp there = stamp(target);
+    *found = there;
+    if (!there.exists)
+        return QFileInfo(target).isSymLink() ? Blocked : Absent; // a dangling link stands there
     // Only a regular file is opened: a FIFO would block the read.
-    if (!there.isFile())
+    if (!there.isFile)
         return Blocked;
-    if (there.size() != source.size())
+    if (there.size != original.size)
         return Differs;
-    const qint64 apart = qAbs(there.lastModified().toMSecsSinceEpoch()
-                              - source.lastModified().toMSecsSinceEpoch());
+    const qint64 apart = qAbs(there.modified - original.modified);
     if (apart == 0)
         return Same;
-    const qint64 resolution = resolutionOf(there.path());
+    const qint64 resolution = resolutionOf(target.left(target.lastIndexOf(QLatin1Char('/'))));
     bool bytesDecide = false;
     if (resolution == 0)
         bytesDecide = apart <= 2000;
@@ -53,7 +55,7 @@ TargetCheck::Result TargetCheck::compare(const QFileInfo &source, const QString 
     if (!bytesDecide)
         return Differs;
     bool stopped = false;
-    if (sameBytes(source.filePath(), target, stopFlag, &stopped))
+    if (sameBytes(source, target, stopFlag, &stopped))
         return Same;
     return stopped ? Stopped : Differs;
 }

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QFileInfo>
 #include <QHash>
 #include <QString>
 
@@ -24,7 +23,25 @@ public:
 
     void setStopFlag(const std::atomic<bool> *flag) { stopFlag = flag; }
 
-    Result compare(const QFileInfo &source, const QString &target);
+    struct Stamp;
+    // source: the original's stamp and path; *found: the target's stamp.
+    Result compare(const Stamp &source, const QString &sourcePath, const QString &target,
+                   Stamp *found);
+
+    // What a comparison needs to know of a file, read in one call (links followed); the
+    // platform halves are targetcheck_unix.cpp and targetcheck_win.cpp. QFileInfo would turn
+    // each time into a local date and back, which costs more than the call itself.
+    struct Stamp
+    {
+        bool exists = false;
+        bool isFile = false;
+        qint64 size = 0;
+        qint64 modified = 0; // milliseconds since the epoch
+        bool hasId = false;  // device and inode known (not on Windows)
+        quint64 device = 0;
+        quint64 inode = 0;
+    };
+    static Stamp stamp(const QString &path);
 
     // Whether the two files hold the same bytes; a regular file each. Sets *stopped (when
     // given) and answers false if the stop flag was set meanwhile.
