@@ -3,10 +3,11 @@
 // everything is deleted only at the end.
 
 #include "core/selection/filecopier.h"
+#include "core/selection/jobrunner.h"
 #include "core/selection/pathlist.h"
 #include "core/selection/selectionjob.h"
 #include "core/selection/stemindex.h"
-#include "core/selection/treelisting.h"
+#include "core/selection/treewalker.h"
 #include "tests/keltoprobe.h"
 #include "ui/kelto.h"
 
@@ -24,7 +25,6 @@
 #include <QSet>
 #include <QTcpServer>
 #include <QTemporaryDir>
-#include <QThread>
 #include <QTimer>
 
 #include <cstdio>
@@ -280,18 +280,15 @@ JobTimes runJob(const QString &small, const QString &big, const QString &out)
     settings.smallImagesPath = small;
     settings.bigImagesPath = big;
     settings.outputPath = out;
-    SelectionJob job(settings);
-    QThread thread;
-    job.moveToThread(&thread);
-    QObject::connect(&thread, &QThread::started, &job, &SelectionJob::start);
-    QObject::connect(&job, &SelectionJob::missingFound, &job, [&] { job.decide(true); });
-    QObject::connect(&job, &SelectionJob::copyFailed, &job, [&] { job.answerFailure(true); });
-    QObject::connect(&job, &SelectionJob::finished, &thread, &QThread::quit, Qt::DirectConnection);
+    JobRunner runner(settings);
+    SelectionJob *job = runner.job();
+    QObject::connect(job, &SelectionJob::missingFound, job, [job] { job->decide(true); });
+    QObject::connect(job, &SelectionJob::copyFailed, job, [job] { job->answerFailure(true); });
     QElapsedTimer clock;
     clock.start();
-    thread.start();
-    thread.wait();
-    return {seconds(clock), job.summary()};
+    runner.start();
+    runner.wait();
+    return {seconds(clock), job->summary()};
 }
 
 // Runs the job again into the output of an earlier run, first with nothing new, then with 5 %
@@ -315,7 +312,7 @@ bool measureRerun(const QString &small, const QString &big, const QString &out,
                    .arg(phases(same.summary)));
 
     const QSet<QString> taken(matchedFiles.cbegin(), matchedFiles.cend());
-    const PathList candidates = listTreePaths(big, TreeWalker::Files);
+    const PathList candidates = TreeWalker::list(big, TreeWalker::Files);
     const int wanted = qMax(1, first.summary.picks / 20);
     int added = 0;
     QDir().mkpath(small + QStringLiteral("/added"));
@@ -401,8 +398,8 @@ bool measure(const Scale &scale, const QString &root, int fileSize, kelto &windo
 
     {
         clock.restart();
-        const PathList picks = listTreePaths(small, TreeWalker::Images);
-        const PathList candidates = listTreePaths(big, TreeWalker::Files);
+        const PathList picks = TreeWalker::list(small, TreeWalker::Images);
+        const PathList candidates = TreeWalker::list(big, TreeWalker::Files);
         listingSeconds = seconds(clock);
         figure(QStringLiteral("listing"), listingSeconds,
                QStringLiteral("%1 picks, %2 candidates, %3 bytes per candidate held")

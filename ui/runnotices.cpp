@@ -7,24 +7,19 @@
 
 namespace {
 
-QString tr(const char *text)
-{
-    return QCoreApplication::translate("kelto", text);
-}
-
 QString reasonText(const IgnoredFile &file)
 {
     const int dot = file.path.lastIndexOf(QLatin1Char('.'));
     const QString suffix = dot < 0 ? QString() : file.path.mid(dot);
     switch (file.reason) {
     case IgnoredFile::PictureFormat:
-        return tr("不支持的图片格式%1").arg(suffix);
+        return QCoreApplication::translate("kelto", "不支持的图片格式%1").arg(suffix);
     case IgnoredFile::SuffixCase:
-        return tr("后缀大小写不被识别%1").arg(suffix);
+        return QCoreApplication::translate("kelto", "后缀大小写不被识别%1").arg(suffix);
     case IgnoredFile::UndecodableName:
-        return tr("文件名编码无效");
+        return QCoreApplication::translate("kelto", "文件名编码无效");
     case IgnoredFile::UndecodableFolder:
-        return tr("文件夹名编码无效，其中的文件均未列出");
+        return QCoreApplication::translate("kelto", "文件夹名编码无效，其中的文件均未列出");
     }
     return QString();
 }
@@ -53,8 +48,10 @@ QMessageBox *RunNotices::askAboutIgnored(const IgnoredFiles &ignored, const Answ
     QStringList lines;
     for (const IgnoredFile &file : ignored)
         lines.append(QStringLiteral("%1（%2）").arg(file.path, reasonText(file)));
-    return showBox(tr("警告"),
-                   tr("有%1个文件未纳入本次选图（见详细信息），是否继续？").arg(ignored.size()),
+    return showBox(QCoreApplication::translate("kelto", "警告"),
+                   QCoreApplication::translate("kelto",
+                                               "有%1个文件未纳入本次选图（见详细信息），是否继续？")
+                           .arg(ignored.size()),
                    answered, lines.join(QLatin1Char('\n')));
 }
 
@@ -63,19 +60,22 @@ QString RunNotices::summary(const SelectionJob::Summary &summary, const QString 
     if (summary.renamed == 0 && summary.replaced == 0 && summary.failed == 0 && summary.ignored == 0)
         return QString();
     QStringList lines;
-    lines.append(tr("已复制%1个，已存在而跳过%2个")
+    lines.append(QCoreApplication::translate("kelto", "已复制%1个，已存在而跳过%2个")
                          .arg(summary.copied - summary.skipped)
                          .arg(summary.skipped));
     if (summary.renamed > 0)
-        lines.append(tr("同名而改名%1个（如“IMG_0012 (2).CR2”）").arg(summary.renamed));
+        lines.append(QCoreApplication::translate("kelto", "同名而改名%1个（如“IMG_0012 (2).CR2”）")
+                             .arg(summary.renamed));
     if (summary.replaced > 0)
-        lines.append(tr("替换%1个，原文件已移入回收站或改名保留").arg(summary.replaced));
+        lines.append(QCoreApplication::translate("kelto", "替换%1个，原文件已移入回收站或改名保留")
+                             .arg(summary.replaced));
     if (summary.failed > 0)
-        lines.append(tr("复制失败%1个").arg(summary.failed));
+        lines.append(QCoreApplication::translate("kelto", "复制失败%1个").arg(summary.failed));
     if (summary.ignored > 0)
-        lines.append(tr("未纳入%1个文件").arg(summary.ignored));
+        lines.append(QCoreApplication::translate("kelto", "未纳入%1个文件").arg(summary.ignored));
     if (!record.isEmpty())
-        lines.append(tr("详情见记录：%1").arg(QDir::toNativeSeparators(record)));
+        lines.append(QCoreApplication::translate("kelto", "详情见记录：%1")
+                             .arg(QDir::toNativeSeparators(record)));
     return lines.join(QLatin1Char('\n'));
 }
 

@@ -7,7 +7,7 @@
 #include "core/selection/stemindex.h"
 #include "core/selection/targetcheck.h"
 #include "core/selection/targetnames.h"
-#include "core/selection/treelisting.h"
+#include "core/selection/treewalker.h"
 
 #include <QDir>
 #include <QJsonArray>
@@ -16,6 +16,7 @@
 #include <QStorageInfo>
 
 Q_LOGGING_CATEGORY(lcSelection, "zanora.selection")
+Q_LOGGING_CATEGORY(lcCopyFailures, "zanora.selection.failures")
 
 SelectionJob::SelectionJob(const Settings &settings, QObject *parent)
     : QObject(parent)
@@ -108,9 +109,9 @@ void SelectionJob::start()
     startedAt = QDateTime::currentDateTime();
     emit phaseStarted(Listing, -1);
     // Kept as compact paths: a big-image tree may hold half a million files.
-    picks = listTreePaths(config.smallImagesPath, TreeWalker::Images, stopRequested, &ignored);
-    const PathList candidates = listTreePaths(config.bigImagesPath, TreeWalker::Files,
-                                              stopRequested, &ignored);
+    picks = TreeWalker::list(config.smallImagesPath, TreeWalker::Images, stopRequested, &ignored);
+    const PathList candidates = TreeWalker::list(config.bigImagesPath, TreeWalker::Files,
+                                                 stopRequested, &ignored);
     {
         QMutexLocker locker(&summaryLock);
         counts.picks = picks.size();
@@ -125,8 +126,12 @@ void SelectionJob::start()
 
     const int total = picks.size();
     emit phaseStarted(Matching, total);
+    reportClock.start();
     matches.reset(
             new StemMatches(StemIndex(candidates).match(picks, config.classified, [&](int done) {
+                if (done < total && reportClock.elapsed() < progressInterval)
+                    return;
+                reportClock.restart();
                 emit progressed(Matching, total, done);
             })));
     {
@@ -158,6 +163,7 @@ void SelectionJob::beginCopying()
     oldFiles.reset(new OldFiles);
     next = 0;
     reportedCopies = 0;
+    reportClock.start();
     emit phaseStarted(Copying, counts.matched);
     if (!plan()) {
         finish(Stopped);
@@ -267,8 +273,6 @@ bool SelectionJob::roomForCopies()
     for (auto it = needed.cbegin(); it != needed.cend(); ++it) {
         const auto free = available.constFind(it.key());
         if (free != available.cend() && it.value() > free.value()) {
-            qCWarning(lcSelection) << "not enough space on" << it.key() << it.value() << "needed,"
-                                   << free.value() << "free";
             spaceNote = QJsonObject{{QStringLiteral("volume"), it.key()},
                                     {QStringLiteral("needed"), double(it.value())},
                                     {QStringLiteral("available"), double(free.value())}};
@@ -296,8 +300,8 @@ QString SelectionJob::targetFolder(int entry) const
     return folder;
 }
 
-// Copies entries for up to 50 ms, then reports how far it got and gives the thread's event loop
-// a turn. A stop is seen between two entries or two pieces of one.
+// Copies entries for up to 50 ms, then gives the thread's event loop a turn; reports how far it
+// got every progressInterval. A stop is seen between two entries or two pieces of one.
 void SelectionJob::copySome()
 {
     QElapsedTimer slice;
@@ -314,8 +318,8 @@ void SelectionJob::copySome()
         if (!copyOne())
             return;
         ++next;
+        reportCopies(false);
         if (slice.elapsed() >= 50) {
-            reportCopies();
             schedule(&SelectionJob::copySome);
             return;
         }
@@ -382,7 +386,7 @@ bool SelectionJob::failed(const QString &reason)
     entry.outcome = RunEntry::Failed;
     entry.pending = false;
     entry.detail = reason;
-    qCWarning(lcSelection) << "copy failed:" << source << "->" << entry.target << reason;
+    qCWarning(lcCopyFailures) << "copy failed:" << source << "->" << entry.target << reason;
     {
         QMutexLocker locker(&summaryLock);
         ++counts.failed;
@@ -394,10 +398,13 @@ bool SelectionJob::failed(const QString &reason)
     return false;
 }
 
-void SelectionJob::reportCopies()
+// Tells how many entries are done, unless progressed() has said so already or, when not `always`,
+// said anything within the last progressInterval.
+void SelectionJob::reportCopies(bool always)
 {
-    if (next == reportedCopies)
+    if (next == reportedCopies || (!always && reportClock.elapsed() < progressInterval))
         return;
+    reportClock.restart();
     reportedCopies = next;
     emit progressed(Copying, counts.matched, next);
 }
