@@ -267,6 +267,78 @@ SlotRun runThroughSlot(kelto &window, const std::function<bool()> &ended,
     return run;
 }
 
+struct JobTimes
+{
+    double seconds = 0;
+    SelectionJob::Summary summary;
+};
+
+// One run of the job on a thread of its own, every question answered with go on.
+JobTimes runJob(const QString &small, const QString &big, const QString &out)
+{
+    SelectionJob::Settings settings;
+    settings.smallImagesPath = small;
+    settings.bigImagesPath = big;
+    settings.outputPath = out;
+    JobRunner runner(settings);
+    SelectionJob *job = runner.job();
+    QObject::connect(job, &SelectionJob::missingFound, job, [job] { job->decide(true); });
+    QObject::connect(job, &SelectionJob::copyFailed, job, [job] { job->answerFailure(true); });
+    QElapsedTimer clock;
+    clock.start();
+    runner.start();
+    runner.wait();
+    return {seconds(clock), job->summary()};
+}
+
+// Runs the job again into the output of an earlier run, first with nothing new, then with 5 %
+// more picks, each of an original no pick took before: what is there already must cost little.
+bool measureRerun(const QString &small, const QString &big, const QString &out,
+                  const JobTimes &first, const QStringList &matchedFiles)
+{
+    const JobTimes same = runJob(small, big, out);
+    const auto phases = [](const SelectionJob::Summary &summary) {
+        return QStringLiteral("listing %1, matching %2, copying %3, flushing %4 s")
+                .arg(summary.phaseNsecs[SelectionJob::Listing] / 1e9, 0, 'f', 3)
+                .arg(summary.phaseNsecs[SelectionJob::Matching] / 1e9, 0, 'f', 3)
+                .arg(summary.phaseNsecs[SelectionJob::Copying] / 1e9, 0, 'f', 3)
+                .arg(summary.phaseNsecs[SelectionJob::Flushing] / 1e9, 0, 'f', 3);
+    };
+    figure(QStringLiteral("re-run, nothing new"), same.seconds,
+           QStringLiteral("%1 % of the first run (target 10 %); %2 skipped, %3 copied; %4")
+                   .arg(100 * same.seconds / first.seconds, 0, 'f', 1)
+                   .arg(same.summary.skipped)
+                   .arg(same.summary.copied - same.summary.skipped)
+                   .arg(phases(same.summary)));
+
+    const QSet<QString> taken(matchedFiles.cbegin(), matchedFiles.cend());
+    const PathList candidates = TreeWalker::list(big, TreeWalker::Files);
+    const int wanted = qMax(1, first.summary.picks / 20);
+    int added = 0;
+    QDir().mkpath(small + QStringLiteral("/added"));
+    for (int i = 0; i < candidates.size() && added < wanted; i += 7) {
+        const QString name = candidates.name(i).toString();
+        if (taken.contains(candidates.path(i)) || !name.endsWith(QLatin1String(".CR2")))
+            continue;
+        writeFile(small + QStringLiteral("/added/") + StemIndex::stemOf(name)
+                          + QStringLiteral("-new.jpg"),
+                  QByteArray("pick"));
+        ++added;
+    }
+    const JobTimes more = runJob(small, big, out);
+    figure(QStringLiteral("re-run, 5 % new picks"), more.seconds,
+           QStringLiteral("%1 % of the first run (target 20 %); %2 new picks, %3 skipped, "
+                          "%4 copied; %5")
+                   .arg(100 * more.seconds / first.seconds, 0, 'f', 1)
+                   .arg(added)
+                   .arg(more.summary.skipped)
+                   .arg(more.summary.copied - more.summary.skipped)
+                   .arg(phases(more.summary)));
+    QDir(small + QStringLiteral("/added")).removeRecursively();
+    return same.summary.copied == same.summary.skipped && same.summary.failed == 0
+           && more.summary.failed == 0;
+}
+
 QString runButtonText(kelto &window)
 {
     return window.findChild<QPushButton *>(QStringLiteral("output_combined"))->text();
@@ -416,29 +488,16 @@ bool measure(const Scale &scale, const QString &root, int fileSize, kelto &windo
     }
 
     // The same run without a window, as a command line drives it: the job's own phase times.
-    {
-        SelectionJob::Settings settings;
-        settings.smallImagesPath = small;
-        settings.bigImagesPath = big;
-        settings.outputPath = root + QStringLiteral("/out-job");
-        QDir().mkpath(settings.outputPath);
-        JobRunner runner(settings);
-        SelectionJob *job = runner.job();
-        QObject::connect(job, &SelectionJob::missingFound, job, [job] { job->decide(true); });
-        QObject::connect(job, &SelectionJob::copyFailed, job, [job] { job->answerFailure(true); });
-        QElapsedTimer clock;
-        clock.start();
-        runner.start();
-        runner.wait();
-        const SelectionJob::Summary summary = job->summary();
-        figure(QStringLiteral("job alone (no window)"), seconds(clock),
-               QStringLiteral("listing %1, matching %2, copying %3, flushing %4 s; %5 copied")
-                       .arg(summary.phaseNsecs[SelectionJob::Listing] / 1e9, 0, 'f', 3)
-                       .arg(summary.phaseNsecs[SelectionJob::Matching] / 1e9, 0, 'f', 3)
-                       .arg(summary.phaseNsecs[SelectionJob::Copying] / 1e9, 0, 'f', 3)
-                       .arg(summary.phaseNsecs[SelectionJob::Flushing] / 1e9, 0, 'f', 3)
-                       .arg(summary.copied));
-    }
+    const QString jobOut = root + QStringLiteral("/out-job");
+    QDir().mkpath(jobOut);
+    const JobTimes firstJob = runJob(small, big, jobOut);
+    figure(QStringLiteral("job alone (no window)"), firstJob.seconds,
+           QStringLiteral("listing %1, matching %2, copying %3, flushing %4 s; %5 copied")
+                   .arg(firstJob.summary.phaseNsecs[SelectionJob::Listing] / 1e9, 0, 'f', 3)
+                   .arg(firstJob.summary.phaseNsecs[SelectionJob::Matching] / 1e9, 0, 'f', 3)
+                   .arg(firstJob.summary.phaseNsecs[SelectionJob::Copying] / 1e9, 0, 'f', 3)
+                   .arg(firstJob.summary.phaseNsecs[SelectionJob::Flushing] / 1e9, 0, 'f', 3)
+                   .arg(firstJob.summary.copied));
 
     // A run stopped with its button in the middle of the copying, once a tenth of the copies
     // are made and a few milliseconds into the next one.
@@ -511,6 +570,8 @@ bool measure(const Scale &scale, const QString &root, int fileSize, kelto &windo
     say(QStringLiteral("  %1 %2 x")
                 .arg(QStringLiteral("whole run / floor"), -28)
                 .arg(runSeconds / floorSeconds, 8, 'f', 2));
+    if (!measureRerun(small, big, jobOut, firstJob, matchedFiles))
+        return false;
     say(QStringLiteral("  %1 %2 MiB")
                 .arg(QStringLiteral("peak memory so far"), -28)
                 .arg(peakMemoryKiB() / 1024.0, 8, 'f', 1));

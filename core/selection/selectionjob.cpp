@@ -1,12 +1,19 @@
 #include "core/selection/selectionjob.h"
 
 #include "core/selection/filecopier.h"
+#include "core/selection/oldfiles.h"
 #include "core/selection/pathlist.h"
+#include "core/selection/runrecord.h"
 #include "core/selection/stemindex.h"
+#include "core/selection/targetcheck.h"
+#include "core/selection/targetnames.h"
 #include "core/selection/treewalker.h"
 
 #include <QDir>
+#include <QJsonArray>
 #include <QLoggingCategory>
+#include <QSet>
+#include <QStorageInfo>
 
 Q_LOGGING_CATEGORY(lcSelection, "zanora.selection")
 Q_LOGGING_CATEGORY(lcCopyFailures, "zanora.selection.failures")
@@ -17,6 +24,7 @@ SelectionJob::SelectionJob(const Settings &settings, QObject *parent)
 {
     qRegisterMetaType<SelectionJob::Phase>();
     qRegisterMetaType<SelectionJob::Outcome>();
+    qRegisterMetaType<IgnoredFiles>();
 }
 
 SelectionJob::~SelectionJob() = default;
@@ -25,6 +33,11 @@ SelectionJob::Summary SelectionJob::summary() const
 {
     QMutexLocker locker(&summaryLock);
     return counts;
+}
+
+QString SelectionJob::sourceOf(const RunEntry &entry) const
+{
+    return matches->matched.at(entry.match).filePath();
 }
 
 void SelectionJob::stop()
@@ -93,16 +106,17 @@ void SelectionJob::start()
     const auto stopRequested = [this] { return stopFlag.load(std::memory_order_relaxed); };
 
     phaseClock.start();
+    startedAt = QDateTime::currentDateTime();
     emit phaseStarted(Listing, -1);
     // Kept as compact paths: a big-image tree may hold half a million files.
-    const PathList picks = TreeWalker::list(config.smallImagesPath, TreeWalker::Images,
-                                            stopRequested);
+    picks = TreeWalker::list(config.smallImagesPath, TreeWalker::Images, stopRequested, &ignored);
     const PathList candidates = TreeWalker::list(config.bigImagesPath, TreeWalker::Files,
-                                                 stopRequested);
+                                                 stopRequested, &ignored);
     {
         QMutexLocker locker(&summaryLock);
         counts.picks = picks.size();
         counts.candidates = candidates.size();
+        counts.ignored = ignored.size();
     }
     endPhase(Listing);
     if (stopFlag) {
@@ -129,11 +143,11 @@ void SelectionJob::start()
 
     if (stopFlag) {
         finish(Stopped);
-    } else if (matches->missing.isEmpty()) {
+    } else if (matches->missing.isEmpty() && ignored.isEmpty()) {
         beginCopying();
     } else {
         state = State::WaitingForDecision;
-        emit missingFound(matches->missing);
+        emit missingFound(matches->missing, ignored);
     }
 }
 
@@ -144,11 +158,129 @@ void SelectionJob::beginCopying()
     copier.reset(new FileCopier);
     copier->setStopFlag(&stopFlag);
     copier->keepIntact(matches->matched);
+    check.reset(new TargetCheck);
+    check->setStopFlag(&stopFlag);
+    oldFiles.reset(new OldFiles);
     next = 0;
     reportedCopies = 0;
     reportClock.start();
     emit phaseStarted(Copying, counts.matched);
+    if (!plan()) {
+        finish(Stopped);
+        return;
+    }
+    if (!roomForCopies()) {
+        finish(NotEnoughSpace);
+        return;
+    }
     schedule(&SelectionJob::copySome);
+}
+
+// Works out every entry's target and what is to happen there before anything is written.
+bool SelectionJob::plan()
+{
+    entries.clear();
+    entries.reserve(matches->matched.size());
+    // The originals, each looked at once: what a target is compared with, and the files the
+    // copier keeps intact, known by device and inode where the system tells them.
+    QVector<TargetCheck::Stamp> originals;
+    originals.reserve(matches->matched.size());
+    QSet<QPair<quint64, quint64>> originalIds;
+    for (const QFileInfo &original : qAsConst(matches->matched)) {
+        originals.append(TargetCheck::stamp(original.filePath()));
+        if (originals.last().hasId)
+            originalIds.insert({originals.last().device, originals.last().inode});
+    }
+    const auto mustKeep = [&](const TargetCheck::Stamp &found, const QString &target) {
+        return found.hasId ? originalIds.contains({found.device, found.inode})
+                           : copier->mustKeep(target);
+    };
+    QSet<QString> swept;
+    for (int k = 0; k < matches->matched.size(); ++k) {
+        if (stopFlag)
+            return false;
+        const QFileInfo &original = matches->matched.at(k);
+        const QString folder = targetFolder(k);
+        // What a run killed on its way left there goes before anything is compared.
+        if (!config.dryRun && !swept.contains(folder)) {
+            swept.insert(folder);
+            removedLeftovers += FileCopier::removeLeftovers(folder);
+        }
+        const TargetNames::Target placed = names.assign(folder, original.fileName(),
+                                                        original.filePath());
+        RunEntry entry;
+        entry.match = k;
+        entry.target = placed.path;
+        entry.renamed = placed.renamed;
+        entry.again = placed.again;
+        entry.bytes = originals.at(k).size;
+        entry.outcome = placed.renamed ? RunEntry::Renamed : RunEntry::Copied;
+        if (placed.again) {
+            entry.outcome = RunEntry::Skipped;
+            entry.detail = QStringLiteral("copied for an earlier pick");
+        } else {
+            TargetCheck::Stamp found;
+            switch (check->compare(originals.at(k), original.filePath(), placed.path, &found)) {
+            case TargetCheck::Absent:
+            case TargetCheck::Blocked: // the copy fails and says why
+                break;
+            // A file to keep intact is left to the copier, which compares its bytes and refuses
+            // to replace it.
+            case TargetCheck::Same:
+                if (!mustKeep(found, placed.path))
+                    entry.outcome = RunEntry::Skipped;
+                else
+                    entry.looksThere = true;
+                break;
+            case TargetCheck::Differs:
+                if (!mustKeep(found, placed.path))
+                    entry.outcome = RunEntry::Replaced;
+                break;
+            case TargetCheck::Stopped:
+                return false;
+            }
+        }
+        entries.append(entry);
+    }
+    return true;
+}
+
+// Whether every output volume has room for the copies still to be written there. A file moved
+// aside to make way for a copy may stay on the volume, in its trash or beside the copy, so it
+// frees nothing.
+bool SelectionJob::roomForCopies()
+{
+    QHash<QString, QString> volumeOf; // folder -> the root path of its volume
+    QHash<QString, qint64> needed;    // by volume
+    QHash<QString, qint64> available;
+    for (const RunEntry &entry : qAsConst(entries)) {
+        if (entry.outcome == RunEntry::Skipped || entry.looksThere)
+            continue;
+        const QString folder = entry.target.left(entry.target.lastIndexOf(QLatin1Char('/')));
+        auto volume = volumeOf.find(folder);
+        if (volume == volumeOf.end()) {
+            QString existing = folder; // a mirrored folder may not be there yet
+            while (!QFileInfo(existing).isDir() && existing.lastIndexOf(QLatin1Char('/')) > 0)
+                existing.truncate(existing.lastIndexOf(QLatin1Char('/')));
+            const QStorageInfo storage(existing);
+            volume = volumeOf.insert(folder, storage.rootPath());
+            if (storage.isValid() && !available.contains(storage.rootPath()))
+                available.insert(storage.rootPath(), storage.bytesAvailable());
+        }
+        // Whole blocks, as the file systems give them out.
+        needed[volume.value()] += (entry.bytes + 4095) / 4096 * 4096;
+    }
+    for (auto it = needed.cbegin(); it != needed.cend(); ++it) {
+        const auto free = available.constFind(it.key());
+        if (free != available.cend() && it.value() > free.value()) {
+            spaceNote = QJsonObject{{QStringLiteral("volume"), it.key()},
+                                    {QStringLiteral("needed"), double(it.value())},
+                                    {QStringLiteral("available"), double(free.value())}};
+            emit notEnoughSpace(it.key(), it.value(), free.value());
+            return false;
+        }
+    }
+    return true;
 }
 
 // Where entry k goes: the output folder, or in classified mode the folder below it that mirrors
@@ -197,45 +329,72 @@ void SelectionJob::copySome()
 // Copies entry `next`; false when the run has paused for an answer or ended.
 bool SelectionJob::copyOne()
 {
-    const QFileInfo &original = matches->matched.at(next);
-    const QString folder = targetFolder(next);
-    const QString target = folder + QLatin1Char('/') + original.fileName();
-    // An original matched by two picks that lands in the same place again, with nothing else
-    // copied there in between, is not copied twice: the copy would write the same bytes again.
-    FileCopier::Outcome outcome = FileCopier::Copied;
-    if (madeFrom.value(target) == original.filePath()) {
-        outcome = FileCopier::SameFile;
-    } else if (!config.dryRun) {
-        if (config.classified && !QDir(folder).exists())
-            QDir().mkpath(folder);
-        outcome = copier->copy(original.filePath(), target);
-        if (outcome == FileCopier::Copied)
-            madeFrom.insert(target, original.filePath());
-    }
-    switch (outcome) {
-    case FileCopier::Copied:
-        emit copied(original.filePath(), target);
-        Q_FALLTHROUGH();
-    case FileCopier::SameFile: {
+    RunEntry &entry = entries[next];
+    const QFileInfo &original = matches->matched.at(entry.match);
+    const QString &target = entry.target;
+    const auto done = [&](RunEntry::Outcome outcome) {
+        entry.outcome = outcome;
+        entry.pending = false;
+        if (outcome != RunEntry::Skipped)
+            emit copied(original.filePath(), target);
+        if (!entry.again)
+            emit entryDone(original.filePath(), target, outcome);
         QMutexLocker locker(&summaryLock);
         ++counts.copied;
+        counts.skipped += outcome == RunEntry::Skipped;
+        counts.replaced += outcome == RunEntry::Replaced;
+        counts.renamed += entry.renamed && !entry.again;
         return true;
+    };
+    if (entry.outcome == RunEntry::Skipped || config.dryRun)
+        return done(entry.outcome);
+
+    const QString folder = targetFolder(next);
+    if (config.classified && !QDir(folder).exists())
+        QDir().mkpath(folder);
+    // A file found there, as planned or put there since, is moved aside, never destroyed.
+    if (entry.outcome == RunEntry::Replaced
+        || (QFileInfo(target).isFile() && !copier->mustKeep(target))) {
+        entry.detail = oldFiles->moveAside(target);
+        if (entry.detail.isEmpty())
+            return failed(QStringLiteral("the file there cannot be moved aside: %1")
+                                  .arg(oldFiles->lastError()));
+        entry.outcome = RunEntry::Replaced;
     }
+    switch (copier->copy(original.filePath(), target)) {
+    case FileCopier::Copied:
+        return done(entry.outcome);
+    case FileCopier::SameFile:
+        return done(RunEntry::Skipped);
     case FileCopier::Stopped:
         finish(Stopped);
         return false;
     case FileCopier::Failed:
         break;
     }
-    qCWarning(lcCopyFailures) << "copy failed:" << original.filePath() << "->" << target
-                              << copier->lastError();
+    QString reason = copier->lastError();
+    if (entry.outcome == RunEntry::Replaced)
+        reason += QStringLiteral("; the file there was moved to %1").arg(entry.detail);
+    return failed(reason);
+}
+
+// Entry `next` failed: the run waits for answerFailure().
+bool SelectionJob::failed(const QString &reason)
+{
+    RunEntry &entry = entries[next];
+    const QString source = matches->matched.at(entry.match).filePath();
+    entry.outcome = RunEntry::Failed;
+    entry.pending = false;
+    entry.detail = reason;
+    qCWarning(lcCopyFailures) << "copy failed:" << source << "->" << entry.target << reason;
     {
         QMutexLocker locker(&summaryLock);
         ++counts.failed;
     }
     reportCopies();
     state = State::WaitingForAnswer;
-    emit copyFailed(original.filePath(), target, copier->lastError());
+    emit entryDone(source, entry.target, RunEntry::Failed);
+    emit copyFailed(source, entry.target, reason);
     return false;
 }
 
@@ -268,5 +427,56 @@ void SelectionJob::finish(Outcome outcome)
             qCWarning(lcSelection) << "flushing the copies failed:" << copier->lastError();
         endPhase(Flushing);
     }
+    if (!config.recordPath.isEmpty())
+        writeRecord(outcome);
     emit finished(outcome);
+}
+
+void SelectionJob::writeRecord(Outcome outcome)
+{
+    RunRecord record;
+    record.smallImagesPath = config.smallImagesPath;
+    record.bigImagesPath = config.bigImagesPath;
+    record.outputPath = config.outputPath;
+    record.rules = QJsonObject{{QStringLiteral("mode"), config.classified
+                                                                ? QStringLiteral("classified")
+                                                                : QStringLiteral("combined")},
+                               {QStringLiteral("dryRun"), config.dryRun}};
+    record.started = startedAt;
+    record.ended = QDateTime::currentDateTime();
+    record.outcome = QLatin1String(outcome == Completed        ? "completed"
+                                   : outcome == NotEnoughSpace ? "not enough space"
+                                                               : "stopped");
+    const Summary done = summary();
+    record.counts = QJsonObject{{QStringLiteral("picks"), done.picks},
+                                {QStringLiteral("candidates"), done.candidates},
+                                {QStringLiteral("matched"), done.matched},
+                                {QStringLiteral("copied"), done.copied},
+                                {QStringLiteral("skipped"), done.skipped},
+                                {QStringLiteral("replaced"), done.replaced},
+                                {QStringLiteral("renamed"), done.renamed},
+                                {QStringLiteral("failed"), done.failed},
+                                {QStringLiteral("missing"), done.missing},
+                                {QStringLiteral("ignored"), done.ignored}};
+    record.entries.reserve(entries.size());
+    for (const RunEntry &entry : qAsConst(entries)) {
+        record.entries.append({picks.path(matches->pickOf.at(entry.match)),
+                               matches->matched.at(entry.match).filePath(), entry});
+    }
+    if (matches)
+        record.missing = matches->missing;
+    record.ignored = ignored;
+    if (!removedLeftovers.isEmpty()) {
+        record.notes.insert(QStringLiteral("removedTemporaries"),
+                            QJsonArray::fromStringList(removedLeftovers));
+    }
+    if (!spaceNote.isEmpty())
+        record.notes.insert(QStringLiteral("notEnoughSpace"), spaceNote);
+    QString error;
+    if (!record.write(config.recordPath, &error)) {
+        qCWarning(lcSelection) << "the record" << config.recordPath
+                               << "cannot be written:" << error;
+        QMutexLocker locker(&summaryLock);
+        counts.recordError = error.isEmpty() ? QStringLiteral("cannot be written") : error;
+    }
 }
