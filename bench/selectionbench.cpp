@@ -350,6 +350,78 @@ SlotRun runThroughSlot(kelto &window, const std::function<bool()> &ended,
     return run;
 }
 
+struct JobTimes
+{
+    double seconds = 0;
+    SelectionJob::Summary summary;
+};
+
+// One run of the job on a thread of its own, every question answered with go on.
+JobTimes runJob(const QString &small, const QString &big, const QString &out)
+{
+    SelectionJob::Settings settings;
+    settings.smallImagesPath = small;
+    settings.bigImagesPath = big;
+    settings.outputPath = out;
+    JobRunner runner(settings);
+    SelectionJob *job = runner.job();
+    QObject::connect(job, &SelectionJob::missingFound, job, [job] { job->decide(true); });
+    QObject::connect(job, &SelectionJob::copyFailed, job, [job] { job->answerFailure(true); });
+    QElapsedTimer clock;
+    clock.start();
+    runner.start();
+    runner.wait();
+    return {seconds(clock), job->summary()};
+}
+
+// Runs the job again into the output of an earlier run, first with nothing new, then with 5 %
+// more picks, each of an original no pick took before: what is there already must cost little.
+bool measureRerun(const QString &small, const QString &big, const QString &out,
+                  const JobTimes &first, const QStringList &matchedFiles)
+{
+    const JobTimes same = runJob(small, big, out);
+    const auto phases = [](const SelectionJob::Summary &summary) {
+        return QStringLiteral("listing %1, matching %2, copying %3, flushing %4 s")
+                .arg(summary.phaseNsecs[SelectionJob::Listing] / 1e9, 0, 'f', 3)
+                .arg(summary.phaseNsecs[SelectionJob::Matching] / 1e9, 0, 'f', 3)
+                .arg(summary.phaseNsecs[SelectionJob::Copying] / 1e9, 0, 'f', 3)
+                .arg(summary.phaseNsecs[SelectionJob::Flushing] / 1e9, 0, 'f', 3);
+    };
+    figure(QStringLiteral("re-run, nothing new"), same.seconds,
+           QStringLiteral("%1 % of the first run (target 10 %); %2 skipped, %3 copied; %4")
+                   .arg(100 * same.seconds / first.seconds, 0, 'f', 1)
+                   .arg(same.summary.skipped)
+                   .arg(same.summary.copied - same.summary.skipped)
+                   .arg(phases(same.summary)));
+
+    const QSet<QString> taken(matchedFiles.cbegin(), matchedFiles.cend());
+    const PathList candidates = TreeWalker::list(big, TreeWalker::Files);
+    const int wanted = qMax(1, first.summary.picks / 20);
+    int added = 0;
+    QDir().mkpath(small + QStringLiteral("/added"));
+    for (int i = 0; i < candidates.size() && added < wanted; i += 7) {
+        const QString name = candidates.name(i).toString();
+        if (taken.contains(candidates.path(i)) || !name.endsWith(QLatin1String(".CR2")))
+            continue;
+        writeBenchFile(small + QStringLiteral("/added/") + StemIndex::stemOf(name)
+                               + QStringLiteral("-new.jpg"),
+                       QByteArray("pick"));
+        ++added;
+    }
+    const JobTimes more = runJob(small, big, out);
+    figure(QStringLiteral("re-run, 5 % new picks"), more.seconds,
+           QStringLiteral("%1 % of the first run (target 20 %); %2 new picks, %3 skipped, "
+                          "%4 copied; %5")
+                   .arg(100 * more.seconds / first.seconds, 0, 'f', 1)
+                   .arg(added)
+                   .arg(more.summary.skipped)
+                   .arg(more.summary.copied - more.summary.skipped)
+                   .arg(phases(more.summary)));
+    QDir(small + QStringLiteral("/added")).removeRecursively();
+    return same.summary.copied == same.summary.skipped && same.summary.failed == 0
+           && more.summary.failed == 0;
+}
+
 QString runButtonText(kelto &window)
 {
     return window.findChild<QPushButton *>(QStringLiteral("output_combined"))->text();
@@ -357,7 +429,8 @@ QString runButtonText(kelto &window)
 
 // The run without a window, as a command line drives it, into `out`: its time, and the job's
 // own phase times as a note.
-double runJobAlone(const QString &small, const QString &big, const QString &out, QString &note)
+double runJobAlone(const QString &small, const QString &big, const QString &out, QString &note,
+                   SelectionJob::Summary *kept = nullptr)
 {
     SelectionJob::Settings settings;
     settings.smallImagesPath = small;
@@ -376,6 +449,8 @@ double runJobAlone(const QString &small, const QString &big, const QString &out,
     const double taken = seconds(clock);
     const double cpu = cpuSeconds(RUSAGE_SELF) - cpuFrom;
     const SelectionJob::Summary summary = job->summary();
+    if (kept)
+        *kept = summary;
     note = QStringLiteral("CPU %6 s; listing %1, matching %2, copying %3, flushing %4 s; %5 copied")
                    .arg(summary.phaseNsecs[SelectionJob::Listing] / 1e9, 0, 'f', 3)
                    .arg(summary.phaseNsecs[SelectionJob::Matching] / 1e9, 0, 'f', 3)
@@ -510,6 +585,7 @@ bool measure(const Scale &scale, const QString &root, int fileSize, int rounds, 
     QStringList matchedFiles; // each once, known after the first round
     int matchedEntries = 0;
     long runPeakKiB = 0;
+    SelectionJob::Summary firstJobSummary;
     resetPeakMemory();
     const long heldBeforeKiB = peakMemoryKiB();
     for (int round = 0; round < rounds; ++round) {
@@ -520,7 +596,8 @@ bool measure(const Scale &scale, const QString &root, int fileSize, int rounds, 
         QString note;
         double job = 0;
         if (jobFirst) {
-            job = runJobAlone(small, big, root + QStringLiteral("/out-job") + suffix, note);
+            job = runJobAlone(small, big, root + QStringLiteral("/out-job") + suffix, note,
+                              round == 0 ? &firstJobSummary : nullptr);
             figure(QStringLiteral("job alone (no window)"), job, note);
         }
         const QString runOut = root + QStringLiteral("/out-run") + suffix;
@@ -570,7 +647,8 @@ bool measure(const Scale &scale, const QString &root, int fileSize, int rounds, 
         }
 
         if (!jobFirst) {
-            job = runJobAlone(small, big, root + QStringLiteral("/out-job") + suffix, note);
+            job = runJobAlone(small, big, root + QStringLiteral("/out-job") + suffix, note,
+                              round == 0 ? &firstJobSummary : nullptr);
             figure(QStringLiteral("job alone (no window)"), job, note);
         }
         Floor floor;
@@ -605,6 +683,10 @@ bool measure(const Scale &scale, const QString &root, int fileSize, int rounds, 
                 .arg(heldBeforeKiB / 1024.0, 0, 'f', 1));
     ratio(QStringLiteral("whole run / job alone"), runPerJob);
     ratio(QStringLiteral("whole run / floor"), runPerFloor);
+    // Again into the job's output of the first round: what is there already must cost little.
+    if (!measureRerun(small, big, root + QStringLiteral("/out-job-0"),
+                      {jobTimes.first(), firstJobSummary}, matchedFiles))
+        return false;
 
     {
         clock.restart();

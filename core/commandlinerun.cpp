@@ -89,11 +89,19 @@ const char *helpTail = QT_TRANSLATE_NOOP(
         "\n"
         "Copies, for every pick below --small, every file below --big whose name without\n"
         "suffix occurs in the pick's file name, into --out: side by side, or with\n"
-        "--classified into sub-folders that mirror where the picks lie.\n"
+        "--classified into sub-folders that mirror where the picks lie. A copy already\n"
+        "there (same size and time) is skipped; another file of that name is moved to\n"
+        "the trash, or where the disk has none renamed beside itself as\n"
+        "NAME.replaced-DATE-TIME, before it is replaced. A second original of the same\n"
+        "name is copied beside the first as NAME (2).EXT. Picks in other picture\n"
+        "formats (heic, webp, tif, ...) or suffix cases (.Jpg) and names that are not\n"
+        "valid in the file-name encoding are listed as left out.\n"
         "\n"
-        "Exit codes: 0 done; 1 some copies failed (the others were made); 2 bad\n"
-        "arguments or folders; 3 picks without an original and --stop-if-missing\n"
-        "(nothing copied); 130 stopped by Ctrl+C (the copies made so far are kept).\n");
+        "Exit codes: 0 done; 1 some copies failed (the others were made), or the\n"
+        "missing list or the record could not be written; 2 bad arguments or folders;\n"
+        "3 picks without an original and --stop-if-missing (nothing copied); 4 not\n"
+        "enough free space on the output disk for the copies still to write (nothing\n"
+        "copied); 130 stopped by Ctrl+C (the copies made so far are kept).\n");
 
 } // namespace
 
@@ -136,7 +144,9 @@ int CommandLineRun::prepare(const QStringList &arguments)
             QStringLiteral("classified"),
             tr("Mirror the picks' sub-folders below the output folder."));
     const QCommandLineOption dryRunOption(
-            QStringLiteral("dry-run"), tr("Copy nothing; print each copy as source<TAB>target."));
+            QStringLiteral("dry-run"),
+            tr("Copy nothing; print each entry as source<TAB>target<TAB>what would happen: copy, "
+               "skip, replace or rename."));
     const QCommandLineOption stopOption(
             QStringLiteral("stop-if-missing"),
             tr("Copy nothing when a pick has no original (exit code 3)."));
@@ -144,12 +154,17 @@ int CommandLineRun::prepare(const QStringList &arguments)
             QStringLiteral("missing-list"),
             tr("Write the picks without an original to <file>, one per line."),
             QStringLiteral("file"));
+    const QCommandLineOption reportOption(
+            QStringLiteral("report"),
+            tr("Write the record of the run to <file> (JSON): every entry with its outcome, the "
+               "missing picks, the files left out."),
+            QStringLiteral("file"));
     const QCommandLineOption jsonOption(QStringLiteral("json"),
                                         tr("Print a JSON report on standard output."));
     const QCommandLineOption quietOption(QStringLiteral("quiet"),
                                          tr("Show no progress and no summary."));
     parser.addOptions({smallOption, bigOption, outOption, classifiedOption, dryRunOption,
-                       stopOption, missingListOption, jsonOption, quietOption});
+                       stopOption, missingListOption, reportOption, jsonOption, quietOption});
 
     const auto usageError = [](const QString &message) {
         std::fprintf(stderr, "zanora: %s\n%s\n", message.toLocal8Bit().constData(),
@@ -184,6 +199,8 @@ int CommandLineRun::prepare(const QStringList &arguments)
     json = parser.isSet(jsonOption);
     quiet = parser.isSet(quietOption);
     missingListPath = parser.value(missingListOption);
+    if (parser.isSet(reportOption))
+        config.recordPath = QFileInfo(parser.value(reportOption)).absoluteFilePath();
 
     // Every folder is checked before anything is listed. Paths are made absolute, not
     // canonical, as the window's folder choosers give them.
@@ -225,7 +242,16 @@ int CommandLineRun::run()
             [this](const SelectionJob::CopyProgress &progress) { bytes = progress; });
     connect(job, &SelectionJob::missingFound, this, &CommandLineRun::onMissingFound);
     connect(job, &SelectionJob::copyFailed, this, &CommandLineRun::onCopyFailed);
-    connect(job, &SelectionJob::copied, this, &CommandLineRun::onCopied);
+    connect(job, &SelectionJob::notEnoughSpace, this,
+            [this](const QString &volume, qint64 needed, qint64 available) {
+                tell(QStringLiteral("zanora: ")
+                     + tr("not enough space on %1: %2 bytes to write, %3 bytes free; nothing "
+                          "copied")
+                               .arg(volume)
+                               .arg(needed)
+                               .arg(available));
+            });
+    connect(job, &SelectionJob::entryDone, this, &CommandLineRun::onEntryDone);
     connect(job, &SelectionJob::finished, this, &CommandLineRun::onFinished);
 
     // The run lists each failed copy itself, with source, target and reason, as the job tells it
@@ -277,17 +303,21 @@ void CommandLineRun::onPhaseStarted(SelectionJob::Phase started, int total)
         showProgress();
 }
 
-void CommandLineRun::onMissingFound(const QStringList &paths)
+void CommandLineRun::onMissingFound(const QStringList &paths, const IgnoredFiles &ignored)
 {
     missingPicks = paths;
+    ignoredFiles = ignored;
+    for (const IgnoredFile &file : ignored)
+        tell(QStringLiteral("zanora: ") + tr("left out: %1: %2").arg(file.path, file.reasonText()));
     for (const QString &path : paths)
         tell(QStringLiteral("zanora: ") + tr("no original for %1").arg(path));
     writeMissingList();
-    if (stopIfMissing) {
+    const bool stop = stopIfMissing && !paths.isEmpty();
+    if (stop) {
         tell(QStringLiteral("zanora: ")
              + tr("%1 missing; nothing copied (--stop-if-missing)").arg(paths.size()));
     }
-    runner->job()->decide(!stopIfMissing);
+    runner->job()->decide(!stop);
 }
 
 void CommandLineRun::writeMissingList()
@@ -314,27 +344,39 @@ void CommandLineRun::onCopyFailed(const QString &source, const QString &target,
     runner->job()->answerFailure(true);
 }
 
-void CommandLineRun::onCopied(const QString &source, const QString &target)
+void CommandLineRun::onEntryDone(const QString &source, const QString &target, int outcome)
 {
     if (!config.dryRun)
         return;
     clearProgress();
-    writeOut(QFile::encodeName(source) + '\t' + QFile::encodeName(target) + '\n');
+    writeOut(QFile::encodeName(source) + '\t' + QFile::encodeName(target) + '\t'
+             + RunEntry::planName(RunEntry::Outcome(outcome)) + '\n');
 }
 
 void CommandLineRun::onFinished(SelectionJob::Outcome outcome)
 {
     // The job has sent its last signal; its thread is ending.
-    const SelectionJob::Summary summary = runner->job()->summary();
+    SelectionJob *job = runner->job();
+    const SelectionJob::Summary summary = job->summary();
+    for (const RunEntry &entry : job->runEntries()) {
+        if (entry.renamed && !entry.again && !entry.pending && entry.outcome != RunEntry::Failed)
+            renamedCopies.append({job->sourceOf(entry), entry.target});
+    }
     runner.reset();
 
     int code = Success;
     if (interrupted)
         code = Interrupted;
+    else if (outcome == SelectionJob::NotEnoughSpace)
+        code = NotEnoughSpace;
     else if (outcome == SelectionJob::Stopped)
         code = StoppedForMissing;
-    else if (!failedCopies.isEmpty() || missingListFailed)
+    else if (!failedCopies.isEmpty() || missingListFailed || !summary.recordError.isEmpty())
         code = Failures;
+    if (!summary.recordError.isEmpty()) {
+        tell(QStringLiteral("zanora: ")
+             + tr("--report '%1' cannot be written: %2").arg(config.recordPath, summary.recordError));
+    }
 
     clearProgress();
     if (!quiet) {
@@ -343,9 +385,11 @@ void CommandLineRun::onFinished(SelectionJob::Outcome outcome)
             nsecs += phaseNsecs;
         const QString line
                 = config.dryRun ? tr("%1 picks, %2 candidates, %3 matched, %4 planned, %5 failed, "
-                                     "%6 missing, %7 s")
+                                     "%6 missing, %7 skipped, %8 replaced, %9 renamed, "
+                                     "%10 left out, %11 s")
                                 : tr("%1 picks, %2 candidates, %3 matched, %4 copied, %5 failed, "
-                                     "%6 missing, %7 s");
+                                     "%6 missing, %7 skipped, %8 replaced, %9 renamed, "
+                                     "%10 left out, %11 s");
         tell(QStringLiteral("zanora: ")
              + line.arg(summary.picks)
                        .arg(summary.candidates)
@@ -353,6 +397,10 @@ void CommandLineRun::onFinished(SelectionJob::Outcome outcome)
                        .arg(summary.copied)
                        .arg(summary.failed)
                        .arg(summary.missing)
+                       .arg(summary.skipped)
+                       .arg(summary.replaced)
+                       .arg(summary.renamed)
+                       .arg(summary.ignored)
                        .arg(nsecs / 1e9, 0, 'f', 2));
     }
     if (json)
@@ -369,6 +417,16 @@ QByteArray CommandLineRun::jsonReport(const SelectionJob::Summary &summary, int 
                                     {QStringLiteral("target"), failure.target},
                                     {QStringLiteral("reason"), failure.reason}});
     }
+    QJsonArray renamed;
+    for (const auto &copy : renamedCopies) {
+        renamed.append(QJsonObject{{QStringLiteral("source"), copy.first},
+                                   {QStringLiteral("target"), copy.second}});
+    }
+    QJsonArray ignored;
+    for (const IgnoredFile &file : ignoredFiles) {
+        ignored.append(QJsonObject{{QStringLiteral("path"), file.path},
+                                   {QStringLiteral("reason"), file.reasonText()}});
+    }
     QJsonObject seconds;
     for (SelectionJob::Phase each : {SelectionJob::Listing, SelectionJob::Matching,
                                      SelectionJob::Copying, SelectionJob::Flushing}) {
@@ -376,6 +434,7 @@ QByteArray CommandLineRun::jsonReport(const SelectionJob::Summary &summary, int 
     }
     const char *outcome = code == Interrupted         ? "interrupted"
                           : code == StoppedForMissing ? "stopped"
+                          : code == NotEnoughSpace    ? "not enough space"
                                                       : "completed";
     const QJsonObject report{
             {QStringLiteral("outcome"), QLatin1String(outcome)},
@@ -384,10 +443,17 @@ QByteArray CommandLineRun::jsonReport(const SelectionJob::Summary &summary, int 
             {QStringLiteral("candidates"), summary.candidates},
             {QStringLiteral("matched"), summary.matched},
             {QStringLiteral("copied"), summary.copied},
+            {QStringLiteral("skipped"), summary.skipped},
+            {QStringLiteral("replaced"), summary.replaced},
             {QStringLiteral("failed"), summary.failed},
             {QStringLiteral("missing"), summary.missing},
             {QStringLiteral("missingPaths"), QJsonArray::fromStringList(missingPicks)},
             {QStringLiteral("failures"), failures},
+            {QStringLiteral("renamed"), renamed},
+            {QStringLiteral("ignored"), ignored},
+            {QStringLiteral("record"), config.recordPath.isEmpty() || !summary.recordError.isEmpty()
+                                               ? QJsonValue()
+                                               : QJsonValue(config.recordPath)},
             {QStringLiteral("seconds"), seconds},
     };
     return QJsonDocument(report).toJson(QJsonDocument::Compact);

@@ -29,6 +29,7 @@ public:
         Failures = 1,          // a copy, or the list of missing picks, could not be written
         UsageError = 2,        // bad arguments or folder arguments; nothing was listed
         StoppedForMissing = 3, // --stop-if-missing and a pick without original: nothing copied
+        NotEnoughSpace = 4,    // the output volume has too little room: nothing copied
         Interrupted = 130,     // Ctrl+C
     };
 
@@ -53,9 +54,9 @@ private:
     int prepare(const QStringList &arguments);
     int run();
     void onPhaseStarted(SelectionJob::Phase phase, int total);
-    void onMissingFound(const QStringList &paths);
+    void onMissingFound(const QStringList &paths, const IgnoredFiles &ignored);
     void onCopyFailed(const QString &source, const QString &target, const QString &reason);
-    void onCopied(const QString &source, const QString &target);
+    void onEntryDone(const QString &source, const QString &target, int outcome);
     void onFinished(SelectionJob::Outcome outcome);
     void pollInterrupt();
     void writeMissingList();
@@ -76,6 +77,8 @@ private:
     bool interrupted = false;
 
     QStringList missingPicks;
+    IgnoredFiles ignoredFiles;
+    QList<QPair<QString, QString>> renamedCopies; // source, target
     bool missingListWritten = false;
     bool missingListFailed = false;
     QList<Failure> failedCopies;

@@ -6,6 +6,8 @@
 #include <QFileInfo>
 #include <QHostAddress>
 #include <QObject>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QTcpServer>
 #include <QTemporaryDir>
 #include <QThread>
@@ -16,6 +18,8 @@
 #define SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE 0x2
 #endif
 #else
+#include <cerrno>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
@@ -235,4 +239,111 @@ QStringList clickedConnections(QObject *object)
             targets << line.simplified();
     }
     return targets;
+}
+
+namespace {
+
+// Runs a system tool; its standard output, or a null array when it failed.
+QByteArray runTool(const QString &program, const QStringList &arguments, QString *failure)
+{
+    QProcess process;
+    process.start(program, arguments);
+    if (process.waitForFinished(30000) && process.exitStatus() == QProcess::NormalExit
+        && process.exitCode() == 0) {
+        const QByteArray output = process.readAllStandardOutput();
+        return output.isNull() ? QByteArray("") : output;
+    }
+    *failure = program + QLatin1String(": ")
+               + QString::fromLocal8Bit(process.readAllStandardError()).trimmed()
+               + process.errorString();
+    return QByteArray();
+}
+
+} // namespace
+
+bool writeRawNamedFile(const QString &folder, const QByteArray &name, const QByteArray &content)
+{
+#ifdef Q_OS_WIN
+    Q_UNUSED(folder);
+    Q_UNUSED(name);
+    Q_UNUSED(content);
+    return false;
+#else
+    const QByteArray path = QFile::encodeName(folder) + '/' + name;
+    for (int slash = path.indexOf('/', 1); slash > 0; slash = path.indexOf('/', slash + 1)) {
+        if (::mkdir(path.left(slash).constData(), 0755) != 0 && errno != EEXIST)
+            return false;
+    }
+    const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (fd < 0)
+        return false;
+    const bool written = ::write(fd, content.constData(), size_t(content.size())) == content.size();
+    return ::close(fd) == 0 && written;
+#endif
+}
+
+ScratchMount::ScratchMount(Kind kind, int mebibytes)
+{
+#ifndef Q_OS_LINUX
+    Q_UNUSED(kind);
+    Q_UNUSED(mebibytes);
+    reason = QStringLiteral("Mounts a file system of its own: Linux only");
+#else
+    if (::geteuid() != 0) {
+        reason = QStringLiteral("Mounting a file system needs root");
+        return;
+    }
+    if (!dir.isValid() || !QDir(dir.path()).mkdir(QStringLiteral("mount"))) {
+        reason = QStringLiteral("No folder to mount at");
+        return;
+    }
+    const QString size = QString::number(mebibytes) + QLatin1Char('M');
+    if (kind == Tmpfs) {
+        mounted = !runTool(QStringLiteral("mount"),
+                           {QStringLiteral("-t"), QStringLiteral("tmpfs"), QStringLiteral("-o"),
+                            QStringLiteral("size=") + size, QStringLiteral("tmpfs"), path()},
+                           &reason)
+                           .isNull();
+        return;
+    }
+    const QString image = dir.filePath(QStringLiteral("exfat.img"));
+    for (const char *tool : {"mkfs.exfat", "mount.exfat-fuse", "losetup"}) {
+        if (QStandardPaths::findExecutable(QLatin1String(tool)).isEmpty()
+            && QStandardPaths::findExecutable(
+                       QLatin1String(tool), {QStringLiteral("/sbin"), QStringLiteral("/usr/sbin")})
+                       .isEmpty()) {
+            reason = QStringLiteral("%1 is not installed").arg(QLatin1String(tool));
+            return;
+        }
+    }
+    if (!QFile::exists(QStringLiteral("/dev/fuse"))) {
+        reason = QStringLiteral("No FUSE here (/dev/fuse)");
+        return;
+    }
+    {
+        QFile file(image);
+        if (!file.open(QIODevice::WriteOnly) || !file.resize(qint64(mebibytes) << 20)) {
+            reason = QStringLiteral("No room for the image");
+            return;
+        }
+    }
+    if (runTool(QStringLiteral("mkfs.exfat"), {image}, &reason).isNull())
+        return;
+    loopDevice = QString::fromLocal8Bit(
+                         runTool(QStringLiteral("losetup"),
+                                 {QStringLiteral("-f"), QStringLiteral("--show"), image}, &reason))
+                         .trimmed();
+    if (loopDevice.isEmpty())
+        return;
+    mounted = !runTool(QStringLiteral("mount.exfat-fuse"), {loopDevice, path()}, &reason).isNull();
+#endif
+}
+
+ScratchMount::~ScratchMount()
+{
+    QString ignored;
+    if (mounted)
+        runTool(QStringLiteral("umount"), {QStringLiteral("-l"), path()}, &ignored);
+    if (!loopDevice.isEmpty())
+        runTool(QStringLiteral("losetup"), {QStringLiteral("-d"), loopDevice}, &ignored);
 }

@@ -78,6 +78,11 @@ QByteArray fileContent(const QString &path);
 // false unless all of it was written.
 bool writeFile(const QString &path, const QByteArray &content);
 
+// Writes a file at a relative path of bytes below a folder, valid in the file-name encoding or not,
+// making the folders on the way; false where names are not bytes (Windows) or it could not be
+// written.
+bool writeRawNamedFile(const QString &folder, const QByteArray &name, const QByteArray &content);
+
 // Every file below root as "relative path=content" (files over 1,000,000 bytes as "=size"),
 // sorted, hidden ones included so that left-over temporary files show.
 QStringList filesBelow(const QString &root);
@@ -117,6 +122,37 @@ private:
     QObject context; // lives on the recorder's thread
     QtMessageHandler previousHandler = nullptr;
 };
+
+// A small file system of its own, mounted at an empty folder for as long as the object lives:
+// a tmpfs of a given size, or an exFAT image through FUSE on a loop device. Needs root and Linux;
+// skipReason() says why there is none.
+class ScratchMount
+{
+public:
+    enum Kind { Tmpfs, ExFat };
+
+    ScratchMount(Kind kind, int mebibytes);
+    ~ScratchMount();
+    ScratchMount(const ScratchMount &) = delete;
+    ScratchMount &operator=(const ScratchMount &) = delete;
+
+    bool isMounted() const { return mounted; }
+    QString skipReason() const { return reason; }
+    QString path() const { return dir.filePath(QStringLiteral("mount")); }
+
+private:
+    QTemporaryDir dir;
+    QString loopDevice;
+    QString reason;
+    bool mounted = false;
+};
+
+// Skips the test (row) without the file system.
+#define SKIP_WITHOUT_MOUNT(mount) \
+    do { \
+        if (!(mount).isMounted()) \
+            QSKIP(qPrintable((mount).skipReason())); \
+    } while (false)
 
 // Where the object's clicked() signal leads, as its object dump lists the connections: one
 // "--> Class::objectName slot()" line for each.

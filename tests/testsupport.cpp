@@ -104,6 +104,7 @@ void DialogAnswerer::poll()
             if (box->defaultButton())
                 shown.defaultButton = box->standardButton(box->defaultButton());
             shown.hasParent = box->parentWidget() != nullptr;
+            shown.detailedText = box->detailedText();
             shown.answer = boxAnswers.isEmpty() ? defaultAnswer : boxAnswers.dequeue();
             boxes.append(shown);
             if (shown.answer == QMessageBox::Escape) {

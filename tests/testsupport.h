@@ -43,6 +43,7 @@ struct ShownBox
 {
     QString title;
     QString text;
+    QString detailedText;
     QMessageBox::StandardButtons buttons;
     QMessageBox::StandardButton defaultButton = QMessageBox::NoButton; // NoButton: none set
     bool hasParent = false;

@@ -1,3 +1,4 @@
+#include "core/selection/filecopier.h"
 #include "core/selection/selectionjob.h"
 #include "tests/coretestsupport.h"
 
@@ -53,6 +54,19 @@ Ran zanora(const QStringList &arguments)
     return ran;
 }
 
+#ifdef Q_OS_LINUX
+// Whether the process holds a file open below the folder: a copy is under way there.
+bool holdsFileIn(pid_t pid, const QString &folder)
+{
+    const QDir fds(QStringLiteral("/proc/%1/fd").arg(pid));
+    for (const QString &fd : fds.entryList(QDir::AllEntries | QDir::System)) {
+        if (QFile::symLinkTarget(fds.filePath(fd)).startsWith(folder + QLatin1Char('/')))
+            return true;
+    }
+    return false;
+}
+#endif
+
 } // namespace
 
 class tst_commandline : public QObject
@@ -60,12 +74,18 @@ class tst_commandline : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase();
     void init();
     void sameFilesAsRunObject_data();
     void sameFilesAsRunObject();
     void exitCodes_data();
     void exitCodes();
+    void rerunRecord_data();
+    void rerunRecord();
+    void notEnoughSpace();
     void interrupted();
+    void killed_data();
+    void killed();
 
 private:
     QString path(const char *name) const { return root->filePath(QLatin1String(name)); }
@@ -74,7 +94,15 @@ private:
     QString out() const { return path("out"); }
 
     std::unique_ptr<QTemporaryDir> root;
+    QTemporaryDir dataHome;
 };
+
+void tst_commandline::initTestCase()
+{
+    // Replaced files go to the trash: this test's own, not the user's.
+    QVERIFY(dataHome.isValid());
+    qputenv("XDG_DATA_HOME", QFile::encodeName(dataHome.path()));
+}
 
 // Picks renamed as people do, a case that does not match, raws with JPEGs and sidecars, one
 // name in two folders of the originals, and picks without any original. Each original holds
@@ -124,14 +152,15 @@ void tst_commandline::sameFilesAsRunObject()
     QVERIFY(finished.count() || finished.wait(30000));
     QCOMPARE(written, filesBelow(settings.outputPath));
     QVERIFY(written.contains(classified ? "album/IMG_0001.xmp=2019/IMG_0001.xmp"
-                                        : "IMG_1.jpg=B/IMG_1.jpg"));
+                                        : "IMG_1 (2).jpg=B/IMG_1.jpg"));
 
-    // The plan: source<TAB>target, a later copy to a target replacing an earlier one.
+    // The plan: source<TAB>target<TAB>outcome, each copy once.
     const QList<QByteArray> lines = plan.out.trimmed().split('\n');
     QMap<QString, QString> last;
     for (const QByteArray &line : lines) {
         const QList<QByteArray> fields = line.split('\t');
-        QCOMPARE(fields.size(), 2);
+        QCOMPARE(fields.size(), 3);
+        QCOMPARE(fields.at(2), fields.at(1).contains(" (2).") ? "rename" : "copy");
         last.insert(QDir(path("planned")).relativeFilePath(QFile::decodeName(fields.at(1))),
                     QString::fromUtf8(fileContent(QFile::decodeName(fields.at(0)))));
     }
@@ -149,9 +178,8 @@ void tst_commandline::sameFilesAsRunObject()
     QStringList counts;
     for (const char *key : {"picks", "candidates", "matched", "copied", "failed", "missing"})
         counts.append(key + QStringLiteral("=%1").arg(report.value(key).toInt()));
-    const QString entries = QString::number(lines.size());
-    QCOMPARE(counts, QStringList({"picks=7", "candidates=8", "matched=" + entries,
-                                  "copied=" + entries, "failed=0", "missing=2"}));
+    QCOMPARE(counts, QStringList({"picks=7", "candidates=8", "matched=12", "copied=12", "failed=0",
+                                  "missing=2"}));
 }
 
 void tst_commandline::exitCodes_data()
@@ -202,12 +230,99 @@ void tst_commandline::exitCodes()
         QCOMPARE(ran.out, QByteArray());
         return;
     }
-    // Twelve entries, two of them originals of one name that land on one file.
+    // Twelve entries, two of them originals of one name, the second copied as "IMG_1 (2).jpg".
     const QJsonObject report = QJsonDocument::fromJson(ran.out).object();
-    QCOMPARE(filesBelow(out()).size(), code == 3 ? 0 : 6 - code);
+    QCOMPARE(filesBelow(out()).size(), code == 3 ? 0 : 7 - code);
     QCOMPARE(report.value("copied").toInt(), code == 3 ? 0 : 12 - code);
     QCOMPARE(report.value("failures").toArray().size(), code == 1 ? 1 : 0);
     QCOMPARE(report.value("outcome").toString(), code == 3 ? "stopped" : "completed");
+}
+
+void tst_commandline::rerunRecord_data()
+{
+    QTest::addColumn<bool>("classified");
+    QTest::newRow("combined") << false;
+    QTest::newRow("classified") << true;
+}
+
+// Two runs with --report and --json, a copy edited and a pick added in between: the second run's
+// plan, report and record say what became of every entry, and the output holds what they say.
+void tst_commandline::rerunRecord()
+{
+    QFETCH(bool, classified);
+    QVERIFY(writeFile(small() + "/phone.heic", "pick"));
+    QStringList arguments = {"--small", small(), "--big", big(), "--out", out(), "--json"};
+    if (classified)
+        arguments.prepend(QStringLiteral("--classified"));
+    const Ran first = zanora(QStringList(arguments) << "--report" << path("first.json"));
+    QCOMPARE(first.code, 0);
+    const QJsonObject report = QJsonDocument::fromJson(first.out).object();
+    QCOMPARE(report.value("record").toString(), path("first.json"));
+    QCOMPARE(report.value("ignored").toArray(),
+             QJsonArray({QJsonObject{{"path", small() + "/phone.heic"},
+                                     {"reason", "picture format not taken: .heic"}}}));
+    const QString renamedTarget = out() + (classified ? "/album/IMG_1 (2).jpg" : "/IMG_1 (2).jpg");
+    if (!classified) {
+        QCOMPARE(report.value("renamed").toArray(),
+                 QJsonArray({QJsonObject{{"source", big() + "/B/IMG_1.jpg"},
+                                         {"target", renamedTarget}}}));
+    }
+    const QString edited = out() + "/IMG_10.NEF";
+    QVERIFY(writeFile(edited, "retouched"));
+    QVERIFY(writeFile(small() + "/IMG_0002.jpg", "a new pick"));
+
+    const Ran plan = zanora(QStringList(arguments) << "--dry-run");
+    QVERIFY2(plan.out.contains(QFile::encodeName(big() + "/IMG_10.NEF\t" + edited + "\treplace\n")),
+             plan.out.constData());
+    QVERIFY2(plan.out.contains(QFile::encodeName(big() + "/IMG_0002.CR2\t" + out()
+                                                 + "/IMG_0002.CR2\tcopy\n")),
+             plan.out.constData());
+    const Ran second = zanora(QStringList(arguments) << "--report" << path("second.json"));
+    QCOMPARE(second.code, 0);
+    const QJsonObject again = QJsonDocument::fromJson(second.out).object();
+    QCOMPARE(again.value("replaced").toInt(), 1);
+    QCOMPARE(again.value("skipped").toInt(), 11);
+
+    const QJsonObject record = QJsonDocument::fromJson(fileContent(path("second.json"))).object();
+    QCOMPARE(record.value("rules").toObject().value("mode").toString(),
+             classified ? "classified" : "combined");
+    QCOMPARE(record.value("folders").toObject().value("output").toString(), out());
+    QStringList outcomes;
+    for (const QJsonValue &value : record.value("entries").toArray()) {
+        const QJsonObject entry = value.toObject();
+        const QString target = entry.value("target").toString();
+        outcomes.append(QFileInfo(target).fileName() + ' ' + entry.value("outcome").toString());
+        QCOMPARE(fileContent(target), fileContent(entry.value("original").toString()));
+        QCOMPARE(entry.value("bytes").toInt(), fileContent(target).size());
+        QVERIFY2(QFileInfo(entry.value("pick").toString()).isFile(), qPrintable(target));
+        if (entry.value("outcome") == "replaced")
+            QCOMPARE(fileContent(entry.value("movedTo").toString()), QByteArray("retouched"));
+    }
+    QCOMPARE(outcomes.filter(" replaced"), QStringList("IMG_10.NEF replaced"));
+    QCOMPARE(outcomes.filter(" copied"), QStringList("IMG_0002.CR2 copied"));
+    QCOMPARE(outcomes.size(), 13);
+    QCOMPARE(record.value("missing").toVariant().toStringList(),
+             QStringList({small() + "/img_0002.jpg", small() + "/nothing.jpeg"}));
+    QCOMPARE(record.value("ignored").toArray().size(), 1);
+}
+
+// An output disk too small for the seven files of the twelve copies (a block each): exit code
+// 4, nothing copied.
+void tst_commandline::notEnoughSpace()
+{
+    ScratchMount disk(ScratchMount::Tmpfs, 1);
+    SKIP_WITHOUT_MOUNT(disk);
+    QVERIFY(writeFile(disk.path() + "/filler", QByteArray((1 << 20) - 16 * 1024, 'f')));
+    const Ran ran = zanora({"--small", small(), "--big", big(), "--out", disk.path(), "--json"});
+    QCOMPARE(ran.code, 4);
+    QVERIFY2(
+            ran.err.contains(QStringLiteral("zanora: not enough space on %1: 28672 bytes to write, "
+                                            "16384 bytes free; nothing copied")
+                                     .arg(disk.path())),
+            qPrintable(ran.err));
+    QCOMPARE(QDir(disk.path()).entryList(QDir::Files | QDir::Hidden), QStringList("filler"));
+    QCOMPARE(QJsonDocument::fromJson(ran.out).object().value("outcome").toString(),
+             "not enough space");
 }
 
 // Ctrl+C during a large copy: the copy under way leaves nothing behind, the ones before it stay
@@ -231,14 +346,7 @@ void tst_commandline::interrupted()
 
     // A copy is under way while the program holds a file open in the output folder. It is
     // halted while looked at, so that the signal surely comes in the middle of that copy.
-    const auto copying = [&] {
-        const QDir fds(QStringLiteral("/proc/%1/fd").arg(pid));
-        for (const QString &fd : fds.entryList(QDir::AllEntries | QDir::System)) {
-            if (QFile::symLinkTarget(fds.filePath(fd)).startsWith(out() + QLatin1Char('/')))
-                return true;
-        }
-        return false;
-    };
+    const auto copying = [&] { return holdsFileIn(pid, out()); };
     const auto halted = [&] {
         const QByteArray stat = fileContent(QStringLiteral("/proc/%1/stat").arg(pid));
         return stat.isEmpty() || stat.mid(stat.lastIndexOf(')') + 2, 1) == "T";
@@ -262,6 +370,76 @@ void tst_commandline::interrupted()
     QVERIFY2(left.size() < 4, qPrintable(left.join(' ')));
     for (const QString &name : left)
         QVERIFY2(fileContent(out() + '/' + name) == fileContent(shots + '/' + name),
+                 qPrintable(name + " is not a whole copy"));
+#endif
+}
+
+void tst_commandline::killed_data()
+{
+    QTest::addColumn<bool>("exFat");
+    QTest::newRow("a disk with unnamed files") << false;
+    QTest::newRow("exFAT, named temporary files") << true;
+}
+
+// SIGKILL in the middle of a 64 MiB copy: the output holds whole files only, and at most the
+// temporary file of the copy cut short where the disk has no unnamed files. The next run
+// removes that, skips what is whole and copies the rest.
+void tst_commandline::killed()
+{
+#ifndef Q_OS_LINUX
+    QSKIP("Watches the copy through /proc: Linux only");
+#else
+    QFETCH(bool, exFat);
+    std::unique_ptr<ScratchMount> disk;
+    QString output = out();
+    if (exFat) {
+        disk.reset(new ScratchMount(ScratchMount::ExFat, 200));
+        SKIP_WITHOUT_MOUNT(*disk);
+        output = disk->path() + QStringLiteral("/out");
+    }
+    const int count = exFat ? 2 : 4;
+    const QString picks = path("picks");
+    const QString shots = path("shots");
+    for (int shot = 1; shot <= count; ++shot) {
+        QVERIFY(writeFile(QStringLiteral("%1/shot%2.jpg").arg(picks).arg(shot), "pick"));
+        QVERIFY(writeFile(QStringLiteral("%1/shot%2.CR2").arg(shots).arg(shot),
+                          QByteArray(64 << 20, char('0' + shot))));
+    }
+    const QStringList arguments{"--small", picks, "--big", shots, "--out", output, "--json"};
+    QProcess process;
+    process.start(program(), arguments);
+    QVERIFY(process.waitForStarted());
+    const pid_t pid = pid_t(process.processId());
+    bool sent = false;
+    while (!sent && process.state() == QProcess::Running) {
+        sent = holdsFileIn(pid, output) && ::kill(pid, SIGKILL) == 0;
+        QTest::qWait(1);
+    }
+    QVERIFY2(sent, "the run ended before a copy could be cut short");
+    QVERIFY(process.waitForFinished(120000));
+    QCOMPARE(process.exitStatus(), QProcess::CrashExit);
+
+    int whole = 0;
+    QStringList temporaries;
+    for (const QString &name : QDir(output).entryList(QDir::Files | QDir::Hidden | QDir::System)) {
+        if (FileCopier::isTemporaryName(name)) {
+            temporaries.append(name);
+            continue;
+        }
+        QVERIFY2(fileContent(output + '/' + name) == fileContent(shots + '/' + name),
+                 qPrintable(name + " is not a whole copy"));
+        ++whole;
+    }
+    QVERIFY2(whole < count, "every copy was made before the kill");
+    QCOMPARE(temporaries.size(), exFat ? 1 : 0);
+
+    const Ran next = zanora(arguments);
+    QCOMPARE(next.code, 0);
+    QCOMPARE(QJsonDocument::fromJson(next.out).object().value("skipped").toInt(), whole);
+    const QStringList left = QDir(output).entryList(QDir::Files | QDir::Hidden | QDir::System);
+    QCOMPARE(left.size(), count);
+    for (const QString &name : left)
+        QVERIFY2(fileContent(output + '/' + name) == fileContent(shots + '/' + name),
                  qPrintable(name + " is not a whole copy"));
 #endif
 }

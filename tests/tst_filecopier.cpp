@@ -7,6 +7,7 @@
 
 #ifdef Q_OS_UNIX
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #endif
 
@@ -75,6 +76,7 @@ private slots:
     void failures();
     void stopped_data();
     void stopped();
+    void leftovers();
 
 private:
     QScopedPointer<QTemporaryDir> dir;
@@ -305,4 +307,33 @@ void tst_filecopier::stopped()
 }
 
 QTEST_MAIN(tst_filecopier)
+// What killed copies left is removed; a copy under way, which holds its file locked (or on
+// Windows open without sharing), and anything else of a like name are kept.
+void tst_filecopier::leftovers()
+{
+    const QStringList kept{"zanora-AbC123", ".zanora-",  ".zanora-AbC12345X",
+                           ".zanora-a.b",   "IMG_1.CR2", ".zanora-Busy12"};
+    const QStringList removed{".zanora-AbC123", ".zanora-1k3j9x"};
+    for (const QString &name : kept + removed)
+        QVERIFY(writeFile(dst + '/' + name, "left"));
+    QFile busy(dst + "/.zanora-Busy12");
+    QVERIFY(busy.open(QIODevice::ReadWrite));
+#ifdef Q_OS_UNIX
+    QCOMPARE(::flock(busy.handle(), LOCK_EX | LOCK_NB), 0);
+#endif
+
+    QStringList gone = FileCopier::removeLeftovers(dst);
+    gone.sort();
+    QStringList expected;
+    for (const QString &name : removed)
+        expected.append(dst + '/' + name);
+    expected.sort();
+    QCOMPARE(gone, expected);
+    QStringList left = kept;
+    left.sort(Qt::CaseInsensitive);
+    QStringList there = folderEntries(dst);
+    there.sort(Qt::CaseInsensitive);
+    QCOMPARE(there, left);
+}
+
 #include "tst_filecopier.moc"

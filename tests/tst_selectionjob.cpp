@@ -3,9 +3,11 @@
 #include "core/selection/selectionjob.h"
 #include "tests/coretestsupport.h"
 
+#include <QProcess>
 #include <QtTest>
 
 #include <functional>
+#include <memory>
 
 namespace {
 
@@ -19,8 +21,9 @@ public:
         , job(runner.job())
     {
         QObject::connect(job, &SelectionJob::missingFound, &context,
-                         [this](const QStringList &list) {
+                         [this](const QStringList &list, const IgnoredFiles &leftOut) {
                              missing = list;
+                             ignored = leftOut;
                              if (onMissing)
                                  onMissing(job);
                              else
@@ -35,6 +38,10 @@ public:
                              copies.append({source, target});
                              if (onCopied)
                                  onCopied(job);
+                         });
+        QObject::connect(job, &SelectionJob::notEnoughSpace, &context,
+                         [this](const QString &, qint64 needed, qint64 available) {
+                             space = {needed, available};
                          });
         QObject::connect(job, &SelectionJob::finished, &context,
                          [this](SelectionJob::Outcome result) { outcome = result; });
@@ -54,8 +61,10 @@ public:
     std::function<void(SelectionJob *)> onCopied;
     QList<bool> answers; // to failures in turn; go on when none is left
     QStringList missing;
+    IgnoredFiles ignored;
     QStringList failures;
     QList<QPair<QString, QString>> copies;
+    QList<qint64> space; // needed and available, when told there was not enough
     int outcome = -1;
 };
 
@@ -66,19 +75,27 @@ class tst_selectionjob : public QObject, public RunFolders
     Q_OBJECT
 
 private slots:
+    void initTestCase();
     void init();
     void cleanup();
     void matchingRules_data();
     void matchingRules();
+    void ignoredFiles_data();
+    void ignoredFiles();
     void destinations_data();
     void destinations();
-    void laterSameNameWinsAndReplaces();
+    void sameNameOtherOriginal_data();
+    void sameNameOtherOriginal();
     void failedCopy_data();
     void failedCopy();
     void outputIsOriginalsFolder_data();
     void outputIsOriginalsFolder();
     void rerunIntoOriginalsTree_data();
     void rerunIntoOriginalsTree();
+    void rerun_data();
+    void rerun();
+    void notEnoughSpace_data();
+    void notEnoughSpace();
     void stop_data();
     void stop();
     void timeLeftOnThrottledCopy();
@@ -95,7 +112,15 @@ private:
     }
 
     QTemporaryDir *workDir = nullptr;
+    QTemporaryDir dataHome;
 };
+
+void tst_selectionjob::initTestCase()
+{
+    // Replaced files go to the trash: this test's own, not the user's.
+    QVERIFY(dataHome.isValid());
+    qputenv("XDG_DATA_HOME", QFile::encodeName(dataHome.path()));
+}
 
 void tst_selectionjob::init()
 {
@@ -162,6 +187,71 @@ void tst_selectionjob::matchingRules()
     QCOMPARE(run.outcome, int(SelectionJob::Completed));
 }
 
+void tst_selectionjob::ignoredFiles_data()
+{
+    QTest::addColumn<QStringList>("picks");     // "<bfcd>" in a name: those bytes (GBK)
+    QTest::addColumn<QStringList>("originals"); // "folder/" makes a folder
+    QTest::addColumn<QStringList>("ignored");   // "path: reason", from the work folder
+    QTest::addColumn<QStringList>("copied");
+
+    QTest::newRow("picture formats and cases")
+            << QStringList{"a.heic", "b.Jpg", "c.webp", "sub/d.TIFF", "e.jpg", "notes.txt", "f.gif"}
+            << QStringList{"e.CR2"}
+            << QStringList{"small/a.heic: picture format not taken: .heic",
+                           "small/b.Jpg: suffix in a case not taken: .Jpg",
+                           "small/c.webp: picture format not taken: .webp",
+                           "small/f.gif: picture format not taken: .gif",
+                           "small/sub/d.TIFF: picture format not taken: .TIFF"}
+            << QStringList{"e.CR2=e.CR2"};
+    const QString name = QStringLiteral(": name not valid in the file-name encoding");
+    QTest::newRow("names in GBK on a UTF-8 system")
+            << QStringList{"<bfcdbba7>A_0003_small.jpg", "e.jpg"}
+            << QStringList{"<bfcdbba7>A_0003.CR2", "e.CR2", "<c4ea>/x.CR2"}
+            << QStringList{"small/\\xbf\\xcd\\xbb\\xa7A_0003_small.jpg" + name,
+                           "big/\\xbf\\xcd\\xbb\\xa7A_0003.CR2" + name,
+                           "big/\\xc4\\xea: folder name not valid in the file-name encoding; "
+                           "nothing below it was listed"}
+            << QStringList{"e.CR2=e.CR2"};
+}
+
+// Files a person would expect in the run and that it leaves out are told before copying, with
+// their reasons, even when no pick is missing; the run goes on as decided.
+void tst_selectionjob::ignoredFiles()
+{
+    QFETCH(QStringList, picks);
+    QFETCH(QStringList, originals);
+    QFETCH(QStringList, ignored);
+    QFETCH(QStringList, copied);
+    const auto make = [](const QString &root, const QString &entry) {
+        QByteArray bytes = entry.toUtf8();
+        for (int start; (start = bytes.indexOf('<')) >= 0;) {
+            const int end = bytes.indexOf('>', start);
+            bytes.replace(start, end - start + 1,
+                          QByteArray::fromHex(bytes.mid(start + 1, end - start - 1)));
+        }
+        return writeRawNamedFile(root, bytes, bytes);
+    };
+    if (!writeRawNamedFile(workDir->path(), "\xff/probe", "probe"))
+        QSKIP("File names are not bytes here");
+    for (const QString &entry : picks)
+        QVERIFY(make(small(), entry));
+    for (const QString &entry : originals)
+        QVERIFY(make(big(), entry));
+
+    JobRun run(settings());
+    QVERIFY2(run.run(), "the job did not end");
+
+    QStringList told;
+    for (const IgnoredFile &file : qAsConst(run.ignored))
+        told.append(QDir(workDir->path()).relativeFilePath(file.path) + ": " + file.reasonText());
+    QCOMPARE(told, ignored);
+    QCOMPARE(run.missing, QStringList());
+    QCOMPARE(run.job->summary().ignored, ignored.size());
+    QCOMPARE(filesBelow(out()), copied);
+    // What QDir does not list, it does not remove either.
+    QCOMPARE(QProcess::execute("rm", {"-rf", workDir->path()}), 0);
+}
+
 void tst_selectionjob::destinations_data()
 {
     QTest::addColumn<bool>("classified");
@@ -209,20 +299,55 @@ void tst_selectionjob::destinations()
              QList<int>({5, 4, 4, 4, 0, 1}));
 }
 
-void tst_selectionjob::laterSameNameWinsAndReplaces()
+void tst_selectionjob::sameNameOtherOriginal_data()
 {
-    QVERIFY(writeFile(small("IMG_1.jpg"), "pick"));
-    QVERIFY(writeFile(small("IMG_1 (2).jpg"), "pick"));
-    QVERIFY(writeFile(big("A/IMG_1.jpg"), "from A"));
-    QVERIFY(writeFile(big("B/IMG_1.jpg"), "from B"));
-    QVERIFY(writeFile(out("IMG_1.jpg"), "an older file of that name"));
+    QTest::addColumn<bool>("classified");
+    QTest::addColumn<QStringList>("originals"); // each holds its own path
+    QTest::addColumn<QStringList>("picks");
+    QTest::addColumn<QStringList>("copied");
 
-    JobRun run(settings());
+    QTest::newRow("two bodies, one counter")
+            << false << QStringList{"A/IMG_0012.CR2", "B/IMG_0012.CR2"}
+            << QStringList{"IMG_0012_small.jpg"}
+            << QStringList{"IMG_0012 (2).CR2=B/IMG_0012.CR2", "IMG_0012.CR2=A/IMG_0012.CR2"};
+    // A, B, A, B: the second pick sends each original to the name it already has.
+    QTest::newRow("two picks of both")
+            << false << QStringList{"A/IMG_1.jpg", "B/IMG_1.jpg"}
+            << QStringList{"IMG_1.jpg", "IMG_1 (2).jpg"}
+            << QStringList{"IMG_1 (2).jpg=B/IMG_1.jpg", "IMG_1.jpg=A/IMG_1.jpg"};
+    QTest::newRow("numbered name already an original")
+            << false << QStringList{"A/IMG_1.CR2", "B/IMG_1.CR2", "C/IMG_1 (2).CR2"}
+            << QStringList{"IMG_1 (2).jpg"}
+            << QStringList{"IMG_1 (2) (2).CR2=C/IMG_1 (2).CR2", "IMG_1 (2).CR2=B/IMG_1.CR2",
+                           "IMG_1.CR2=A/IMG_1.CR2"};
+    QTest::newRow("names told apart ignoring case")
+            << false << QStringList{"A/IMG_1.CR2", "B/img_1.CR2"} << QStringList{"IMG_1 img_1.jpg"}
+            << QStringList{"IMG_1.CR2=A/IMG_1.CR2", "img_1 (2).CR2=B/img_1.CR2"};
+    QTest::newRow("classified, per mirrored folder")
+            << true << QStringList{"A/IMG_1.CR2", "B/IMG_1.CR2"}
+            << QStringList{"x/IMG_1.jpg", "y/IMG_1-2.jpg", "IMG_1-3.jpg"}
+            << QStringList{"IMG_1 (2).CR2=B/IMG_1.CR2",   "IMG_1.CR2=A/IMG_1.CR2",
+                           "x/IMG_1 (2).CR2=B/IMG_1.CR2", "x/IMG_1.CR2=A/IMG_1.CR2",
+                           "y/IMG_1 (2).CR2=B/IMG_1.CR2", "y/IMG_1.CR2=A/IMG_1.CR2"};
+}
+
+void tst_selectionjob::sameNameOtherOriginal()
+{
+    QFETCH(bool, classified);
+    QFETCH(QStringList, originals);
+    QFETCH(QStringList, picks);
+    QFETCH(QStringList, copied);
+    for (const QString &name : originals)
+        QVERIFY(writeFile(big(name), name.toUtf8()));
+    for (const QString &name : picks)
+        QVERIFY(writeFile(small(name), "pick"));
+
+    JobRun run(settings(classified));
     QVERIFY2(run.run(), "the job did not end");
 
-    // A, B, A, B: each copy replaces the one before, so none is left out as already made.
-    QCOMPARE(filesBelow(out()), QStringList{"IMG_1.jpg=from B"});
-    QCOMPARE(run.copies.size(), 4);
+    QCOMPARE(filesBelow(out()), copied);
+    QCOMPARE(run.copies.size(), copied.size());
+    QCOMPARE(run.job->summary().copied, run.job->summary().matched);
 }
 
 void tst_selectionjob::failedCopy_data()
@@ -371,6 +496,141 @@ void tst_selectionjob::rerunIntoOriginalsTree()
     QCOMPARE(second.failures, change.isEmpty() ? QStringList() : QStringList(big("b.CR2")));
     QCOMPARE(second.outcome, int(SelectionJob::Completed));
     QCOMPARE(tree(), before);
+}
+
+void tst_selectionjob::rerun_data()
+{
+    QTest::addColumn<bool>("classified");
+    QTest::addColumn<bool>("exFat");
+    QTest::addColumn<bool>("edited"); // out/a.CR2 changed between the runs
+    for (const bool exFat : {false, true}) {
+        const QByteArray disk = exFat ? "exFAT, " : "";
+        QTest::newRow((disk + "combined, untouched").constData()) << false << exFat << false;
+        QTest::newRow((disk + "combined, a copy edited").constData()) << false << exFat << true;
+        QTest::newRow((disk + "classified, a copy edited").constData()) << true << exFat << true;
+    }
+}
+
+// A second run after a pick was added: what is there already is skipped, the new pick's
+// original is copied, and a copy edited meanwhile is moved aside before it is replaced.
+void tst_selectionjob::rerun()
+{
+    QFETCH(bool, classified);
+    QFETCH(bool, exFat);
+    QFETCH(bool, edited);
+    std::unique_ptr<ScratchMount> disk;
+    SelectionJob::Settings setup = settings(classified);
+    if (exFat) {
+        disk.reset(new ScratchMount(ScratchMount::ExFat, 32));
+        SKIP_WITHOUT_MOUNT(*disk);
+        setup.outputPath = disk->path() + QStringLiteral("/out");
+        QVERIFY(QDir().mkpath(setup.outputPath));
+    }
+    QVERIFY(writeFile(small("a.jpg"), "pick"));
+    QVERIFY(writeFile(small("sub/b.jpg"), "pick"));
+    for (const char *name : {"a.CR2", "b.CR2", "c.CR2"}) {
+        QVERIFY(writeFile(big(name), QByteArray(100000, name[0])));
+        QFile file(big(name)); // a time with milliseconds, which FAT and exFAT do not keep
+        QVERIFY(file.open(QIODevice::ReadWrite)
+                && file.setFileTime(QDateTime::fromMSecsSinceEpoch(1400000001234),
+                                    QFileDevice::FileModificationTime));
+    }
+    QVERIFY2(JobRun(setup).run(), "the first run did not end");
+    const QString a = setup.outputPath + QStringLiteral("/a.CR2");
+    const QString b = setup.outputPath + (classified ? "/sub/b.CR2" : "/b.CR2");
+    const QByteArray bIdentity = fileIdentity(b);
+    QVERIFY(!bIdentity.isEmpty());
+    if (edited)
+        QVERIFY(writeFile(a, "retouched"));
+    QVERIFY(writeFile(small("c.jpg"), "pick"));
+
+    JobRun second(setup);
+    QVERIFY2(second.run(), "the second run did not end");
+    QCOMPARE(second.outcome, int(SelectionJob::Completed));
+    QCOMPARE(fileIdentity(b), bIdentity); // not written again
+    QStringList expected{"a.CR2=size 100000", "c.CR2=size 100000",
+                         classified ? "sub/b.CR2=size 100000" : "b.CR2=size 100000"};
+    expected.sort();
+    QStringList written;
+    for (const QString &file : filesBelow(setup.outputPath)) {
+        const QString name = file.section(QLatin1Char('='), 0, 0);
+        const QByteArray content = fileContent(setup.outputPath + QLatin1Char('/') + name);
+        written.append(name + QStringLiteral("=size %1").arg(content.size()));
+        QVERIFY2(content == fileContent(big(QFileInfo(name).fileName())), qPrintable(name));
+    }
+    QCOMPARE(written, expected);
+    QStringList outcomes;
+    for (const RunEntry &entry : second.job->runEntries()) {
+        outcomes.append(QFileInfo(entry.target).fileName() + QLatin1Char(' ')
+                        + QLatin1String(RunEntry::outcomeName(entry.outcome)));
+        if (entry.outcome == RunEntry::Replaced)
+            QCOMPARE(fileContent(entry.detail), QByteArray("retouched"));
+    }
+    QCOMPARE(outcomes, QStringList({edited ? "a.CR2 replaced" : "a.CR2 skipped", "c.CR2 copied",
+                                    "b.CR2 skipped"}));
+    const SelectionJob::Summary summary = second.job->summary();
+    QCOMPARE(QList<int>({summary.copied, summary.skipped, summary.replaced}),
+             QList<int>({3, edited ? 1 : 2, edited ? 1 : 0}));
+}
+
+void tst_selectionjob::notEnoughSpace_data()
+{
+    QTest::addColumn<bool>("classified");
+    QTest::addColumn<QStringList>("before"); // picks of a first run
+    QTest::addColumn<QStringList>("picks");  // of the run looked at
+    QTest::addColumn<bool>("fits");
+    QTest::addColumn<QStringList>("copied");
+
+    const QStringList abc{"a.jpg", "b.jpg", "sub/c.jpg"};
+    QTest::newRow("three of 3 MiB on 8 MiB")
+            << false << QStringList() << abc << false << QStringList();
+    QTest::newRow("classified, three of 3 MiB on 8 MiB")
+            << true << QStringList() << abc << false << QStringList();
+    QTest::newRow("two of 3 MiB on 8 MiB")
+            << false << QStringList() << QStringList{"a.jpg", "b.jpg"} << true
+            << QStringList{"a.CR2=size", "b.CR2=size"};
+    // 3 MiB there, 3 MiB to write, 5 MiB free: what is there already takes no more room.
+    QTest::newRow("a re-run with one new")
+            << false << QStringList{"a.jpg"} << QStringList{"a.jpg", "b.jpg"} << true
+            << QStringList{"a.CR2=size", "b.CR2=size"};
+    QTest::newRow("a re-run with two new")
+            << false << QStringList{"a.jpg"} << abc << false << QStringList{"a.CR2=size"};
+}
+
+// Before the first copy the run compares what it still has to write with the output volume's
+// free space; when that is short, it copies nothing and says how much is needed and free.
+void tst_selectionjob::notEnoughSpace()
+{
+    QFETCH(bool, classified);
+    QFETCH(QStringList, before);
+    QFETCH(QStringList, picks);
+    QFETCH(bool, fits);
+    QFETCH(QStringList, copied);
+    ScratchMount disk(ScratchMount::Tmpfs, 8);
+    SKIP_WITHOUT_MOUNT(disk);
+    SelectionJob::Settings setup = settings(classified);
+    setup.outputPath = disk.path();
+    for (const char *name : {"a.CR2", "b.CR2", "c.CR2"})
+        QVERIFY(writeFile(big(name), QByteArray(3 << 20, name[0])));
+    for (const QString &pick : before)
+        QVERIFY(writeFile(small(pick), "pick"));
+    QVERIFY2(JobRun(setup).run(), "the first run did not end");
+    for (const QString &pick : picks)
+        QVERIFY(writeFile(small(pick), "pick"));
+
+    JobRun run(setup);
+    QVERIFY2(run.run(), "the job did not end");
+    QCOMPARE(run.outcome, int(fits ? SelectionJob::Completed : SelectionJob::NotEnoughSpace));
+    QStringList written = filesBelow(disk.path());
+    for (QString &file : written)
+        file = file.section(QLatin1Char('='), 0, 0) + QStringLiteral("=size");
+    QCOMPARE(written, copied);
+    if (!fits) {
+        QCOMPARE(run.space.size(), 2);
+        QCOMPARE(run.space.at(0), qint64(picks.size() - before.size()) * (3 << 20));
+        QVERIFY2(run.space.at(1) < run.space.at(0) && run.space.at(1) > 0,
+                 qPrintable(QString::number(run.space.at(1))));
+    }
 }
 
 void tst_selectionjob::stop_data()

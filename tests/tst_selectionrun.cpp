@@ -36,6 +36,9 @@ private slots:
     void folderCheck_data();
     void folderCheck();
     void missingPickConfirmed();
+    void ignoredFilesTold_data();
+    void ignoredFilesTold();
+    void notEnoughSpace();
     void stopInDialog_data();
     void stopInDialog();
     void failedCopy_data();
@@ -191,6 +194,7 @@ void tst_selectionrun::missingPickConfirmed()
     QVERIFY(runEnded());
     QCOMPARE(folderEntries(out()), QStringList({"a.CR2", "a.JPG"}));
     checkBox(0, "信息", QStringLiteral("已成功完成选图"));
+    QCOMPARE(answerer->boxes.at(0).detailedText, QString()); // nothing to tell beyond it
     QCOMPARE(bar()->maximum(), 2);
     QCOMPARE(bar()->value(), 2);
     QCOMPARE(bar()->format(), QStringLiteral("总共需要复制2个图，已复制2张图"));
@@ -198,6 +202,72 @@ void tst_selectionrun::missingPickConfirmed()
     QVERIFY(!KeltoProbe(*window).waitingForDecision());
     QCOMPARE(controlsEnabled(), QList<bool>({true, true, true, true, true}));
     QTRY_VERIFY(window->findChildren<QDialog *>().isEmpty());
+}
+
+void tst_selectionrun::ignoredFilesTold_data()
+{
+    QTest::addColumn<bool>("goOn");
+    QTest::addColumn<bool>("missingToo");
+    QTest::newRow("go on") << true << false;
+    QTest::newRow("stop") << false << false;
+    QTest::newRow("go on, then the missing picks") << true << true;
+}
+
+// A pick in a format the run does not take is told in a box of its own before anything is
+// copied; the missing picks' dialog follows it.
+void tst_selectionrun::ignoredFilesTold()
+{
+    QFETCH(bool, goOn);
+    QFETCH(bool, missingToo);
+    QVERIFY(writeFile(small("a.jpg"), "pick a"));
+    QVERIFY(writeFile(small("phone.heic"), "pick"));
+    QVERIFY(writeFile(big("a.CR2"), "raw a"));
+    if (missingToo) {
+        QVERIFY(writeFile(small("b.jpg"), "pick b"));
+        handleDialog(true);
+    }
+    answerer->queueBoxAnswer(goOn ? QMessageBox::Yes : QMessageBox::No);
+
+    click("output_combined");
+    QTRY_COMPARE(answerer->boxes.size(), goOn ? 2 : 1);
+    QTRY_VERIFY(runEnded());
+    checkBox(0, "警告", QStringLiteral("有1个文件未纳入本次选图（见详细信息），是否继续？"));
+    QCOMPARE(answerer->boxes.at(0).detailedText,
+             small("phone.heic") + QStringLiteral("（不支持的图片格式.heic）"));
+    QCOMPARE(seen.count, missingToo ? 1 : 0);
+    QCOMPARE(filesBelow(out()), goOn ? QStringList{"a.CR2=raw a"} : QStringList());
+    if (goOn) {
+        checkBox(1, "信息", QStringLiteral("已成功完成选图"));
+        // The summary names the run's record, kept in records/ of the working folder.
+        const QStringList records = QDir(QStringLiteral("records")).entryList(QDir::Files);
+        QCOMPARE(records.size(), 1);
+        const QString record = QDir::current().absoluteFilePath("records/" + records.first());
+        const QString summary = answerer->boxes.at(1).detailedText;
+        QVERIFY2(summary.contains(QStringLiteral("未纳入1个文件"))
+                         && summary.contains(QDir::toNativeSeparators(record)),
+                 qPrintable(summary));
+        QVERIFY(fileContent(record).contains("\"outcome\": \"copied\""));
+    }
+}
+
+// An output disk too small for the run: one box, nothing copied, no completion box.
+void tst_selectionrun::notEnoughSpace()
+{
+    ScratchMount disk(ScratchMount::Tmpfs, 1);
+    SKIP_WITHOUT_MOUNT(disk);
+    KeltoProbe(*window).setOutputPath(disk.path());
+    QVERIFY(writeFile(small("a.jpg"), "pick a"));
+    QVERIFY(writeFile(big("a.CR2"), QByteArray(2000000, 'a')));
+
+    click("output_combined");
+    QTRY_COMPARE(answerer->boxes.size(), 1);
+    QTRY_VERIFY(runEnded());
+    checkBox(0, "警告",
+             QStringLiteral("输出磁盘空间不足，未复制任何文件：需要%1，可用%2（%3）")
+                     .arg(QLocale().formattedDataSize(2002944, 1, QLocale::DataSizeSIFormat),
+                          QLocale().formattedDataSize(1 << 20, 1, QLocale::DataSizeSIFormat),
+                          disk.path()));
+    QCOMPARE(folderEntries(disk.path()), QStringList());
 }
 
 void tst_selectionrun::stopInDialog_data()

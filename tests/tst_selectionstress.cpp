@@ -108,7 +108,7 @@ void tst_selectionstress::jobAtRandomPoints()
     QElapsedTimer clock;
     clock.start();
     int rounds = 0;
-    int outcomes[2] = {};
+    int outcomes[3] = {}; // by SelectionJob::Outcome
     for (; rounds < maxRounds() && clock.elapsed() < budgetMsecs(); ++rounds) {
         freshOutput();
         JobRunner runner(settings);

@@ -193,5 +193,53 @@
         <source>重新生成配置文件</source>
         <translation>Generate the configuration file again</translation>
     </message>
+    <message>
+        <source>输出磁盘空间不足，未复制任何文件：需要%1，可用%2（%3）</source>
+        <translation>Not enough space on the output disk, nothing was copied: %1 needed, %2 free (%3)</translation>
+    </message>
+    <message>
+        <source>不支持的图片格式%1</source>
+        <translation>picture format not taken: %1</translation>
+    </message>
+    <message>
+        <source>后缀大小写不被识别%1</source>
+        <translation>suffix in a case not taken: %1</translation>
+    </message>
+    <message>
+        <source>文件名编码无效</source>
+        <translation>name not valid in the file-name encoding</translation>
+    </message>
+    <message>
+        <source>文件夹名编码无效，其中的文件均未列出</source>
+        <translation>folder name not valid in the file-name encoding; nothing below it was listed</translation>
+    </message>
+    <message>
+        <source>有%1个文件未纳入本次选图（见详细信息），是否继续？</source>
+        <translation>%1 files are left out of this selection (see the details). Go on?</translation>
+    </message>
+    <message>
+        <source>已复制%1个，已存在而跳过%2个</source>
+        <translation>%1 copied, %2 skipped as already there</translation>
+    </message>
+    <message>
+        <source>同名而改名%1个（如“IMG_0012 (2).CR2”）</source>
+        <translation>%1 renamed for a name another original has (such as &quot;IMG_0012 (2).CR2&quot;)</translation>
+    </message>
+    <message>
+        <source>替换%1个，原文件已移入回收站或改名保留</source>
+        <translation>%1 replaced; the old files went to the trash or were renamed beside them</translation>
+    </message>
+    <message>
+        <source>复制失败%1个</source>
+        <translation>%1 failed</translation>
+    </message>
+    <message>
+        <source>未纳入%1个文件</source>
+        <translation>%1 files left out</translation>
+    </message>
+    <message>
+        <source>详情见记录：%1</source>
+        <translation>Record of the run: %1</translation>
+    </message>
 </context>
 </TS>

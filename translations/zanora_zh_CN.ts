@@ -24,30 +24,6 @@
         <translation>写入磁盘</translation>
     </message>
     <message>
-        <source>
-Without any argument zanora opens its window.
-
-Copies, for every pick below --small, every file below --big whose name without
-suffix occurs in the pick&apos;s file name, into --out: side by side, or with
---classified into sub-folders that mirror where the picks lie.
-
-Exit codes: 0 done; 1 some copies failed (the others were made); 2 bad
-arguments or folders; 3 picks without an original and --stop-if-missing
-(nothing copied); 130 stopped by Ctrl+C (the copies made so far are kept).
-</source>
-        <translation>
-不带任何参数时，zanora 打开它的窗口。
-
-对 --small 下的每张选图，把 --big 下去掉后缀后的文件名出现在该选图文件名中的
-每个文件复制到 --out：平铺放在一起，或者用 --classified 放入与选图所在位置
-对应的子文件夹。
-
-退出码：0 完成；1 部分文件复制失败（其余已复制）；2 参数或文件夹有误；3 有选图
-没有原图且指定了 --stop-if-missing（未复制任何文件）；130 被 Ctrl+C 停止（已复制
-的文件保留）。
-</translation>
-    </message>
-    <message>
         <source>Gathers the originals of picked pictures, without a window.</source>
         <translation>不打开窗口，收集选中图片的原图。</translation>
     </message>
@@ -66,10 +42,6 @@ arguments or folders; 3 picks without an original and --stop-if-missing
     <message>
         <source>Mirror the picks&apos; sub-folders below the output folder.</source>
         <translation>在输出文件夹下按选图的子文件夹分类存放。</translation>
-    </message>
-    <message>
-        <source>Copy nothing; print each copy as source&lt;TAB&gt;target.</source>
-        <translation>不复制任何文件；把每一项复制按“源&lt;TAB&gt;目标”打印出来。</translation>
     </message>
     <message>
         <source>Copy nothing when a pick has no original (exit code 3).</source>
@@ -132,20 +104,76 @@ arguments or folders; 3 picks without an original and --stop-if-missing
         <translation>复制失败：%1 -&gt; %2：%3</translation>
     </message>
     <message>
-        <source>%1 picks, %2 candidates, %3 matched, %4 planned, %5 failed, %6 missing, %7 s</source>
-        <translation>%1 张选图，%2 个候选文件，%3 个匹配，计划复制 %4 个，%5 个失败，%6 张缺原图，%7 秒</translation>
-    </message>
-    <message>
-        <source>%1 picks, %2 candidates, %3 matched, %4 copied, %5 failed, %6 missing, %7 s</source>
-        <translation>%1 张选图，%2 个候选文件，%3 个匹配，已复制 %4 个，%5 个失败，%6 张缺原图，%7 秒</translation>
-    </message>
-    <message>
         <source>picks</source>
         <translation>选图</translation>
     </message>
     <message>
         <source>files</source>
         <translation>文件</translation>
+    </message>
+    <message>
+        <source>
+Without any argument zanora opens its window.
+
+Copies, for every pick below --small, every file below --big whose name without
+suffix occurs in the pick&apos;s file name, into --out: side by side, or with
+--classified into sub-folders that mirror where the picks lie. A copy already
+there (same size and time) is skipped; another file of that name is moved to
+the trash, or where the disk has none renamed beside itself as
+NAME.replaced-DATE-TIME, before it is replaced. A second original of the same
+name is copied beside the first as NAME (2).EXT. Picks in other picture
+formats (heic, webp, tif, ...) or suffix cases (.Jpg) and names that are not
+valid in the file-name encoding are listed as left out.
+
+Exit codes: 0 done; 1 some copies failed (the others were made), or the
+missing list or the record could not be written; 2 bad arguments or folders;
+3 picks without an original and --stop-if-missing (nothing copied); 4 not
+enough free space on the output disk for the copies still to write (nothing
+copied); 130 stopped by Ctrl+C (the copies made so far are kept).
+</source>
+        <translation>
+不带任何参数时，zanora 打开它的窗口。
+
+对 --small 下的每张选图，把 --big 下去掉后缀后的文件名出现在该选图文件名中的
+每个文件复制到 --out：平铺放在一起，或者用 --classified 放入与选图所在位置
+对应的子文件夹。已存在的相同副本（大小和时间相同）跳过；同名的其他文件先移入
+回收站，磁盘没有回收站时在原处改名为 名称.replaced-日期-时间，然后再替换。同名
+的第二个原图复制为 名称 (2).后缀 放在第一个旁边。其他图片格式（heic、webp、
+tif 等）或其他大小写后缀（.Jpg）的选图，以及文件名编码无效的文件，列为未纳入。
+
+退出码：0 完成；1 部分文件复制失败（其余已复制），或缺图清单、运行记录无法写入；
+2 参数或文件夹有误；3 有选图没有原图且指定了 --stop-if-missing（未复制任何文件）；
+4 输出磁盘剩余空间不足以写入待复制的文件（未复制任何文件）；130 被 Ctrl+C 停止
+（已复制的文件保留）。
+</translation>
+    </message>
+    <message>
+        <source>Copy nothing; print each entry as source&lt;TAB&gt;target&lt;TAB&gt;what would happen: copy, skip, replace or rename.</source>
+        <translation>不复制任何文件；把每一项按“源&lt;TAB&gt;目标&lt;TAB&gt;将要进行的操作”打印出来：copy（复制）、skip（跳过）、replace（替换）或 rename（改名）。</translation>
+    </message>
+    <message>
+        <source>Write the record of the run to &lt;file&gt; (JSON): every entry with its outcome, the missing picks, the files left out.</source>
+        <translation>把本次运行的记录写入 &lt;file&gt;（JSON）：每一项及其结果、缺原图的选图、未纳入的文件。</translation>
+    </message>
+    <message>
+        <source>not enough space on %1: %2 bytes to write, %3 bytes free; nothing copied</source>
+        <translation>%1 空间不足：需要写入 %2 字节，剩余 %3 字节；未复制任何文件</translation>
+    </message>
+    <message>
+        <source>left out: %1: %2</source>
+        <translation>未纳入：%1：%2</translation>
+    </message>
+    <message>
+        <source>--report &apos;%1&apos; cannot be written: %2</source>
+        <translation>--report &apos;%1&apos; 无法写入：%2</translation>
+    </message>
+    <message>
+        <source>%1 picks, %2 candidates, %3 matched, %4 planned, %5 failed, %6 missing, %7 skipped, %8 replaced, %9 renamed, %10 left out, %11 s</source>
+        <translation>%1 张选图，%2 个候选文件，%3 个匹配，计划复制 %4 个，%5 个失败，%6 张缺原图，%7 个跳过，%8 个替换，%9 个改名，%10 个未纳入，%11 秒</translation>
+    </message>
+    <message>
+        <source>%1 picks, %2 candidates, %3 matched, %4 copied, %5 failed, %6 missing, %7 skipped, %8 replaced, %9 renamed, %10 left out, %11 s</source>
+        <translation>%1 张选图，%2 个候选文件，%3 个匹配，已复制 %4 个，%5 个失败，%6 张缺原图，%7 个跳过，%8 个替换，%9 个改名，%10 个未纳入，%11 秒</translation>
     </message>
     <message>
         <source>time left unknown</source>

@@ -2,38 +2,17 @@
 
 #include "core/selection/jobrunner.h"
 #include "ui/copyprogressline.h"
+#include "ui/runnotices.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDir>
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QShortcut>
 
-#include <functional>
-
 // The run's texts are the window's, in its translation context.
-
-namespace {
-
-// A Yes/No information box of the run, without parent and without default button. It is shown
-// without a nested event loop; answered, if given, gets the button that closed it.
-QMessageBox *showRunBox(const QString &title, const QString &text,
-                        const std::function<void(QMessageBox::StandardButton)> &answered = {})
-{
-    auto *box = new QMessageBox(QMessageBox::Information, title, text,
-                                QMessageBox::Yes | QMessageBox::No);
-    box->setAttribute(Qt::WA_DeleteOnClose);
-    box->setWindowModality(Qt::ApplicationModal);
-    if (answered) {
-        QObject::connect(box, &QMessageBox::finished, box,
-                         [box, answered] { answered(box->standardButton(box->clickedButton())); });
-    }
-    box->show();
-    return box;
-}
-
-} // namespace
 
 // What the controller keeps of the run going on.
 struct RunController::Run
@@ -87,8 +66,8 @@ void RunController::run(bool classified)
         return;
     }
     if (folders.smallImages.isEmpty() || folders.bigImages.isEmpty() || folders.output.isEmpty()) {
-        showRunBox(QCoreApplication::translate("kelto", "警告"),
-                   QCoreApplication::translate("kelto", "路径错误，请选择正确的路径"));
+        RunNotices::showBox(QCoreApplication::translate("kelto", "警告"),
+                            QCoreApplication::translate("kelto", "路径错误，请选择正确的路径"));
         return;
     }
 
@@ -97,6 +76,7 @@ void RunController::run(bool classified)
     settings.bigImagesPath = folders.bigImages;
     settings.outputPath = folders.output;
     settings.classified = classified;
+    settings.recordPath = RunNotices::recordPath();
 
     current.reset(new Run(settings));
     Run *run = current.get();
@@ -135,9 +115,36 @@ void RunController::run(bool classified)
     if (!bytesLine)
         bytesLine = new CopyProgressLine(bar);
     connect(job, &SelectionJob::copyProgressed, bytesLine, &CopyProgressLine::showProgress);
-    connect(job, &SelectionJob::missingFound, this, &RunController::missingFound);
+    // Files left out of the run are told first, in a box of their own; the missing picks follow.
+    connect(job, &SelectionJob::missingFound, this,
+            [this, run](const QStringList &missing, const IgnoredFiles &ignored) {
+                if (ignored.isEmpty()) {
+                    emit missingFound(missing);
+                    return;
+                }
+                run->failureBox = RunNotices::askAboutIgnored(
+                        ignored, [this, missing](QMessageBox::StandardButton answer) {
+                            if (!current)
+                                return;
+                            if (answer != QMessageBox::Yes)
+                                current->job()->decide(false);
+                            else if (missing.isEmpty())
+                                current->job()->decide(true);
+                            else
+                                emit missingFound(missing);
+                        });
+            });
+    connect(job, &SelectionJob::notEnoughSpace, this,
+            [](const QString &volume, qint64 needed, qint64 available) {
+                RunNotices::showBox(
+                        QCoreApplication::translate("kelto", "警告"),
+                        QCoreApplication::translate(
+                                "kelto", "输出磁盘空间不足，未复制任何文件：需要%1，可用%2（%3）")
+                                .arg(RunNotices::size(needed), RunNotices::size(available),
+                                     QDir::toNativeSeparators(volume)));
+            });
     connect(job, &SelectionJob::copyFailed, this, [this, run](const QString &source) {
-        run->failureBox = showRunBox(
+        run->failureBox = RunNotices::showBox(
                 QCoreApplication::translate("kelto", "警告"),
                 QCoreApplication::translate("kelto",
                                             "文件(%1)复制失败，请检查权限或路径，是否继续？")
@@ -173,6 +180,9 @@ void RunController::end(int outcome)
 {
     // The job has emitted its last signal: its thread is ending, if it has not ended already.
     std::unique_ptr<Run> run = std::move(current);
+    const SelectionJob::Summary summary = run->job()->summary();
+    const QString record = summary.recordError.isEmpty() ? run->job()->settings().recordPath
+                                                         : QString();
     delete run->stopKey;
     run->button->setText(run->buttonText);
     if (bytesLine)
@@ -184,8 +194,9 @@ void RunController::end(int outcome)
     if (closeWindow)
         window->close();
     else if (outcome == SelectionJob::Completed)
-        showRunBox(QCoreApplication::translate("kelto", "信息"),
-                   QCoreApplication::translate("kelto", "已成功完成选图"));
+        RunNotices::showBox(QCoreApplication::translate("kelto", "信息"),
+                            QCoreApplication::translate("kelto", "已成功完成选图"), {},
+                            RunNotices::summary(summary, record));
 }
 
 void RunController::setControlsEnabled(bool enabled, QPushButton *except)

@@ -1,32 +1,42 @@
 #include "core/selection/filecopier.h"
 
-#include <QDateTime>
-#include <QFile>
-#include <QFileInfo>
+#include "core/selection/targetcheck.h"
 
-#include <cstring>
+#include <QDateTime>
+#include <QDirIterator>
+#include <QFileInfo>
 
 // The part of the copier both platforms share; copy(), flush() and entryKey() are in the
 // platform halves.
 
-namespace {
-
-// Reads up to size bytes, fewer only at the end of the file; -1 on an error.
-qint64 readPiece(QFile &file, char *data, qint64 size)
+bool FileCopier::isTemporaryName(const QString &fileName)
 {
-    qint64 done = 0;
-    while (done < size) {
-        const qint64 n = file.read(data + done, size - done);
-        if (n < 0)
-            return -1;
-        if (n == 0)
-            break;
-        done += n;
+    // ".zanora-" and six letters or digits (mkstemp, QTemporaryFile) or a base-36 number.
+    static const QLatin1String prefix(".zanora-");
+    if (!fileName.startsWith(prefix) || fileName.size() == prefix.size()
+        || fileName.size() > prefix.size() + 8)
+        return false;
+    for (int i = prefix.size(); i < fileName.size(); ++i) {
+        const QChar c = fileName.at(i);
+        if (c.unicode() > 0x7f || !c.isLetterOrNumber())
+            return false;
     }
-    return done;
+    return true;
 }
 
-} // namespace
+QStringList FileCopier::removeLeftovers(const QString &folder)
+{
+    // Read once, names first: a folder of thousands of copies holds few such names, if any.
+    QStringList removed;
+    QDirIterator it(folder, {QStringLiteral(".zanora-*")},
+                    QDir::Files | QDir::Hidden | QDir::System);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        if (isTemporaryName(it.fileName()) && removeIfUnused(path))
+            removed.append(path);
+    }
+    return removed;
+}
 
 void FileCopier::keepIntact(const QFileInfoList &files)
 {
@@ -64,24 +74,11 @@ FileCopier::Outcome FileCopier::compareWithIntactFile(const QString &source, con
     // Only a regular file is opened: a FIFO among the originals would block the read.
     if (!to.isFile() || to.size() != from.size() || to.lastModified() != from.lastModified())
         return Failed;
-    QFile in(source);
-    QFile kept(target);
-    if (!in.open(QIODevice::ReadOnly | QIODevice::Unbuffered)
-        || !kept.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
-        return Failed;
-    QByteArray inPiece(int(comparePieceSize), Qt::Uninitialized);
-    QByteArray keptPiece(int(comparePieceSize), Qt::Uninitialized);
-    for (;;) {
-        if (stopRequested()) {
+    bool stopped = false;
+    if (!TargetCheck::sameBytes(source, target, stopFlag, &stopped)) {
+        if (stopped)
             error = QStringLiteral("stopped");
-            return Stopped;
-        }
-        const qint64 n = readPiece(in, inPiece.data(), comparePieceSize);
-        if (n < 0 || readPiece(kept, keptPiece.data(), comparePieceSize) != n
-            || std::memcmp(inPiece.constData(), keptPiece.constData(), size_t(n)) != 0)
-            return Failed;
-        if (n < comparePieceSize)
-            break;
+        return stopped ? Stopped : Failed;
     }
     error.clear();
     return SameFile;

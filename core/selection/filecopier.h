@@ -5,6 +5,7 @@
 #include <QPair>
 #include <QSet>
 #include <QString>
+#include <QStringList>
 #include <QVector>
 
 #include <atomic>
@@ -53,6 +54,15 @@ public:
     // the source (an earlier copy, now among the originals of a run made again).
     void keepIntact(const QFileInfoList &files);
 
+    // Whether the target is one of the files to keep intact.
+    bool mustKeep(const QString &target) { return replacesIntactFile(target); }
+
+    // Removes what copies cut short by the end of their process (killed, the power gone) left in
+    // the folder: hidden temporary files of the copier's own naming that no copier has open.
+    // The paths removed.
+    static QStringList removeLeftovers(const QString &folder);
+    static bool isTemporaryName(const QString &fileName);
+
     // Makes every copy since the last flush durable; false when that failed.
     bool flush();
 
@@ -64,6 +74,8 @@ private:
     Outcome compareWithIntactFile(const QString &source, const QString &target);
     // The file system entry at path itself (a link, not what it points at); empty when none.
     static QString entryKey(const QString &path);
+    // Removes the file unless a copier has it open; false when it is kept.
+    static bool removeIfUnused(const QString &path);
     void boundWriteOut(int current, qint64 &currentWaited, qint64 currentWritten);
 #ifdef Q_OS_WIN
     Outcome copyData(const QString &source, const std::wstring &temporary);

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <functional>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -195,6 +196,8 @@ FileCopier::Outcome FileCopier::copy(const QString &source, const QString &targe
             return fail(QString());
         ::fchmod(out.fd, mode & ~mask);
     }
+    // Held for as long as the copy is open: removeLeftovers() leaves a locked file alone.
+    ::flock(out.fd, LOCK_EX | LOCK_NB);
     auto discard = [&](const QString &why) {
         const Outcome outcome = fail(why);
         if (!temporary.isEmpty())
@@ -268,6 +271,17 @@ FileCopier::Outcome FileCopier::copy(const QString &source, const QString &targe
     error.clear();
     unflushed.insert(quint64(copyStat.st_dev), folder);
     return Copied;
+}
+
+bool FileCopier::removeIfUnused(const QString &path)
+{
+    const QByteArray name = QFile::encodeName(path);
+    Descriptor file(::open(name.constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK));
+    struct stat status;
+    if (file.fd < 0 || ::fstat(file.fd, &status) != 0 || !S_ISREG(status.st_mode)
+        || ::flock(file.fd, LOCK_EX | LOCK_NB) != 0)
+        return false;
+    return ::unlink(name.constData()) == 0;
 }
 
 FileCopier::~FileCopier()

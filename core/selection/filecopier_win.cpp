@@ -1,5 +1,5 @@
-#include "core/selection/filecopier.h"
 #include "core/longpath_win.h"
+#include "core/selection/filecopier.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -63,6 +63,12 @@ QString fileId(const QString &path, bool followLinks)
 } // namespace
 
 FileCopier::~FileCopier() = default;
+
+// A copy under way holds its temporary file open without sharing it: it cannot be removed then.
+bool FileCopier::removeIfUnused(const QString &path)
+{
+    return ::DeleteFileW(nativePath(path).c_str()) != 0;
+}
 
 QString FileCopier::entryKey(const QString &path)
 {

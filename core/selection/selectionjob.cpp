@@ -1,12 +1,19 @@
 #include "core/selection/selectionjob.h"
 
 #include "core/selection/filecopier.h"
+#include "core/selection/oldfiles.h"
 #include "core/selection/pathlist.h"
+#include "core/selection/runrecord.h"
 #include "core/selection/stemindex.h"
+#include "core/selection/targetcheck.h"
+#include "core/selection/targetnames.h"
 #include "core/selection/treewalker.h"
 
 #include <QDir>
+#include <QJsonArray>
 #include <QLoggingCategory>
+#include <QSet>
+#include <QStorageInfo>
 #include <QTimer>
 
 Q_LOGGING_CATEGORY(lcSelection, "zanora.selection")
@@ -19,6 +26,7 @@ SelectionJob::SelectionJob(const Settings &settings, QObject *parent)
     qRegisterMetaType<SelectionJob::Phase>();
     qRegisterMetaType<SelectionJob::Outcome>();
     qRegisterMetaType<SelectionJob::CopyProgress>();
+    qRegisterMetaType<IgnoredFiles>();
 }
 
 SelectionJob::~SelectionJob() = default;
@@ -27,6 +35,11 @@ SelectionJob::Summary SelectionJob::summary() const
 {
     QMutexLocker locker(&summaryLock);
     return counts;
+}
+
+QString SelectionJob::sourceOf(const RunEntry &entry) const
+{
+    return matches->matched.at(entry.match).filePath();
 }
 
 void SelectionJob::stop()
@@ -69,7 +82,7 @@ void SelectionJob::answerFailure(bool goOn)
                     return;
                 }
                 state = State::Copying;
-                bytesDone += matches->matched.at(next).size();
+                bytesDone += entries.at(next).bytes;
                 ++next;
                 reportCopies();
                 schedule(&SelectionJob::copySome);
@@ -96,16 +109,17 @@ void SelectionJob::start()
     const auto stopRequested = [this] { return stopFlag.load(std::memory_order_relaxed); };
 
     phaseClock.start();
+    startedAt = QDateTime::currentDateTime();
     emit phaseStarted(Listing, -1);
     // Kept as compact paths: a big-image tree may hold half a million files.
-    const PathList picks = TreeWalker::list(config.smallImagesPath, TreeWalker::Images,
-                                            stopRequested);
+    picks = TreeWalker::list(config.smallImagesPath, TreeWalker::Images, stopRequested, &ignored);
     const PathList candidates = TreeWalker::list(config.bigImagesPath, TreeWalker::Files,
-                                                 stopRequested);
+                                                 stopRequested, &ignored);
     {
         QMutexLocker locker(&summaryLock);
         counts.picks = picks.size();
         counts.candidates = candidates.size();
+        counts.ignored = ignored.size();
     }
     endPhase(Listing);
     if (stopFlag) {
@@ -132,25 +146,12 @@ void SelectionJob::start()
 
     if (stopFlag) {
         finish(Stopped);
-    } else if (matches->missing.isEmpty()) {
+    } else if (matches->missing.isEmpty() && ignored.isEmpty()) {
         beginCopying();
     } else {
         state = State::WaitingForDecision;
-        emit missingFound(matches->missing);
-        // Done while a person reads the list, not after the answer.
-        matchedBytes();
+        emit missingFound(matches->missing, ignored);
     }
-}
-
-// The sizes of the matched entries, added up once.
-qint64 SelectionJob::matchedBytes()
-{
-    if (bytesInAll < 0) {
-        bytesInAll = 0;
-        for (const QFileInfo &original : qAsConst(matches->matched))
-            bytesInAll += original.size();
-    }
-    return bytesInAll;
 }
 
 void SelectionJob::beginCopying()
@@ -160,18 +161,137 @@ void SelectionJob::beginCopying()
     copier.reset(new FileCopier);
     copier->setStopFlag(&stopFlag);
     copier->keepIntact(matches->matched);
+    check.reset(new TargetCheck);
+    check->setStopFlag(&stopFlag);
+    oldFiles.reset(new OldFiles);
     next = 0;
     reportedCopies = 0;
     reportClock.start();
+    emit phaseStarted(Copying, counts.matched);
+    if (!plan()) {
+        finish(Stopped);
+        return;
+    }
+    if (!roomForCopies()) {
+        finish(NotEnoughSpace);
+        return;
+    }
     bytesDone = 0;
-    const qint64 bytesTotal = matchedBytes();
+    qint64 bytesTotal = 0;
+    for (const RunEntry &entry : qAsConst(entries))
+        bytesTotal += entry.bytes;
     timeLeft.reset(bytesTotal);
     copyClock.start();
     timeLeft.add(0, 0);
-    emit phaseStarted(Copying, counts.matched);
-    emit copyProgressed({0, bytesTotal, -1,
-                         counts.matched > 0 ? matches->matched.at(0).filePath() : QString()});
+    emit copyProgressed({0, bytesTotal, -1, fileUnderWay()});
     schedule(&SelectionJob::copySome);
+}
+
+// Works out every entry's target and what is to happen there before anything is written.
+bool SelectionJob::plan()
+{
+    entries.clear();
+    entries.reserve(matches->matched.size());
+    // The originals, each looked at once: what a target is compared with, and the files the
+    // copier keeps intact, known by device and inode where the system tells them.
+    QVector<TargetCheck::Stamp> originals;
+    originals.reserve(matches->matched.size());
+    QSet<QPair<quint64, quint64>> originalIds;
+    for (const QFileInfo &original : qAsConst(matches->matched)) {
+        originals.append(TargetCheck::stamp(original.filePath()));
+        if (originals.last().hasId)
+            originalIds.insert({originals.last().device, originals.last().inode});
+    }
+    const auto mustKeep = [&](const TargetCheck::Stamp &found, const QString &target) {
+        return found.hasId ? originalIds.contains({found.device, found.inode})
+                           : copier->mustKeep(target);
+    };
+    QSet<QString> swept;
+    for (int k = 0; k < matches->matched.size(); ++k) {
+        if (stopFlag)
+            return false;
+        const QFileInfo &original = matches->matched.at(k);
+        const QString folder = targetFolder(k);
+        // What a run killed on its way left there goes before anything is compared.
+        if (!config.dryRun && !swept.contains(folder)) {
+            swept.insert(folder);
+            removedLeftovers += FileCopier::removeLeftovers(folder);
+        }
+        const TargetNames::Target placed = names.assign(folder, original.fileName(),
+                                                        original.filePath());
+        RunEntry entry;
+        entry.match = k;
+        entry.target = placed.path;
+        entry.renamed = placed.renamed;
+        entry.again = placed.again;
+        entry.bytes = originals.at(k).size;
+        entry.outcome = placed.renamed ? RunEntry::Renamed : RunEntry::Copied;
+        if (placed.again) {
+            entry.outcome = RunEntry::Skipped;
+            entry.detail = QStringLiteral("copied for an earlier pick");
+        } else {
+            TargetCheck::Stamp found;
+            switch (check->compare(originals.at(k), original.filePath(), placed.path, &found)) {
+            case TargetCheck::Absent:
+            case TargetCheck::Blocked: // the copy fails and says why
+                break;
+            // A file to keep intact is left to the copier, which compares its bytes and refuses
+            // to replace it.
+            case TargetCheck::Same:
+                if (!mustKeep(found, placed.path))
+                    entry.outcome = RunEntry::Skipped;
+                else
+                    entry.looksThere = true;
+                break;
+            case TargetCheck::Differs:
+                if (!mustKeep(found, placed.path))
+                    entry.outcome = RunEntry::Replaced;
+                break;
+            case TargetCheck::Stopped:
+                return false;
+            }
+        }
+        entries.append(entry);
+    }
+    return true;
+}
+
+// Whether every output volume has room for the copies still to be written there. A file moved
+// aside to make way for a copy may stay on the volume, in its trash or beside the copy, so it
+// frees nothing.
+bool SelectionJob::roomForCopies()
+{
+    QHash<QString, QString> volumeOf; // folder -> the root path of its volume
+    QHash<QString, qint64> needed;    // by volume
+    QHash<QString, qint64> available;
+    for (const RunEntry &entry : qAsConst(entries)) {
+        if (entry.outcome == RunEntry::Skipped || entry.looksThere)
+            continue;
+        const QString folder = entry.target.left(entry.target.lastIndexOf(QLatin1Char('/')));
+        auto volume = volumeOf.find(folder);
+        if (volume == volumeOf.end()) {
+            QString existing = folder; // a mirrored folder may not be there yet
+            while (!QFileInfo(existing).isDir() && existing.lastIndexOf(QLatin1Char('/')) > 0)
+                existing.truncate(existing.lastIndexOf(QLatin1Char('/')));
+            const QStorageInfo storage(existing);
+            volume = volumeOf.insert(folder, storage.rootPath());
+            if (storage.isValid() && !available.contains(storage.rootPath()))
+                available.insert(storage.rootPath(), storage.bytesAvailable());
+        }
+        // Whole blocks, as the file systems give them out.
+        needed[volume.value()] += (entry.bytes + 4095) / 4096 * 4096;
+    }
+    for (auto it = needed.cbegin(); it != needed.cend(); ++it) {
+        const auto free = available.constFind(it.key());
+        if (free != available.cend() && it.value() > free.value()) {
+            spaceNote = QJsonObject{{QStringLiteral("volume"), it.key()},
+                                    {QStringLiteral("needed"), double(it.value())},
+                                    {QStringLiteral("available"), double(free.value())}};
+            emit notEnoughSpace(it.key(), it.value(), free.value());
+            return false;
+        }
+    }
+    return true;
 }
 
 // Where entry k goes: the output folder, or in classified mode the folder below it that mirrors
@@ -208,7 +328,7 @@ void SelectionJob::copySome()
         }
         if (!copyOne())
             return;
-        bytesDone += matches->matched.at(next).size();
+        bytesDone += entries.at(next).bytes;
         ++next;
         reportCopies(false);
         if (config.bytesPerSecond > 0) {
@@ -228,45 +348,72 @@ void SelectionJob::copySome()
 // Copies entry `next`; false when the run has paused for an answer or ended.
 bool SelectionJob::copyOne()
 {
-    const QFileInfo &original = matches->matched.at(next);
-    const QString folder = targetFolder(next);
-    const QString target = folder + QLatin1Char('/') + original.fileName();
-    // An original matched by two picks that lands in the same place again, with nothing else
-    // copied there in between, is not copied twice: the copy would write the same bytes again.
-    FileCopier::Outcome outcome = FileCopier::Copied;
-    if (madeFrom.value(target) == original.filePath()) {
-        outcome = FileCopier::SameFile;
-    } else if (!config.dryRun) {
-        if (config.classified && !QDir(folder).exists())
-            QDir().mkpath(folder);
-        outcome = copier->copy(original.filePath(), target);
-        if (outcome == FileCopier::Copied)
-            madeFrom.insert(target, original.filePath());
-    }
-    switch (outcome) {
-    case FileCopier::Copied:
-        emit copied(original.filePath(), target);
-        Q_FALLTHROUGH();
-    case FileCopier::SameFile: {
+    RunEntry &entry = entries[next];
+    const QFileInfo &original = matches->matched.at(entry.match);
+    const QString &target = entry.target;
+    const auto done = [&](RunEntry::Outcome outcome) {
+        entry.outcome = outcome;
+        entry.pending = false;
+        if (outcome != RunEntry::Skipped)
+            emit copied(original.filePath(), target);
+        if (!entry.again)
+            emit entryDone(original.filePath(), target, outcome);
         QMutexLocker locker(&summaryLock);
         ++counts.copied;
+        counts.skipped += outcome == RunEntry::Skipped;
+        counts.replaced += outcome == RunEntry::Replaced;
+        counts.renamed += entry.renamed && !entry.again;
         return true;
+    };
+    if (entry.outcome == RunEntry::Skipped || config.dryRun)
+        return done(entry.outcome);
+
+    const QString folder = targetFolder(next);
+    if (config.classified && !QDir(folder).exists())
+        QDir().mkpath(folder);
+    // A file found there, as planned or put there since, is moved aside, never destroyed.
+    if (entry.outcome == RunEntry::Replaced
+        || (QFileInfo(target).isFile() && !copier->mustKeep(target))) {
+        entry.detail = oldFiles->moveAside(target);
+        if (entry.detail.isEmpty())
+            return failed(QStringLiteral("the file there cannot be moved aside: %1")
+                                  .arg(oldFiles->lastError()));
+        entry.outcome = RunEntry::Replaced;
     }
+    switch (copier->copy(original.filePath(), target)) {
+    case FileCopier::Copied:
+        return done(entry.outcome);
+    case FileCopier::SameFile:
+        return done(RunEntry::Skipped);
     case FileCopier::Stopped:
         finish(Stopped);
         return false;
     case FileCopier::Failed:
         break;
     }
-    qCWarning(lcCopyFailures) << "copy failed:" << original.filePath() << "->" << target
-                              << copier->lastError();
+    QString reason = copier->lastError();
+    if (entry.outcome == RunEntry::Replaced)
+        reason += QStringLiteral("; the file there was moved to %1").arg(entry.detail);
+    return failed(reason);
+}
+
+// Entry `next` failed: the run waits for answerFailure().
+bool SelectionJob::failed(const QString &reason)
+{
+    RunEntry &entry = entries[next];
+    const QString source = matches->matched.at(entry.match).filePath();
+    entry.outcome = RunEntry::Failed;
+    entry.pending = false;
+    entry.detail = reason;
+    qCWarning(lcCopyFailures) << "copy failed:" << source << "->" << entry.target << reason;
     {
         QMutexLocker locker(&summaryLock);
         ++counts.failed;
     }
     reportCopies();
     state = State::WaitingForAnswer;
-    emit copyFailed(original.filePath(), target, copier->lastError());
+    emit entryDone(source, entry.target, RunEntry::Failed);
+    emit copyFailed(source, entry.target, reason);
     return false;
 }
 
@@ -280,8 +427,14 @@ void SelectionJob::reportCopies(bool always)
     reportedCopies = next;
     emit progressed(Copying, counts.matched, next);
     timeLeft.add(copyClock.elapsed(), bytesDone);
-    emit copyProgressed({bytesDone, timeLeft.totalBytes(), timeLeft.msecsLeft(),
-                         next < counts.matched ? matches->matched.at(next).filePath() : QString()});
+    emit copyProgressed({bytesDone, timeLeft.totalBytes(), timeLeft.msecsLeft(), fileUnderWay()});
+}
+
+// The original copied next; empty once every entry is done.
+QString SelectionJob::fileUnderWay() const
+{
+    return next < entries.size() ? matches->matched.at(entries.at(next).match).filePath()
+                                 : QString();
 }
 
 // Flushes whatever was copied, so that a run that ends, however it ends, leaves its copies on
@@ -302,11 +455,62 @@ void SelectionJob::finish(Outcome outcome)
             qCWarning(lcSelection) << "flushing the copies failed:" << copier->lastError();
         endPhase(Flushing);
     }
-    // A run of two million candidates holds a hundred thousand records here: they go on this
-    // thread, not on the one that deletes the job.
-    matches.reset();
+    if (!config.recordPath.isEmpty())
+        writeRecord(outcome);
+    // What only the run needed goes on this thread, not on the one that deletes the job; the
+    // matched list and the entries stay for runEntries() and sourceOf().
     copier.reset();
-    madeFrom.clear();
-    madeFrom.squeeze();
+    check.reset();
+    oldFiles.reset();
+    picks = PathList();
     emit finished(outcome);
+}
+
+void SelectionJob::writeRecord(Outcome outcome)
+{
+    RunRecord record;
+    record.smallImagesPath = config.smallImagesPath;
+    record.bigImagesPath = config.bigImagesPath;
+    record.outputPath = config.outputPath;
+    record.rules = QJsonObject{{QStringLiteral("mode"), config.classified
+                                                                ? QStringLiteral("classified")
+                                                                : QStringLiteral("combined")},
+                               {QStringLiteral("dryRun"), config.dryRun}};
+    record.started = startedAt;
+    record.ended = QDateTime::currentDateTime();
+    record.outcome = QLatin1String(outcome == Completed        ? "completed"
+                                   : outcome == NotEnoughSpace ? "not enough space"
+                                                               : "stopped");
+    const Summary done = summary();
+    record.counts = QJsonObject{{QStringLiteral("picks"), done.picks},
+                                {QStringLiteral("candidates"), done.candidates},
+                                {QStringLiteral("matched"), done.matched},
+                                {QStringLiteral("copied"), done.copied},
+                                {QStringLiteral("skipped"), done.skipped},
+                                {QStringLiteral("replaced"), done.replaced},
+                                {QStringLiteral("renamed"), done.renamed},
+                                {QStringLiteral("failed"), done.failed},
+                                {QStringLiteral("missing"), done.missing},
+                                {QStringLiteral("ignored"), done.ignored}};
+    record.entries.reserve(entries.size());
+    for (const RunEntry &entry : qAsConst(entries)) {
+        record.entries.append({picks.path(matches->pickOf.at(entry.match)),
+                               matches->matched.at(entry.match).filePath(), entry});
+    }
+    if (matches)
+        record.missing = matches->missing;
+    record.ignored = ignored;
+    if (!removedLeftovers.isEmpty()) {
+        record.notes.insert(QStringLiteral("removedTemporaries"),
+                            QJsonArray::fromStringList(removedLeftovers));
+    }
+    if (!spaceNote.isEmpty())
+        record.notes.insert(QStringLiteral("notEnoughSpace"), spaceNote);
+    QString error;
+    if (!record.write(config.recordPath, &error)) {
+        qCWarning(lcSelection) << "the record" << config.recordPath
+                               << "cannot be written:" << error;
+        QMutexLocker locker(&summaryLock);
+        counts.recordError = error.isEmpty() ? QStringLiteral("cannot be written") : error;
+    }
 }

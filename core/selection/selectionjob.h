@@ -2,19 +2,30 @@
 
 #include "core/selection/timeleft.h"
 
+#include "core/selection/ignoredfile.h"
+#include "core/selection/runentry.h"
+#include "core/selection/targetnames.h"
+
+#include "core/selection/pathlist.h"
+
+#include <QDateTime>
 #include <QElapsedTimer>
 #include <QFileInfoList>
 #include <QHash>
+#include <QJsonObject>
 #include <QLoggingCategory>
 #include <QMutex>
 #include <QObject>
 #include <QString>
 #include <QStringList>
+#include <QVector>
 
 #include <atomic>
 #include <memory>
 
 class FileCopier;
+class OldFiles;
+class TargetCheck;
 struct StemMatches;
 
 // Each copy that failed, with source, target and reason, as a warning; everything else the job
@@ -35,7 +46,11 @@ class SelectionJob : public QObject
 public:
     enum Phase { Listing, Matching, Copying, Flushing };
     Q_ENUM(Phase)
-    enum Outcome { Completed, Stopped };
+    enum Outcome {
+        Completed,
+        Stopped,
+        NotEnoughSpace, // nothing copied: notEnoughSpace() told why
+    };
     Q_ENUM(Outcome)
 
     // progressed() comes at most this often, in milliseconds, besides the reports at the end of
@@ -49,6 +64,7 @@ public:
         QString outputPath;
         bool classified = false;   // mirror the picks' sub-folders below the output folder
         bool dryRun = false;       // work out every copy, report it through copied(), write nothing
+        QString recordPath;        // where the run's record goes (RunRecord); empty: nowhere
         qint64 bytesPerSecond = 0; // copy no faster than this (a test's pace); 0: no limit
     };
 
@@ -67,11 +83,16 @@ public:
     {
         int picks = 0;
         int candidates = 0;
-        int matched = 0; // entries of the matched list, one per (pick, original) match
-        int copied = 0;  // in a dry run: planned
+        int matched = 0;  // entries of the matched list, one per (pick, original) match
+        int copied = 0;   // entries done, skipped ones included; in a dry run: planned
+        int skipped = 0;  // the copy was there already, or made for an earlier pick
+        int replaced = 0; // another file of that name was moved aside first
+        int renamed = 0;  // given a numbered name: another original has the name in this run
         int failed = 0;
         int missing = 0;
+        int ignored = 0;
         qint64 phaseNsecs[4] = {}; // by Phase; copying includes the waits for answers
+        QString recordError;       // why the record could not be written; empty when it was
     };
 
     explicit SelectionJob(const Settings &settings, QObject *parent = nullptr);
@@ -79,6 +100,11 @@ public:
 
     Settings settings() const { return config; }
     Summary summary() const;
+    // Every planned entry as it turned out, and the files left out; complete once finished()
+    // has been emitted.
+    QVector<RunEntry> runEntries() const { return entries; }
+    IgnoredFiles ignoredFiles() const { return ignored; }
+    QString sourceOf(const RunEntry &entry) const;
 
     // Asks the run to end as soon as it can: between two folders of a listing, two pieces of a
     // copy, or at once while it waits for an answer. Copies already made stay and are flushed.
@@ -98,11 +124,19 @@ signals:
     // Matching and copying report at most every progressInterval, and at their ends.
     void progressed(SelectionJob::Phase phase, int total, int done);
     void copyProgressed(const SelectionJob::CopyProgress &progress);
-    // The picks without any original, by full path in listing order; the run waits for decide().
-    void missingFound(const QStringList &missing);
+    // The picks without any original, by full path in listing order, and the files left out of
+    // the run (see IgnoredFile), when there are any of either; the run waits for decide().
+    void missingFound(const QStringList &missing, const IgnoredFiles &ignored);
     // A copy failed; the run waits for answerFailure().
     void copyFailed(const QString &source, const QString &target, const QString &reason);
+    // Before any copy: the copies still to write need more than the volume (its root path) has
+    // free. The run copies nothing and ends (NotEnoughSpace).
+    void notEnoughSpace(const QString &volume, qint64 needed, qint64 available);
+    // A copy was written (in a dry run: would be).
     void copied(const QString &source, const QString &target);
+    // Every entry once it is dealt with (in a dry run: planned), the skipped ones too, except an
+    // original sent to the same place again for another pick. outcome: a RunEntry::Outcome.
+    void entryDone(const QString &source, const QString &target, int outcome);
     void finished(SelectionJob::Outcome outcome);
 
 private:
@@ -110,27 +144,38 @@ private:
 
     void schedule(void (SelectionJob::*step)());
     void beginCopying();
+    bool plan();
+    bool roomForCopies();
     void copySome();
     bool copyOne();
+    bool failed(const QString &reason);
     void reportCopies(bool always = true);
     void finish(Outcome outcome);
+    void writeRecord(Outcome outcome);
     void endPhase(Phase phase);
     QString targetFolder(int entry) const;
-    qint64 matchedBytes();
+    QString fileUnderWay() const;
 
     const Settings config;
     std::atomic<bool> stopFlag{false};
     State state = State::Idle;
     std::unique_ptr<StemMatches> matches;
     std::unique_ptr<FileCopier> copier;
-    int next = 0;                     // the matched entry to copy next
-    int reportedCopies = 0;           // the entries done as progressed() last told
-    QElapsedTimer reportClock;        // since progressed() was last emitted
-    QHash<QString, QString> madeFrom; // target -> the source of the copy made there last
-    QElapsedTimer copyClock;          // since the copying began
-    qint64 bytesDone = 0;             // of the entries before `next`
-    qint64 bytesInAll = -1;           // of every matched entry, once known
+    std::unique_ptr<TargetCheck> check;
+    std::unique_ptr<OldFiles> oldFiles;
+    QVector<RunEntry> entries; // by matched entry, once planned
+    IgnoredFiles ignored;
+    PathList picks;
+    QDateTime startedAt;
+    QJsonObject spaceNote;        // what roomForCopies() found short
+    QStringList removedLeftovers; // temporary files of copies cut short by an earlier run's end
+    int next = 0;                 // the entry to copy next
+    int reportedCopies = 0;       // the entries done as progressed() last told
+    QElapsedTimer reportClock;    // since progressed() was last emitted
+    QElapsedTimer copyClock;      // since the copying began
+    qint64 bytesDone = 0;         // of the entries before `next`
     TimeLeft timeLeft;
+    TargetNames names;
     QElapsedTimer phaseClock;
     mutable QMutex summaryLock;
     Summary counts;

@@ -115,6 +115,7 @@ StemMatches StemIndex::match(const PathList &picks, bool keepPartners,
         const QFileInfo pick = keepPartners && !found.empty() ? picks.fileInfo(i) : QFileInfo();
         for (const int position : found) {
             result.matched.append(candidates.fileInfo(position));
+            result.pickOf.append(i);
             if (keepPartners)
                 result.partners.append(pick);
         }
@@ -135,13 +136,15 @@ StemMatches StemIndex::matchEveryPair(const QFileInfoList &picks, const QFileInf
         stems.append(stemOf(candidate.fileName()));
 
     StemMatches result;
-    for (const QFileInfo &pick : picks) {
+    for (int p = 0; p < picks.size(); ++p) {
+        const QFileInfo &pick = picks.at(p);
         const QString name = pick.fileName();
         bool found = false;
         for (int c = 0; c < candidates.size(); ++c) {
             const QString &stem = stems.at(c);
             if (!stem.isEmpty() && name.contains(stem, Qt::CaseSensitive)) {
                 result.matched.append(candidates.at(c));
+                result.pickOf.append(p);
                 if (keepPartners)
                     result.partners.append(pick);
                 found = true;

@@ -4,6 +4,7 @@
 #include <QString>
 #include <QStringList>
 #include <QStringView>
+#include <QVector>
 
 #include <functional>
 #include <vector>
@@ -17,6 +18,7 @@ struct StemMatches
     QFileInfoList matched;  // one candidate per (pick, candidate) match
     QFileInfoList partners; // the pick of each match, same index; only when asked for
     QStringList missing;    // full paths of the picks without any candidate
+    QVector<int> pickOf;    // the position of each match's pick in the pick list
 };
 
 // Finds, for a pick's file name, every candidate whose stem it contains, without comparing the

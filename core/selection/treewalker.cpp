@@ -72,8 +72,13 @@ bool TreeWalker::walkFolder(const QString &folder, const QString &canonical, QSt
                             const Visitor &visit) const
 {
     std::vector<FolderEntry> entries;
-    if (!readFolder(folder, entries, stop))
+    std::vector<UndecodableEntry> leftOut;
+    if (!readFolder(folder, entries, stop, undecodable ? &leftOut : nullptr))
         return false;
+    std::sort(leftOut.begin(), leftOut.end(),
+              [](const UndecodableEntry &a, const UndecodableEntry &b) { return a.name < b.name; });
+    for (const UndecodableEntry &entry : leftOut)
+        undecodable(folder, entry.name, entry.folder);
     sortByName(entries);
 
     for (const FolderEntry &entry : entries) {
@@ -108,16 +113,30 @@ bool TreeWalker::walkFolder(const QString &folder, const QString &canonical, QSt
     return true;
 }
 
-PathList TreeWalker::list(const QString &root, Listing listing, const ListingStop &stopRequested)
+PathList TreeWalker::list(const QString &root, Listing listing, const ListingStop &stopRequested,
+                          IgnoredFiles *ignored)
 {
     PathList result;
     if (stopRequested && stopRequested())
         return result;
-    TreeWalker(root).walk([&](const Entry &entry) {
+    TreeWalker walker(root);
+    if (ignored) {
+        walker.setUndecodableVisitor([ignored](const QString &folder, const QByteArray &name,
+                                               bool isFolder) {
+            ignored->append(
+                    {folder + IgnoredFile::escapedName(name),
+                     isFolder ? IgnoredFile::UndecodableFolder : IgnoredFile::UndecodableName});
+        });
+    }
+    walker.walk([&](const Entry &entry) {
         if (entry.kind() == Folder && stopRequested && stopRequested())
             return false;
+        IgnoredFile::Reason reason;
         if (belongs(listing, entry.kind(), entry.name()))
             result.append(entry.folder(), entry.name());
+        else if (ignored && listing == Images && entry.kind() == File
+                 && IgnoredFile::leftOutPicture(entry.name(), &reason))
+            ignored->append({entry.path(), reason});
         return true;
     });
     result.squeeze();

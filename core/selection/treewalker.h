@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/selection/ignoredfile.h"
+
 #include <QFileInfoList>
 #include <QString>
 #include <QStringBuilder>
@@ -67,16 +69,23 @@ public:
     // A flag that another thread may set to end the walk early.
     void setStopFlag(const std::atomic_bool *flag) { stop = flag; }
 
+    // Told of every entry left out because the file-name encoding cannot represent its name:
+    // the folder's path ("/" at its end), the name's bytes, and whether it is a folder.
+    using UndecodableVisitor
+            = std::function<void(const QString &folder, const QByteArray &name, bool isFolder)>;
+    void setUndecodableVisitor(const UndecodableVisitor &visitor) { undecodable = visitor; }
+
     // Visits every entry below the root; false when the visitor or the stop flag ended it. A root
     // that cannot be read has no entries.
     bool walk(const Visitor &visit) const;
 
     // The three listings of a tree: every folder; every entry that is not a folder; every file
     // with an image suffix. list() gives one as compact paths (a tree may hold half a million
-    // files), in walk order.
+    // files), in walk order. With `ignored` given, it is also told the entries left out for
+    // their names, and in a listing of images the files left out that look like pictures.
     enum Listing { Folders, Files, Images };
     static PathList list(const QString &root, Listing listing,
-                         const ListingStop &stopRequested = {});
+                         const ListingStop &stopRequested = {}, IgnoredFiles *ignored = nullptr);
 
     // Whether an entry of this kind and name belongs to the listing.
     static bool belongs(Listing listing, Kind kind, QStringView name);
@@ -90,4 +99,5 @@ private:
 
     QString root;
     const std::atomic_bool *stop = nullptr;
+    UndecodableVisitor undecodable;
 };

@@ -8,8 +8,9 @@
 
 #include <QDirIterator>
 
+// Names there are UTF-16 and always decode.
 bool readFolder(const QString &folder, std::vector<FolderEntry> &entries,
-                const std::atomic_bool *stop)
+                const std::atomic_bool *stop, std::vector<UndecodableEntry> *)
 {
     QDirIterator it(folder, QDir::Dirs | QDir::Files | QDir::NoDotAndDotDot);
     while (it.hasNext()) {

@@ -68,7 +68,7 @@ public:
 } // namespace
 
 bool readFolder(const QString &folder, std::vector<FolderEntry> &entries,
-                const std::atomic_bool *stop)
+                const std::atomic_bool *stop, std::vector<UndecodableEntry> *undecodable)
 {
     const FolderHandle handle(folder);
     if (!handle.dir)
@@ -83,11 +83,18 @@ bool readFolder(const QString &folder, std::vector<FolderEntry> &entries,
             continue;
 
         QString decoded;
-        if (!decodeName(name, asciiAsLatin1, decoded))
-            continue;
-
         unsigned char type = entry->d_type;
         struct stat status;
+        if (!decodeName(name, asciiAsLatin1, decoded)) {
+            if (undecodable) {
+                bool isFolder = type == DT_DIR;
+                if ((type == DT_UNKNOWN || type == DT_LNK) && ::fstatat(fd, name, &status, 0) == 0)
+                    isFolder = S_ISDIR(status.st_mode);
+                undecodable->push_back({QByteArray(name), isFolder});
+            }
+            continue;
+        }
+
         if (type == DT_UNKNOWN) {
             if (::fstatat(fd, name, &status, AT_SYMLINK_NOFOLLOW) != 0)
                 continue;

@@ -141,7 +141,7 @@ check_installer() {
     start_adserver "$test/adserver.log" "$wine" "$installed/zanora-adserver.exe" \
         --port "${ZANORA_DEMO_PORT:-47125}" --ads "$(windows_path "$top/tools/demo/ads")"
     write_server_config "$work" "$adserver_port"
-    "$wine" start "$(windows_path "$entry")" >/dev/null 2>&1
+    "$wine" start /unix "$entry" >/dev/null 2>&1
     screenshot "^Zanora" "$build/zanora-installed-screenshot.png"
     for _ in $(seq 100); do [ -f "$work/GG/GG1.dat" ] && break; sleep 0.2; done
     [ -f "$work/GG/GG1.dat" ] || die "the program started from the Start menu did not work in $work"
