@@ -7,6 +7,7 @@
 #include <QtGlobal>
 
 class QObject;
+struct MatchRules;
 
 // Helpers for every test program; those that need a window are in testsupport.h.
 
@@ -99,3 +100,7 @@ private:
 // Where the object's clicked() signal leads, as its object dump lists the connections: one
 // "--> Class::objectName slot()" line for each.
 QStringList clickedConnections(QObject *object);
+
+// Rules from words, for test tables: "case", "whole", "companions", "formats=heic,Tif" (the list
+// as --pick-formats takes it); anything else, or "", leaves the default.
+MatchRules rulesFrom(const QString &words);

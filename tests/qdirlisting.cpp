@@ -3,6 +3,7 @@
 
 #include "tests/qdirlisting.h"
 
+#include "core/selection/matchrules.h"
 #include "core/selection/treelisting.h"
 
 #include <QDir>
@@ -20,8 +21,8 @@ bool hasImageSuffix(const QFileInfo &entry)
 // `ancestors` holds the canonical paths of the folders from the root down to `path`, both
 // included. A folder link that leads back to one of them would make the walk endless, so such a
 // folder is neither listed nor entered. Links to anywhere else are followed like plain folders.
-void listTree(const QString &path, Keep keep, const ListingStop &stopRequested,
-              QStringList &ancestors, QFileInfoList &result)
+void listTree(const QString &path, Keep keep, const MatchRules *rules,
+              const ListingStop &stopRequested, QStringList &ancestors, QFileInfoList &result)
 {
     if (stopRequested && stopRequested())
         return;
@@ -36,23 +37,25 @@ void listTree(const QString &path, Keep keep, const ListingStop &stopRequested,
             if (keep == Keep::Folders)
                 result.append(entry);
             ancestors.append(canonical);
-            listTree(entry.filePath(), keep, stopRequested, ancestors, result);
+            listTree(entry.filePath(), keep, rules, stopRequested, ancestors, result);
             ancestors.removeLast();
         } else if (keep == Keep::Files
-                   || (keep == Keep::Images && entry.isFile() && hasImageSuffix(entry))) {
+                   || (keep == Keep::Images && entry.isFile()
+                       && (rules ? rules->isPick(entry.fileName()) : hasImageSuffix(entry)))) {
             result.append(entry);
         }
     }
 }
 
-QFileInfoList listTree(const QString &root, Keep keep, const ListingStop &stopRequested)
+QFileInfoList listTree(const QString &root, Keep keep, const MatchRules *rules,
+                       const ListingStop &stopRequested)
 {
     QFileInfoList result;
     QStringList ancestors;
     const QString canonicalRoot = QFileInfo(root).canonicalFilePath();
     if (!canonicalRoot.isEmpty())
         ancestors.append(canonicalRoot);
-    listTree(root, keep, stopRequested, ancestors, result);
+    listTree(root, keep, rules, stopRequested, ancestors, result);
     return result;
 }
 
@@ -60,5 +63,10 @@ QFileInfoList listTree(const QString &root, Keep keep, const ListingStop &stopRe
 
 QFileInfoList listTreeByQDir(const QString &path, TreeWalker::Listing listing)
 {
-    return listTree(path, listing, {});
+    return listTree(path, listing, nullptr, {});
+}
+
+QFileInfoList listPicksByQDir(const QString &path, const MatchRules &rules)
+{
+    return listTree(path, Keep::Images, &rules, {});
 }

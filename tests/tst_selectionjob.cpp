@@ -137,25 +137,45 @@ void tst_selectionjob::matchingRules_data()
     QTest::addColumn<QStringList>("picks");
     QTest::addColumn<QStringList>("copied");
     QTest::addColumn<QStringList>("missing");
+    QTest::addColumn<QString>("rules");
+    QTest::addColumn<bool>("classified");
 
     QTest::newRow("edited pick takes raw, jpeg and sidecar")
             << QStringList{"IMG_0001.CR2", "IMG_0001.JPG", "IMG_0001.xmp", "IMG_0002.CR2"}
             << QStringList{"IMG_0001-edit.jpg"}
             << QStringList{"IMG_0001.CR2=IMG_0001.CR2", "IMG_0001.JPG=IMG_0001.JPG",
                            "IMG_0001.xmp=IMG_0001.xmp"}
-            << QStringList{};
+            << QStringList{} << "" << false;
     QTest::newRow("case on both sides")
             << QStringList{"img_0001.JPG", "IMG_0002.cr2"}
             << QStringList{"IMG_0001.jpg", "IMG_0002.JPG", "IMG_0002.Jpg"}
-            << QStringList{"IMG_0002.cr2=IMG_0002.cr2"} << QStringList{"IMG_0001.jpg"};
+            << QStringList{"IMG_0002.cr2=IMG_0002.cr2"} << QStringList{"IMG_0001.jpg"} << ""
+            << false;
     QTest::newRow("several candidates from several shoots")
             << QStringList{"shoot 1/IMG_1.CR2", "shoot 2/IMG_10.CR2", "shoot 2/IMG_2.CR2"}
             << QStringList{"album/IMG_10.jpg"}
             << QStringList{"IMG_1.CR2=shoot 1/IMG_1.CR2", "IMG_10.CR2=shoot 2/IMG_10.CR2"}
-            << QStringList{};
+            << QStringList{} << "" << false;
     QTest::newRow("missing list in listing order")
             << QStringList{"x.CR2"} << QStringList{"b/z.png", "A.jpeg", "x.jpg", "c.PNG"}
-            << QStringList{"x.CR2=x.CR2"} << QStringList{"A.jpeg", "b/z.png", "c.PNG"};
+            << QStringList{"x.CR2=x.CR2"} << QStringList{"A.jpeg", "b/z.png", "c.PNG"} << ""
+            << false;
+    QTest::newRow("companions, combined")
+            << QStringList{"IMG_0021.CR2", "IMG_0021.CR2.xmp", "IMG_0021.NEF.dop", "IMG_0022.CR2"}
+            << QStringList{"IMG_0021_small.jpg"}
+            << QStringList{"IMG_0021.CR2.xmp=IMG_0021.CR2.xmp", "IMG_0021.CR2=IMG_0021.CR2"}
+            << QStringList{} << "companions" << false;
+    QTest::newRow("companions, classified")
+            << QStringList{"shoot/IMG_0021.CR2", "shoot/IMG_0021.CR2.pp3", "IMG_0021.CR2.pp3"}
+            << QStringList{"album/IMG_0021_small.jpg"}
+            << QStringList{"album/IMG_0021.CR2.pp3=shoot/IMG_0021.CR2.pp3",
+                           "album/IMG_0021.CR2=shoot/IMG_0021.CR2"}
+            << QStringList{} << "companions" << true;
+    QTest::newRow("case, whole names and formats")
+            << QStringList{"IMG_0030.CR2", "IMG_123.CR2", "IMG_1234.CR2", "1.jpg"}
+            << QStringList{"img_0030.Jpg", "IMG_1234_small.HEIC", "IMG_0012.jpg", "IMG_5.gif"}
+            << QStringList{"IMG_0030.CR2=IMG_0030.CR2", "IMG_1234.CR2=IMG_1234.CR2"}
+            << QStringList{"IMG_0012.jpg"} << "case whole formats=jpg,heic" << false;
 }
 
 void tst_selectionjob::matchingRules()
@@ -164,12 +184,16 @@ void tst_selectionjob::matchingRules()
     QFETCH(QStringList, picks);
     QFETCH(QStringList, copied);
     QFETCH(QStringList, missing);
+    QFETCH(QString, rules);
+    QFETCH(bool, classified);
     for (const QString &name : originals)
         QVERIFY(writeFile(big(name), name.toUtf8()));
     for (const QString &name : picks)
         QVERIFY(writeFile(small(name), "pick"));
 
-    JobRun run(settings());
+    SelectionJob::Settings runSettings = settings(classified);
+    runSettings.rules = rulesFrom(rules);
+    JobRun run(runSettings);
     QVERIFY2(run.run(), "the job did not end");
 
     QStringList missingPaths;

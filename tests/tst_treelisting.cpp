@@ -1,3 +1,5 @@
+#include "core/selection/matchrules.h"
+#include "core/selection/pathlist.h"
 #include "core/selection/treelisting.h"
 #include "tests/coretestsupport.h"
 
@@ -29,6 +31,10 @@ private slots:
     void cleanup();
     void listings_data();
     void listings();
+    void picks_data();
+    void picks();
+    void pickFormats_data();
+    void pickFormats();
     void missingRoot();
     void rootWithTrailingSlash();
     void recordFields();
@@ -135,6 +141,56 @@ void tst_treelisting::listings()
     QCOMPARE(relative(root, listTreeFolders(root)), folders);
     QCOMPARE(relative(root, listTreeFiles(root)), files);
     QCOMPARE(relative(root, listTreeImages(root)), images);
+    // The default rules tell the same picks.
+    QCOMPARE(relative(root, listTreePicks(root, MatchRules())), images);
+    QCOMPARE(listPickPaths(root, MatchRules()).paths(),
+             listTreePaths(root, TreeWalker::Images).paths());
+}
+
+void tst_treelisting::picks_data()
+{
+    QTest::addColumn<QString>("rules");
+    QTest::addColumn<QStringList>("picks");
+    QTest::newRow("default") << "" << QStringList{"c.jpg"};
+    QTest::newRow("formats ignore case")
+            << "formats=heic,tiff,webp" << QStringList{"a.HEIC", "d.tiff", "e.webp"};
+    QTest::newRow("the defaults, set, ignore case")
+            << "formats=jpg,jpeg,png" << QStringList{"b.Jpg", "c.jpg"};
+    QTest::newRow("case ignored leaves the formats alone") << "case" << QStringList{"c.jpg"};
+}
+
+void tst_treelisting::picks()
+{
+    QFETCH(QString, rules);
+    QFETCH(QStringList, picks);
+    const QString root = tree->path();
+    QVERIFY(makeTree(root, {"a.HEIC", "b.Jpg", "c.jpg", "d.tiff", "e.webp", "f.heic.txt", "g",
+                            ".h.heic", "i.webp/", "i.webp/in.txt"}));
+    QCOMPARE(relative(root, listTreePicks(root, rulesFrom(rules))), picks);
+}
+
+void tst_treelisting::pickFormats_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("valid");
+    QTest::addColumn<QStringList>("formats");
+    QTest::newRow("commas and blanks")
+            << " heic, .TIF  webp,," << true << QStringList{"heic", "TIF", "webp"};
+    QTest::newRow("twins in other case kept once")
+            << "jpg,JPG,Jpg,png" << true << QStringList{"jpg", "png"};
+    QTest::newRow("empty") << " , " << false << QStringList{};
+    QTest::newRow("a dot inside") << "tar.gz" << false << QStringList{};
+    QTest::newRow("a slash") << "jpg,a/b" << false << QStringList{};
+}
+
+void tst_treelisting::pickFormats()
+{
+    QFETCH(QString, text);
+    QFETCH(bool, valid);
+    QFETCH(QStringList, formats);
+    QStringList parsed = {"untouched"};
+    QCOMPARE(MatchRules::parsePickFormats(text, parsed), valid);
+    QCOMPARE(parsed, valid ? formats : QStringList{"untouched"});
 }
 
 void tst_treelisting::missingRoot()

@@ -94,7 +94,7 @@ void SelectionJob::start()
     phaseClock.start();
     emit phaseStarted(Listing, -1);
     // Kept as compact paths: a big-image tree may hold half a million files.
-    const PathList picks = listTreePaths(config.smallImagesPath, TreeWalker::Images, stopRequested);
+    const PathList picks = listPickPaths(config.smallImagesPath, config.rules, stopRequested);
     const PathList candidates = listTreePaths(config.bigImagesPath, TreeWalker::Files,
                                               stopRequested);
     {
@@ -110,8 +110,8 @@ void SelectionJob::start()
 
     const int total = picks.size();
     emit phaseStarted(Matching, total);
-    matches.reset(
-            new StemMatches(StemIndex(candidates).match(picks, config.classified, [&](int done) {
+    matches.reset(new StemMatches(
+            StemIndex(candidates, config.rules).match(picks, config.classified, [&](int done) {
                 emit progressed(Matching, total, done);
             })));
     {

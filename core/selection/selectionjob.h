@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/selection/matchrules.h"
+
 #include <QElapsedTimer>
 #include <QFileInfoList>
 #include <QHash>
@@ -39,6 +41,7 @@ public:
         QString outputPath;
         bool classified = false; // mirror the picks' sub-folders below the output folder
         bool dryRun = false;     // work out every copy, report it through copied(), write nothing
+        MatchRules rules;        // which files are picks and how they match
     };
 
     // Counts and per-phase times of a run, complete once finished() has been emitted.

@@ -6,8 +6,20 @@
 
 #include <algorithm>
 
-StemIndex::StemIndex(const PathList &candidates)
+namespace {
+
+// The name without the text from its last "." on; empty when it has no suffix.
+QStringView baseOf(QStringView name)
+{
+    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+    return dot < 0 || dot + 1 == name.size() ? QStringView() : name.left(dot);
+}
+
+} // namespace
+
+StemIndex::StemIndex(const PathList &candidates, const MatchRules &rules)
     : candidates(candidates)
+    , rules(rules)
 {
     // Built without copying characters where it can be: a stem is usually the front of the
     // file name, so its key is a view into the candidates' pool of names.
@@ -23,13 +35,13 @@ StemIndex::StemIndex(const PathList &candidates)
         QStringView stem = name;
         const int lastDot = int(name.lastIndexOf(QLatin1Char('.')));
         if (lastDot >= 0) {
-            if (name.indexOf(name.mid(lastDot)) == lastDot) {
+            if (name.indexOf(name.mid(lastDot)) == lastDot)
                 stem = name.left(lastDot); // the suffix occurs only at the end
-            } else {
-                unusualStems.append(stemOf(name.toString()));
-                stem = unusualStems.last();
-            }
+            else
+                stem = keep(stemOf(name.toString()));
         }
+        if (rules.ignoreCase && !stem.isEmpty())
+            stem = keep(stem.toString().toCaseFolded());
         if (stem.isEmpty())
             continue; // would be contained in every name, yet must never match
         const uint hash = qHash(stem);
@@ -60,6 +72,64 @@ StemIndex::StemIndex(const PathList &candidates)
 
     std::sort(lengths.begin(), lengths.end());
     lengths.erase(std::unique(lengths.begin(), lengths.end()), lengths.end());
+
+    if (rules.companions) {
+        for (int i = 0; i < count; ++i) {
+            if (!baseOf(candidates.name(i)).isEmpty())
+                byBase.push_back(i);
+        }
+        std::sort(byBase.begin(), byBase.end(), [&](int a, int b) {
+            return compareCompanionKey(a, candidates.folder(b), baseOf(candidates.name(b))) < 0;
+        });
+    }
+}
+
+// Keeps a copy of text in the pool, in a chunk with room for it: chunks are filled within their
+// capacity, so views into them stay valid.
+QStringView StemIndex::keep(const QString &text)
+{
+    const int size = int(text.size());
+    if (pool.empty() || pool.back().capacity() - pool.back().size() < size) {
+        pool.emplace_back();
+        pool.back().reserve(qMax(size, 16384));
+    }
+    QString &chunk = pool.back();
+    const int start = int(chunk.size());
+    chunk.append(text);
+    return QStringView(chunk).mid(start, size);
+}
+
+// Orders candidates by folder, then by name without suffix, with the rules' case.
+int StemIndex::compareCompanionKey(int position, const QString &folder, QStringView name) const
+{
+    const QString &own = candidates.folder(position);
+    if (&own != &folder) {
+        if (const int order = own.compare(folder))
+            return order;
+    }
+    return baseOf(candidates.name(position))
+            .compare(name, rules.ignoreCase ? Qt::CaseInsensitive : Qt::CaseSensitive);
+}
+
+// Adds to `found` (ascending, no twins) every candidate named after one of them and a suffix, in
+// the same folder; keeps it ascending.
+void StemIndex::addCompanions(std::vector<int> &found) const
+{
+    const size_t matched = found.size();
+    for (size_t k = 0; k < matched; ++k) {
+        const int original = found[k];
+        const QString &folder = candidates.folder(original);
+        const QStringView name = candidates.name(original);
+        auto first = std::lower_bound(byBase.begin(), byBase.end(), 0, [&](int position, int) {
+            return compareCompanionKey(position, folder, name) < 0;
+        });
+        for (; first != byBase.end() && compareCompanionKey(*first, folder, name) == 0; ++first)
+            found.push_back(*first);
+    }
+    if (found.size() > matched) {
+        std::sort(found.begin(), found.end());
+        found.erase(std::unique(found.begin(), found.end()), found.end());
+    }
 }
 
 int StemIndex::find(QStringView text, uint hash) const
@@ -84,12 +154,16 @@ void StemIndex::lookup(QStringView fileName, std::vector<int> &found) const
 {
     found.clear();
     std::vector<int> ids;
-    const int nameLength = int(fileName.size());
+    const QString folded = rules.ignoreCase ? fileName.toString().toCaseFolded() : QString();
+    const QStringView name = rules.ignoreCase ? QStringView(folded) : fileName;
+    const int nameLength = int(name.size());
     for (const int length : lengths) {
         if (length > nameLength)
             break;
         for (int start = 0; start + length <= nameLength; ++start) {
-            const QStringView part = fileName.mid(start, length);
+            if (rules.wholeNames && !rules.standsAlone(name, start, length))
+                continue;
+            const QStringView part = name.mid(start, length);
             const int id = find(part, qHash(part));
             if (id >= 0)
                 ids.push_back(id);
@@ -103,6 +177,8 @@ void StemIndex::lookup(QStringView fileName, std::vector<int> &found) const
                      positions.begin() + firstOfStem[id + 1]);
     if (ids.size() > 1)
         std::sort(found.begin(), found.end());
+    if (rules.companions && !found.empty())
+        addCompanions(found);
 }
 
 StemMatches StemIndex::match(const PathList &picks, bool keepPartners,
@@ -127,25 +203,44 @@ StemMatches StemIndex::match(const PathList &picks, bool keepPartners,
 }
 
 StemMatches StemIndex::matchEveryPair(const QFileInfoList &picks, const QFileInfoList &candidates,
-                                      bool keepPartners)
+                                      bool keepPartners, const MatchRules &rules)
 {
     QStringList stems;
     stems.reserve(candidates.size());
     for (const QFileInfo &candidate : candidates)
-        stems.append(stemOf(candidate.fileName()));
+        stems.append(rules.comparable(stemOf(candidate.fileName())));
 
     StemMatches result;
+    std::vector<bool> taken(size_t(candidates.size()));
     for (const QFileInfo &pick : picks) {
-        const QString name = pick.fileName();
+        const QString name = rules.comparable(pick.fileName());
         bool found = false;
+        std::fill(taken.begin(), taken.end(), false);
         for (int c = 0; c < candidates.size(); ++c) {
             const QString &stem = stems.at(c);
-            if (!stem.isEmpty() && name.contains(stem, Qt::CaseSensitive)) {
-                result.matched.append(candidates.at(c));
-                if (keepPartners)
-                    result.partners.append(pick);
-                found = true;
+            if (stem.isEmpty())
+                continue;
+            for (int at = name.indexOf(stem); at >= 0 && !taken[c]; at = name.indexOf(stem, at + 1))
+                taken[c] = rules.standsAlone(name, at, stem.size());
+        }
+        if (rules.companions) {
+            const std::vector<bool> byStem = taken;
+            for (int c = 0; c < candidates.size(); ++c) {
+                for (int d = 0; byStem[c] && d < candidates.size(); ++d) {
+                    if (candidates.at(d).absolutePath() == candidates.at(c).absolutePath()
+                        && rules.isCompanionName(candidates.at(d).fileName(),
+                                                 candidates.at(c).fileName()))
+                        taken[d] = true;
+                }
             }
+        }
+        for (int c = 0; c < candidates.size(); ++c) {
+            if (!taken[c])
+                continue;
+            result.matched.append(candidates.at(c));
+            if (keepPartners)
+                result.partners.append(pick);
+            found = true;
         }
         if (!found)
             result.missing.append(pick.filePath());

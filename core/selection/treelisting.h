@@ -8,6 +8,7 @@
 #include <functional>
 
 class PathList;
+struct MatchRules;
 
 // Depth-first listings of a folder tree, each folder's entries in the directory's default order
 // (name, ignoring case), folders and files interleaved. Paths are joined as the directory listing
@@ -25,6 +26,13 @@ QFileInfoList listTreeFiles(const QString &path, const ListingStop &stopRequeste
 // Every file below the root whose suffix is jpg, jpeg, png, JPG, JPEG or PNG.
 QFileInfoList listTreeImages(const QString &path, const ListingStop &stopRequested = {});
 
+// Every file below the root that the rules count as a pick; with the default rules the same as
+// listTreeImages.
+QFileInfoList listTreePicks(const QString &path, const MatchRules &rules,
+                            const ListingStop &stopRequested = {});
+
 // The same listings as compact paths, for trees too big for a record per entry.
 PathList listTreePaths(const QString &path, TreeWalker::Listing listing,
+                       const ListingStop &stopRequested = {});
+PathList listPickPaths(const QString &path, const MatchRules &rules,
                        const ListingStop &stopRequested = {});
