@@ -84,6 +84,10 @@ Copies, for every pick below --small, every file below --big whose name without
 suffix occurs in the pick's file name, into --out: side by side, or with
 --classified into sub-folders that mirror where the picks lie.
 
+Matching rules, each off unless asked for: --ignore-case, --whole-names,
+--pick-formats, --companions. The command line never reads the rules kept by
+the window: a script gives the same result wherever it runs.
+
 Exit codes: 0 done; 1 some copies failed (the others were made); 2 bad
 arguments or folders; 3 picks without an original and --stop-if-missing
 (nothing copied); 130 stopped by Ctrl+C (the copies made so far are kept).
@@ -148,8 +152,25 @@ int CommandLineRun::prepare(const QStringList &arguments)
                                         QStringLiteral("Print a JSON report on standard output."));
     const QCommandLineOption quietOption(QStringLiteral("quiet"),
                                          QStringLiteral("Show no progress and no summary."));
+    const QCommandLineOption ignoreCaseOption(
+            QStringLiteral("ignore-case"),
+            QStringLiteral("Compare names ignoring case: img_0030.jpg finds IMG_0030.CR2."));
+    const QCommandLineOption wholeNamesOption(
+            QStringLiteral("whole-names"),
+            QStringLiteral("Count a name only where no letter or digit touches it: IMG_123 is "
+                           "not found in IMG_1234.jpg."));
+    const QCommandLineOption pickFormatsOption(
+            QStringLiteral("pick-formats"),
+            QStringLiteral("The suffixes of picks, comma-separated, ignoring case (default: jpg, "
+                           "jpeg, png, JPG, JPEG, PNG with case)."),
+            QStringLiteral("list"));
+    const QCommandLineOption companionsOption(
+            QStringLiteral("companions"),
+            QStringLiteral("Copy the files named after a matched original's whole name "
+                           "(IMG_1.CR2.xmp) with it."));
     parser.addOptions({smallOption, bigOption, outOption, classifiedOption, dryRunOption,
-                       stopOption, missingListOption, jsonOption, quietOption});
+                       stopOption, missingListOption, jsonOption, quietOption, ignoreCaseOption,
+                       wholeNamesOption, pickFormatsOption, companionsOption});
 
     const auto usageError = [](const QString &message) {
         std::fprintf(stderr, "zanora: %s\nTry 'zanora --help'.\n",
@@ -184,6 +205,13 @@ int CommandLineRun::prepare(const QStringList &arguments)
     json = parser.isSet(jsonOption);
     quiet = parser.isSet(quietOption);
     missingListPath = parser.value(missingListOption);
+    config.rules.ignoreCase = parser.isSet(ignoreCaseOption);
+    config.rules.wholeNames = parser.isSet(wholeNamesOption);
+    config.rules.companions = parser.isSet(companionsOption);
+    if (parser.isSet(pickFormatsOption)
+        && !MatchRules::parsePickFormats(parser.value(pickFormatsOption), config.rules.pickFormats))
+        return usageError(QStringLiteral("--pick-formats '%1': give suffixes such as heic,tif")
+                                  .arg(parser.value(pickFormatsOption)));
 
     // Every folder is checked before anything is listed. Paths are made absolute, not
     // canonical, as the window's folder choosers give them.
@@ -376,6 +404,7 @@ QByteArray CommandLineRun::jsonReport(const SelectionJob::Summary &summary, int 
     const QJsonObject report{
             {QStringLiteral("outcome"), QLatin1String(outcome)},
             {QStringLiteral("dryRun"), config.dryRun},
+            {QStringLiteral("rules"), config.rules.toJson()},
             {QStringLiteral("picks"), summary.picks},
             {QStringLiteral("candidates"), summary.candidates},
             {QStringLiteral("matched"), summary.matched},
