@@ -97,7 +97,8 @@ void kelto::takeFolder(FolderRow row, const QString &path)
             = path;
     QSettings().setValue(lastFolderKey(), path);
     if (TreeCounter *counter = rowCounter(row))
-        counter->start(path, row == SmallImagesRow ? TreeCounter::Images : TreeCounter::Files);
+        counter->start(path, row == SmallImagesRow ? TreeCounter::Images : TreeCounter::Files,
+                       matchRules);
 }
 
 // The folder chosen for the row, else the one chosen last in any row, this time or before;

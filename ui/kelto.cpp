@@ -47,6 +47,7 @@ kelto::kelto(QWidget *parent)
     ui->progressBar->reset();
 
     addWriteConfigAction();
+    addRulesAction();
     acceptFolderDrops();
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/selection/matchrules.h"
+
 #include <QFileInfoList>
 #include <QMainWindow>
 #include <QPointer>
@@ -11,6 +13,8 @@
 class AdFeed;
 class QCloseEvent;
 class QDataStream;
+class QLabel;
+class RulesDialog;
 class TreeCounter;
 class errorList;
 
@@ -59,6 +63,7 @@ private slots:
     void bt_combinedOutput();
     void bt_classifiedOutput();
     void bt_writeConfig();
+    void bt_rules();
     void receive_from_errorlist(bool decision);
     void bt_GG1();
     void bt_GG2();
@@ -106,6 +111,16 @@ private:
     // shortcut that reach bt_writeConfig.
     void addWriteConfigAction();
     AdFeed *feed = nullptr;
+
+    // Matching rules (ui/rulesaction.cpp): kept in the user's settings, changed in the rules
+    // dialog reached from the context menu and a shortcut, used by the small-images count and by
+    // runs. Only rules other than the defaults show, in a note on the footer band.
+    void addRulesAction();
+    void setMatchRules(const MatchRules &rules);
+    void showRulesNote();
+    MatchRules matchRules;
+    QLabel *rulesNote = nullptr; // made the first time it has something to say
+    QPointer<RulesDialog> rulesDialog;
 
     // Selection run (selection/selectionrun.cpp): both run slots start one run, a SelectionJob on
     // a worker thread; the window shows what it reports and passes the user's answers on. The

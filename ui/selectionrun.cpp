@@ -83,6 +83,7 @@ void kelto::runSelection(bool classified)
     settings.bigImagesPath = bigImagesPath;
     settings.outputPath = outputPath;
     settings.classified = classified;
+    settings.rules = matchRules;
 
     auto *run = new SelectionRun;
     selectionRun = run;
