@@ -1,8 +1,10 @@
 #include "core/selection/matchrules.h"
 
+#include <QHashFunctions>
 #include <QJsonArray>
 #include <QRegularExpression>
 #include <QSettings>
+#include <QVarLengthArray>
 
 namespace {
 
@@ -27,6 +29,15 @@ char32_t pointAt(QStringView text, int start)
     if (first.isHighSurrogate() && start + 1 < text.size() && text.at(start + 1).isLowSurrogate())
         return QChar::surrogateToUcs4(first, text.at(start + 1));
     return first.unicode();
+}
+
+bool isAscii(QStringView text)
+{
+    for (const QChar c : text) {
+        if (c.unicode() >= 0x80)
+            return false;
+    }
+    return true;
 }
 
 bool joins(char32_t point)
@@ -72,6 +83,30 @@ QString MatchRules::comparable(QStringView text) const
     return ignoreCase ? text.toString().toCaseFolded() : text.toString();
 }
 
+bool MatchRules::sameName(QStringView a, QStringView b) const
+{
+    if (!ignoreCase)
+        return a == b;
+    // Folding ASCII is lowering A to Z, which a case-insensitive comparison does.
+    if (isAscii(a) && isAscii(b))
+        return a.compare(b, Qt::CaseInsensitive) == 0;
+    return a.toString().toCaseFolded() == b.toString().toCaseFolded();
+}
+
+uint MatchRules::nameHash(QStringView text) const
+{
+    if (!ignoreCase)
+        return qHash(text);
+    if (!isAscii(text))
+        return qHash(text.toString().toCaseFolded());
+    QVarLengthArray<QChar, 64> lowered(int(text.size()));
+    for (int i = 0; i < int(text.size()); ++i) {
+        const ushort unit = text.at(i).unicode();
+        lowered[i] = QChar(unit >= 'A' && unit <= 'Z' ? unit + ('a' - 'A') : unit);
+    }
+    return qHash(QStringView(lowered.constData(), lowered.size()));
+}
+
 bool MatchRules::standsAlone(QStringView name, int start, int length) const
 {
     return !wholeNames
@@ -83,8 +118,7 @@ bool MatchRules::isCompanionName(QStringView name, QStringView original) const
     const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
     if (dot < 0 || dot + 1 == name.size() || original.isEmpty())
         return false;
-    return name.left(dot).compare(original, ignoreCase ? Qt::CaseInsensitive : Qt::CaseSensitive)
-           == 0;
+    return sameName(name.left(dot), original);
 }
 
 QStringList MatchRules::defaultPickFormats()

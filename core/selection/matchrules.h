@@ -31,6 +31,10 @@ struct MatchRules
     bool isPick(QStringView fileName) const;
     // The text stems and names are compared in: folded when case is ignored.
     QString comparable(QStringView text) const;
+    // Whether two names are the same under the rules' case.
+    bool sameName(QStringView a, QStringView b) const;
+    // A hash that is the same for names that are the same under the rules' case.
+    uint nameHash(QStringView text) const;
     // Whether the occurrence of a stem at [start, start + length) of a name counts.
     bool standsAlone(QStringView name, int start, int length) const;
     // Whether `name` is "<original>.<suffix>": a companion of the original's file name.

@@ -2,6 +2,7 @@
 
 #include "core/selection/pathlist.h"
 
+#include <QHash>
 #include <QHashFunctions>
 
 #include <algorithm>
@@ -40,8 +41,8 @@ StemIndex::StemIndex(const PathList &candidates, const MatchRules &rules)
             else
                 stem = keep(stemOf(name.toString()));
         }
-        if (rules.ignoreCase && !stem.isEmpty())
-            stem = keep(stem.toString().toCaseFolded());
+        if (rules.ignoreCase)
+            stem = folded(stem);
         if (stem.isEmpty())
             continue; // would be contained in every name, yet must never match
         const uint hash = qHash(stem);
@@ -73,15 +74,8 @@ StemIndex::StemIndex(const PathList &candidates, const MatchRules &rules)
     std::sort(lengths.begin(), lengths.end());
     lengths.erase(std::unique(lengths.begin(), lengths.end()), lengths.end());
 
-    if (rules.companions) {
-        for (int i = 0; i < count; ++i) {
-            if (!baseOf(candidates.name(i)).isEmpty())
-                byBase.push_back(i);
-        }
-        std::sort(byBase.begin(), byBase.end(), [&](int a, int b) {
-            return compareCompanionKey(a, candidates.folder(b), baseOf(candidates.name(b))) < 0;
-        });
-    }
+    if (rules.companions)
+        indexCompanions();
 }
 
 // Keeps a copy of text in the pool, in a chunk with room for it: chunks are filled within their
@@ -97,39 +91,6 @@ QStringView StemIndex::keep(const QString &text)
     const int start = int(chunk.size());
     chunk.append(text);
     return QStringView(chunk).mid(start, size);
-}
-
-// Orders candidates by folder, then by name without suffix, with the rules' case.
-int StemIndex::compareCompanionKey(int position, const QString &folder, QStringView name) const
-{
-    const QString &own = candidates.folder(position);
-    if (&own != &folder) {
-        if (const int order = own.compare(folder))
-            return order;
-    }
-    return baseOf(candidates.name(position))
-            .compare(name, rules.ignoreCase ? Qt::CaseInsensitive : Qt::CaseSensitive);
-}
-
-// Adds to `found` (ascending, no twins) every candidate named after one of them and a suffix, in
-// the same folder; keeps it ascending.
-void StemIndex::addCompanions(std::vector<int> &found) const
-{
-    const size_t matched = found.size();
-    for (size_t k = 0; k < matched; ++k) {
-        const int original = found[k];
-        const QString &folder = candidates.folder(original);
-        const QStringView name = candidates.name(original);
-        auto first = std::lower_bound(byBase.begin(), byBase.end(), 0, [&](int position, int) {
-            return compareCompanionKey(position, folder, name) < 0;
-        });
-        for (; first != byBase.end() && compareCompanionKey(*first, folder, name) == 0; ++first)
-            found.push_back(*first);
-    }
-    if (found.size() > matched) {
-        std::sort(found.begin(), found.end());
-        found.erase(std::unique(found.begin(), found.end()), found.end());
-    }
 }
 
 int StemIndex::find(QStringView text, uint hash) const
@@ -148,6 +109,98 @@ QString StemIndex::stemOf(const QString &fileName)
     QString stem = fileName;
     stem.remove(QLatin1Char('.') + suffix, Qt::CaseSensitive);
     return stem;
+}
+
+// The stem as case folding gives it: itself when there is nothing to fold, lowered into the pool
+// when it is ASCII, else folded by Qt.
+QStringView StemIndex::folded(QStringView stem)
+{
+    bool ascii = true;
+    bool lower = true;
+    for (const QChar c : stem) {
+        const ushort unit = c.unicode();
+        if (unit >= 0x80) {
+            ascii = false;
+            break;
+        }
+        if (unit >= 'A' && unit <= 'Z')
+            lower = false;
+    }
+    if (!ascii)
+        return keep(stem.toString().toCaseFolded());
+    if (lower)
+        return stem;
+    QString lowered(int(stem.size()), Qt::Uninitialized);
+    for (int i = 0; i < int(stem.size()); ++i) {
+        const ushort unit = stem.at(i).unicode();
+        lowered[i] = QChar(unit >= 'A' && unit <= 'Z' ? unit + ('a' - 'A') : unit);
+    }
+    return keep(lowered);
+}
+
+void StemIndex::indexCompanions()
+{
+    // Entries of one folder listed apart hold equal strings: one number per path.
+    const int count = candidates.size();
+    QHash<QString, int> folderNumbers;
+    folderOf.resize(count);
+    const QString *lastFolder = nullptr;
+    int lastNumber = -1;
+    int withSuffix = 0;
+    for (int i = 0; i < count; ++i) {
+        const QString &folder = candidates.folder(i);
+        if (&folder != lastFolder) {
+            lastFolder = &folder;
+            lastNumber = folderNumbers
+                                 .insert(folder, folderNumbers.value(folder, folderNumbers.size()))
+                                 .value();
+        }
+        folderOf[i] = lastNumber;
+        if (!baseOf(candidates.name(i)).isEmpty())
+            ++withSuffix;
+    }
+    size_t tableSize = 16;
+    while (tableSize < size_t(withSuffix) * 2)
+        tableSize *= 2;
+    companionTable.assign(tableSize, -1);
+    for (int i = 0; i < count; ++i) {
+        const QStringView base = baseOf(candidates.name(i));
+        if (base.isEmpty())
+            continue;
+        size_t slot = companionHash(folderOf[i], base) & (tableSize - 1);
+        while (companionTable[slot] >= 0)
+            slot = (slot + 1) & (tableSize - 1);
+        companionTable[slot] = i;
+    }
+}
+
+uint StemIndex::companionHash(int folder, QStringView base) const
+{
+    return rules.nameHash(base) ^ (uint(folder) * 0x9e3779b9u);
+}
+
+// Adds to `found` (ascending, no twins) every candidate named after one of them and a suffix, in
+// the same folder; keeps it ascending.
+void StemIndex::addCompanions(std::vector<int> &found) const
+{
+    const size_t matched = found.size();
+    const size_t mask = companionTable.size() - 1;
+    for (size_t k = 0; k < matched; ++k) {
+        const int original = found[k];
+        const int folder = folderOf[original];
+        const QStringView name = candidates.name(original);
+        for (size_t slot = companionHash(folder, name) & mask; companionTable[slot] >= 0;
+             slot = (slot + 1) & mask) {
+            const int position = companionTable[slot];
+            if (folderOf[position] == folder
+                && rules.sameName(baseOf(candidates.name(position)), name))
+                found.push_back(position);
+        }
+    }
+    if (found.size() > matched) {
+        std::sort(found.begin(), found.end());
+        found.erase(std::unique(found.begin(), found.end()), found.end());
+    }
 }
 
 void StemIndex::lookup(QStringView fileName, std::vector<int> &found) const
@@ -206,9 +259,14 @@ StemMatches StemIndex::matchEveryPair(const QFileInfoList &picks, const QFileInf
                                       bool keepPartners, const MatchRules &rules)
 {
     QStringList stems;
+    QStringList names;
+    QStringList folders;
     stems.reserve(candidates.size());
-    for (const QFileInfo &candidate : candidates)
-        stems.append(rules.comparable(stemOf(candidate.fileName())));
+    for (const QFileInfo &candidate : candidates) {
+        names.append(candidate.fileName());
+        folders.append(candidate.absolutePath());
+        stems.append(rules.comparable(stemOf(names.last())));
+    }
 
     StemMatches result;
     std::vector<bool> taken(size_t(candidates.size()));
@@ -227,9 +285,8 @@ StemMatches StemIndex::matchEveryPair(const QFileInfoList &picks, const QFileInf
             const std::vector<bool> byStem = taken;
             for (int c = 0; c < candidates.size(); ++c) {
                 for (int d = 0; byStem[c] && d < candidates.size(); ++d) {
-                    if (candidates.at(d).absolutePath() == candidates.at(c).absolutePath()
-                        && rules.isCompanionName(candidates.at(d).fileName(),
-                                                 candidates.at(c).fileName()))
+                    if (folders.at(d) == folders.at(c)
+                        && rules.isCompanionName(names.at(d), names.at(c)))
                         taken[d] = true;
                 }
             }

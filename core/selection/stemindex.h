@@ -29,7 +29,7 @@ struct StemMatches
 //
 // The rules change what is hashed and cut, never the way: with case ignored stems and names are
 // folded first; with whole names only the substrings that stand alone are looked up. Companions
-// are found through the candidates sorted by folder and by their name without its last suffix.
+// are found through a hash table of the candidates by folder and name without the last suffix.
 class StemIndex
 {
 public:
@@ -52,7 +52,9 @@ public:
 private:
     int find(QStringView text, uint hash) const;
     QStringView keep(const QString &text);
-    int compareCompanionKey(int position, const QString &folder, QStringView name) const;
+    QStringView folded(QStringView stem);
+    void indexCompanions();
+    uint companionHash(int folder, QStringView base) const;
     void addCompanions(std::vector<int> &found) const;
 
     const PathList &candidates; // most stems are views into their names,
@@ -63,5 +65,7 @@ private:
     std::vector<int> firstOfStem;   // positions of stem i: positions[firstOfStem[i] ..
     std::vector<int> positions;     //                               firstOfStem[i + 1])
     std::vector<int> lengths;       // distinct stem lengths, ascending
-    std::vector<int> byBase;        // with companions: candidates with a suffix, by folder and name
+    // With companions: candidates with a suffix, hashed by folder and name without the suffix.
+    std::vector<int> folderOf;       // by candidate: one number per folder path
+    std::vector<int> companionTable; // open addressing: candidate position or -1
 };
