@@ -3,11 +3,12 @@
 // everything is deleted only at the end.
 
 #include "core/selection/filecopier.h"
+#include "core/selection/jobrunner.h"
 #include "core/selection/matchrules.h"
 #include "core/selection/pathlist.h"
 #include "core/selection/selectionjob.h"
 #include "core/selection/stemindex.h"
-#include "core/selection/treelisting.h"
+#include "core/selection/treewalker.h"
 #include "tests/keltoprobe.h"
 #include "ui/kelto.h"
 
@@ -25,7 +26,6 @@
 #include <QSet>
 #include <QTcpServer>
 #include <QTemporaryDir>
-#include <QThread>
 #include <QTimer>
 
 #include <cstdio>
@@ -327,8 +327,8 @@ bool measure(const Scale &scale, const QString &root, int fileSize, kelto &windo
 
     {
         clock.restart();
-        const PathList picks = listTreePaths(small, TreeWalker::Images);
-        const PathList candidates = listTreePaths(big, TreeWalker::Files);
+        const PathList picks = TreeWalker::list(small, TreeWalker::Images);
+        const PathList candidates = TreeWalker::list(big, TreeWalker::Files);
         listingSeconds = seconds(clock);
         figure(QStringLiteral("listing"), listingSeconds,
                QStringLiteral("%1 picks, %2 candidates, %3 bytes per candidate held")
@@ -364,7 +364,7 @@ bool measure(const Scale &scale, const QString &root, int fileSize, kelto &windo
         MatchRules::parsePickFormats(QStringLiteral("jpg,jpeg,png,heic,tif,tiff,webp"),
                                      allRules.pickFormats);
         allRules.companions = true;
-        const PathList rulePicks = listPickPaths(small, allRules);
+        const PathList rulePicks = TreeWalker::listPicks(small, allRules);
         StemMatches ruled;
         double ruledSeconds = 1e9;
         for (int round = 0; round < 3; ++round) {
@@ -466,19 +466,15 @@ bool measure(const Scale &scale, const QString &root, int fileSize, kelto &windo
         settings.bigImagesPath = big;
         settings.outputPath = root + QStringLiteral("/out-job");
         QDir().mkpath(settings.outputPath);
-        SelectionJob job(settings);
-        QThread thread;
-        job.moveToThread(&thread);
-        QObject::connect(&thread, &QThread::started, &job, &SelectionJob::start);
-        QObject::connect(&job, &SelectionJob::missingFound, &job, [&] { job.decide(true); });
-        QObject::connect(&job, &SelectionJob::copyFailed, &job, [&] { job.answerFailure(true); });
-        QObject::connect(&job, &SelectionJob::finished, &thread, &QThread::quit,
-                         Qt::DirectConnection);
+        JobRunner runner(settings);
+        SelectionJob *job = runner.job();
+        QObject::connect(job, &SelectionJob::missingFound, job, [job] { job->decide(true); });
+        QObject::connect(job, &SelectionJob::copyFailed, job, [job] { job->answerFailure(true); });
         QElapsedTimer clock;
         clock.start();
-        thread.start();
-        thread.wait();
-        const SelectionJob::Summary summary = job.summary();
+        runner.start();
+        runner.wait();
+        const SelectionJob::Summary summary = job->summary();
         figure(QStringLiteral("job alone (no window)"), seconds(clock),
                QStringLiteral("listing %1, matching %2, copying %3, flushing %4 s; %5 copied")
                        .arg(summary.phaseNsecs[SelectionJob::Listing] / 1e9, 0, 'f', 3)

@@ -1,5 +1,6 @@
 #include "core/commandlinerun.h"
 
+#include "core/selection/jobrunner.h"
 #include "core/wholefile.h"
 
 #include <QCommandLineParser>
@@ -10,6 +11,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QLoggingCategory>
 #include <QSaveFile>
 
 #include <csignal>
@@ -32,22 +34,6 @@ extern "C" void onInterrupt(int)
     std::signal(SIGINT, SIG_DFL);
 }
 
-QtMessageHandler &previousMessageHandler()
-{
-    static QtMessageHandler handler = nullptr;
-    return handler;
-}
-
-// The run lists each failed copy itself, with source, target and reason: the job's own log line
-// for it would say the same a second time.
-void filterMessages(QtMsgType type, const QMessageLogContext &context, const QString &message)
-{
-    if (qstrcmp(context.category, "zanora.selection") == 0
-        && message.startsWith(QLatin1String("copy failed:")))
-        return;
-    previousMessageHandler()(type, context, message);
-}
-
 bool stderrIsTerminal()
 {
 #ifdef Q_OS_WIN
@@ -66,32 +52,34 @@ const char *phaseName(SelectionJob::Phase phase, bool dryRun)
 {
     switch (phase) {
     case SelectionJob::Listing:
-        return "listing";
+        return QT_TRANSLATE_NOOP("CommandLineRun", "listing");
     case SelectionJob::Matching:
-        return "matching";
+        return QT_TRANSLATE_NOOP("CommandLineRun", "matching");
     case SelectionJob::Copying:
-        return dryRun ? "planning" : "copying";
+        return dryRun ? QT_TRANSLATE_NOOP("CommandLineRun", "planning")
+                      : QT_TRANSLATE_NOOP("CommandLineRun", "copying");
     case SelectionJob::Flushing:
-        return "flushing";
+        return QT_TRANSLATE_NOOP("CommandLineRun", "flushing");
     }
     return "";
 }
 
-const char *helpTail = R"(
-Without any argument zanora opens its window.
-
-Copies, for every pick below --small, every file below --big whose name without
-suffix occurs in the pick's file name, into --out: side by side, or with
---classified into sub-folders that mirror where the picks lie.
-
-Matching rules, each off unless asked for: --ignore-case, --whole-names,
---pick-formats, --companions. The command line never reads the rules kept by
-the window: a script gives the same result wherever it runs.
-
-Exit codes: 0 done; 1 some copies failed (the others were made); 2 bad
-arguments or folders; 3 picks without an original and --stop-if-missing
-(nothing copied); 130 stopped by Ctrl+C (the copies made so far are kept).
-)";
+const char *helpTail = QT_TRANSLATE_NOOP(
+        "CommandLineRun",
+        "\n"
+        "Without any argument zanora opens its window.\n"
+        "\n"
+        "Copies, for every pick below --small, every file below --big whose name without\n"
+        "suffix occurs in the pick's file name, into --out: side by side, or with\n"
+        "--classified into sub-folders that mirror where the picks lie.\n"
+        "\n"
+        "Matching rules, each off unless asked for: --ignore-case, --whole-names,\n"
+        "--pick-formats, --companions. The command line never reads the rules kept by\n"
+        "the window: a script gives the same result wherever it runs.\n"
+        "\n"
+        "Exit codes: 0 done; 1 some copies failed (the others were made); 2 bad\n"
+        "arguments or folders; 3 picks without an original and --stop-if-missing\n"
+        "(nothing copied); 130 stopped by Ctrl+C (the copies made so far are kept).\n");
 
 } // namespace
 
@@ -100,18 +88,15 @@ CommandLineRun::CommandLineRun(QObject *parent)
 {
     interruptPoll.setInterval(50);
     connect(&interruptPoll, &QTimer::timeout, this, &CommandLineRun::pollInterrupt);
-    connect(&progressTimer, &QTimer::timeout, this, &CommandLineRun::showProgress);
+    // On a terminal the counts are shown as the job reports them; the timer lets the seconds of a
+    // phase without counts pass.
+    connect(&progressTimer, &QTimer::timeout, this, [this] {
+        if (!terminal || phaseTotal < 0)
+            showProgress();
+    });
 }
 
-CommandLineRun::~CommandLineRun()
-{
-    if (job) {
-        job->stop();
-        thread.quit();
-        thread.wait();
-        delete job;
-    }
-}
+CommandLineRun::~CommandLineRun() = default;
 
 int CommandLineRun::exec(const QStringList &arguments)
 {
@@ -123,58 +108,55 @@ int CommandLineRun::prepare(const QStringList &arguments)
 {
     QCommandLineParser parser;
     parser.setApplicationDescription(
-            QStringLiteral("Gathers the originals of picked pictures, without a window."));
+            tr("Gathers the originals of picked pictures, without a window."));
     const QCommandLineOption helpOption = parser.addHelpOption();
     const QCommandLineOption versionOption = parser.addVersionOption();
-    const QCommandLineOption smallOption(QStringLiteral("small"),
-                                         QStringLiteral("Folder tree of the picks."),
+    const QCommandLineOption smallOption(QStringLiteral("small"), tr("Folder tree of the picks."),
                                          QStringLiteral("folder"));
-    const QCommandLineOption bigOption(QStringLiteral("big"),
-                                       QStringLiteral("Folder tree of the originals."),
+    const QCommandLineOption bigOption(QStringLiteral("big"), tr("Folder tree of the originals."),
                                        QStringLiteral("folder"));
     const QCommandLineOption outOption(QStringLiteral("out"),
-                                       QStringLiteral("Output folder, created when missing."),
+                                       tr("Output folder, created when missing."),
                                        QStringLiteral("folder"));
     const QCommandLineOption classifiedOption(
             QStringLiteral("classified"),
-            QStringLiteral("Mirror the picks' sub-folders below the output folder."));
+            tr("Mirror the picks' sub-folders below the output folder."));
     const QCommandLineOption dryRunOption(
-            QStringLiteral("dry-run"),
-            QStringLiteral("Copy nothing; print each copy as source<TAB>target."));
+            QStringLiteral("dry-run"), tr("Copy nothing; print each copy as source<TAB>target."));
     const QCommandLineOption stopOption(
             QStringLiteral("stop-if-missing"),
-            QStringLiteral("Copy nothing when a pick has no original (exit code 3)."));
+            tr("Copy nothing when a pick has no original (exit code 3)."));
     const QCommandLineOption missingListOption(
             QStringLiteral("missing-list"),
-            QStringLiteral("Write the picks without an original to <file>, one per line."),
+            tr("Write the picks without an original to <file>, one per line."),
             QStringLiteral("file"));
     const QCommandLineOption jsonOption(QStringLiteral("json"),
-                                        QStringLiteral("Print a JSON report on standard output."));
+                                        tr("Print a JSON report on standard output."));
     const QCommandLineOption quietOption(QStringLiteral("quiet"),
-                                         QStringLiteral("Show no progress and no summary."));
+                                         tr("Show no progress and no summary."));
     const QCommandLineOption ignoreCaseOption(
             QStringLiteral("ignore-case"),
-            QStringLiteral("Compare names ignoring case: img_0030.jpg finds IMG_0030.CR2."));
+            tr("Compare names ignoring case: img_0030.jpg finds IMG_0030.CR2."));
     const QCommandLineOption wholeNamesOption(
             QStringLiteral("whole-names"),
-            QStringLiteral("Count a name only where no letter or digit touches it: IMG_123 is "
-                           "not found in IMG_1234.jpg."));
+            tr("Count a name only where no letter or digit touches it: IMG_123 is not found in "
+               "IMG_1234.jpg."));
     const QCommandLineOption pickFormatsOption(
             QStringLiteral("pick-formats"),
-            QStringLiteral("The suffixes of picks, comma-separated, ignoring case (default: jpg, "
-                           "jpeg, png, JPG, JPEG, PNG with case)."),
+            tr("The suffixes of picks, comma-separated, ignoring case (default: jpg, jpeg, png, "
+               "JPG, JPEG, PNG with case)."),
             QStringLiteral("list"));
     const QCommandLineOption companionsOption(
             QStringLiteral("companions"),
-            QStringLiteral("Copy the files named after a matched original's whole name "
-                           "(IMG_1.CR2.xmp) with it."));
+            tr("Copy the files named after a matched original's whole name (IMG_1.CR2.xmp) with "
+               "it."));
     parser.addOptions({smallOption, bigOption, outOption, classifiedOption, dryRunOption,
                        stopOption, missingListOption, jsonOption, quietOption, ignoreCaseOption,
                        wholeNamesOption, pickFormatsOption, companionsOption});
 
     const auto usageError = [](const QString &message) {
-        std::fprintf(stderr, "zanora: %s\nTry 'zanora --help'.\n",
-                     message.toLocal8Bit().constData());
+        std::fprintf(stderr, "zanora: %s\n%s\n", message.toLocal8Bit().constData(),
+                     tr("Try 'zanora --help'.").toLocal8Bit().constData());
         return int(UsageError);
     };
     const auto folderError = [](const QString &message) {
@@ -184,7 +166,7 @@ int CommandLineRun::prepare(const QStringList &arguments)
     if (!parser.parse(arguments))
         return usageError(parser.errorText());
     if (parser.isSet(helpOption) || parser.isSet(QStringLiteral("help-all"))) {
-        writeOut(parser.helpText().toLocal8Bit() + helpTail);
+        writeOut((parser.helpText() + tr(helpTail)).toLocal8Bit());
         return Success;
     }
     if (parser.isSet(versionOption)) {
@@ -192,11 +174,11 @@ int CommandLineRun::prepare(const QStringList &arguments)
         return Success;
     }
     if (!parser.positionalArguments().isEmpty())
-        return usageError(QStringLiteral("unexpected argument '%1'")
-                                  .arg(parser.positionalArguments().constFirst()));
+        return usageError(
+                tr("unexpected argument '%1'").arg(parser.positionalArguments().constFirst()));
     for (const QCommandLineOption *option : {&smallOption, &bigOption, &outOption}) {
         if (!parser.isSet(*option))
-            return usageError(QStringLiteral("--%1 is required").arg(option->names().constFirst()));
+            return usageError(tr("--%1 is required").arg(option->names().constFirst()));
     }
 
     config.classified = parser.isSet(classifiedOption);
@@ -210,7 +192,7 @@ int CommandLineRun::prepare(const QStringList &arguments)
     config.rules.companions = parser.isSet(companionsOption);
     if (parser.isSet(pickFormatsOption)
         && !MatchRules::parsePickFormats(parser.value(pickFormatsOption), config.rules.pickFormats))
-        return usageError(QStringLiteral("--pick-formats '%1': give suffixes such as heic,tif")
+        return usageError(tr("--pick-formats '%1': give suffixes such as heic,tif")
                                   .arg(parser.value(pickFormatsOption)));
 
     // Every folder is checked before anything is listed. Paths are made absolute, not
@@ -220,14 +202,13 @@ int CommandLineRun::prepare(const QStringList &arguments)
         const QString name = QStringLiteral("--") + option.names().constFirst();
         const QFileInfo info(given);
         if (given.isEmpty() || (info.exists() && !info.isDir()))
-            return folderError(QStringLiteral("%1 '%2' is not a folder").arg(name, given));
+            return folderError(tr("%1 '%2' is not a folder").arg(name, given));
         path = QDir::cleanPath(info.absoluteFilePath());
         if (!info.exists()) {
             if (!mayCreate)
-                return folderError(QStringLiteral("%1 '%2': no such folder").arg(name, given));
+                return folderError(tr("%1 '%2': no such folder").arg(name, given));
             if (!config.dryRun && !QDir().mkpath(path))
-                return folderError(
-                        QStringLiteral("%1 '%2': the folder cannot be created").arg(name, given));
+                return folderError(tr("%1 '%2': the folder cannot be created").arg(name, given));
         }
         return true;
     };
@@ -241,21 +222,25 @@ int CommandLineRun::prepare(const QStringList &arguments)
 int CommandLineRun::run()
 {
     terminal = stderrIsTerminal();
-    job = new SelectionJob(config);
-    job->moveToThread(&thread);
-    connect(&thread, &QThread::started, job, &SelectionJob::start);
-    connect(job, &SelectionJob::finished, &thread, &QThread::quit, Qt::DirectConnection);
+    runner.reset(new JobRunner(config));
+    SelectionJob *job = runner->job();
     connect(job, &SelectionJob::phaseStarted, this, &CommandLineRun::onPhaseStarted);
     connect(job, &SelectionJob::progressed, this, [this](SelectionJob::Phase, int total, int done) {
         phaseTotal = total;
         phaseDone = done;
+        if (terminal && !quiet)
+            showProgress();
     });
     connect(job, &SelectionJob::missingFound, this, &CommandLineRun::onMissingFound);
     connect(job, &SelectionJob::copyFailed, this, &CommandLineRun::onCopyFailed);
     connect(job, &SelectionJob::copied, this, &CommandLineRun::onCopied);
     connect(job, &SelectionJob::finished, this, &CommandLineRun::onFinished);
 
-    previousMessageHandler() = qInstallMessageHandler(filterMessages);
+    // The run lists each failed copy itself, with source, target and reason, as the job tells it
+    // through copyFailed(): the job's own log line for it would say the same a second time.
+    // QT_LOGGING_RULES still turns it on.
+    QLoggingCategory::setFilterRules(QLatin1String(lcCopyFailures().categoryName())
+                                     + QLatin1String(".warning=false"));
     interruptRequested = 0;
     const auto previousInterruptHandler = std::signal(SIGINT, onInterrupt);
     interruptPoll.start();
@@ -267,25 +252,24 @@ int CommandLineRun::run()
     QEventLoop eventLoop;
     loop = &eventLoop;
     phaseClock.start();
-    thread.start();
+    runner->start();
     const int code = eventLoop.exec();
     loop = nullptr;
 
     interruptPoll.stop();
     progressTimer.stop();
     std::signal(SIGINT, previousInterruptHandler);
-    qInstallMessageHandler(previousMessageHandler());
     std::fflush(stdout);
     return code;
 }
 
 void CommandLineRun::pollInterrupt()
 {
-    if (!interruptRequested || interrupted)
+    if (!interruptRequested || interrupted || !runner)
         return;
     interrupted = true;
-    tell(QStringLiteral("zanora: stopping; the copies made so far are kept"));
-    job->stop();
+    tell(QStringLiteral("zanora: ") + tr("stopping; the copies made so far are kept"));
+    runner->stop();
 }
 
 void CommandLineRun::onPhaseStarted(SelectionJob::Phase started, int total)
@@ -297,19 +281,21 @@ void CommandLineRun::onPhaseStarted(SelectionJob::Phase started, int total)
     phaseTotal = total;
     phaseDone = 0;
     phaseClock.restart();
+    if (terminal && !quiet)
+        showProgress();
 }
 
 void CommandLineRun::onMissingFound(const QStringList &paths)
 {
     missingPicks = paths;
     for (const QString &path : paths)
-        tell(QStringLiteral("zanora: no original for %1").arg(path));
+        tell(QStringLiteral("zanora: ") + tr("no original for %1").arg(path));
     writeMissingList();
     if (stopIfMissing) {
-        tell(QStringLiteral("zanora: %1 missing; nothing copied (--stop-if-missing)")
-                     .arg(paths.size()));
+        tell(QStringLiteral("zanora: ")
+             + tr("%1 missing; nothing copied (--stop-if-missing)").arg(paths.size()));
     }
-    job->decide(!stopIfMissing);
+    runner->job()->decide(!stopIfMissing);
 }
 
 void CommandLineRun::writeMissingList()
@@ -324,16 +310,16 @@ void CommandLineRun::writeMissingList()
     if (openWholeFile(file) && commitWholeFile(file, bytes))
         return;
     missingListFailed = true;
-    tell(QStringLiteral("zanora: --missing-list '%1' cannot be written: %2")
-                 .arg(missingListPath, file.errorString()));
+    tell(QStringLiteral("zanora: ")
+         + tr("--missing-list '%1' cannot be written: %2").arg(missingListPath, file.errorString()));
 }
 
 void CommandLineRun::onCopyFailed(const QString &source, const QString &target,
                                   const QString &reason)
 {
     failedCopies.append({source, target, reason});
-    tell(QStringLiteral("zanora: copy failed: %1 -> %2: %3").arg(source, target, reason));
-    job->answerFailure(true);
+    tell(QStringLiteral("zanora: ") + tr("copy failed: %1 -> %2: %3").arg(source, target, reason));
+    runner->job()->answerFailure(true);
 }
 
 void CommandLineRun::onCopied(const QString &source, const QString &target)
@@ -350,10 +336,8 @@ void CommandLineRun::onCopied(const QString &source, const QString &target)
 void CommandLineRun::onFinished(SelectionJob::Outcome outcome)
 {
     // The job has sent its last signal; its thread is ending.
-    thread.wait();
-    const SelectionJob::Summary summary = job->summary();
-    delete job;
-    job = nullptr;
+    const SelectionJob::Summary summary = runner->job()->summary();
+    runner.reset();
 
     int code = Success;
     if (interrupted)
@@ -368,16 +352,19 @@ void CommandLineRun::onFinished(SelectionJob::Outcome outcome)
         qint64 nsecs = 0;
         for (qint64 phaseNsecs : summary.phaseNsecs)
             nsecs += phaseNsecs;
-        tell(QStringLiteral("zanora: %1 picks, %2 candidates, %3 matched, %4 %5, %6 failed, "
-                            "%7 missing, %8 s")
-                     .arg(summary.picks)
-                     .arg(summary.candidates)
-                     .arg(summary.matched)
-                     .arg(summary.copied)
-                     .arg(QLatin1String(config.dryRun ? "planned" : "copied"))
-                     .arg(summary.failed)
-                     .arg(summary.missing)
-                     .arg(nsecs / 1e9, 0, 'f', 2));
+        const QString line
+                = config.dryRun ? tr("%1 picks, %2 candidates, %3 matched, %4 planned, %5 failed, "
+                                     "%6 missing, %7 s")
+                                : tr("%1 picks, %2 candidates, %3 matched, %4 copied, %5 failed, "
+                                     "%6 missing, %7 s");
+        tell(QStringLiteral("zanora: ")
+             + line.arg(summary.picks)
+                       .arg(summary.candidates)
+                       .arg(summary.matched)
+                       .arg(summary.copied)
+                       .arg(summary.failed)
+                       .arg(summary.missing)
+                       .arg(nsecs / 1e9, 0, 'f', 2));
     }
     if (json)
         writeOut(jsonReport(summary, code) + '\n');
@@ -421,15 +408,16 @@ QByteArray CommandLineRun::jsonReport(const SelectionJob::Summary &summary, int 
 void CommandLineRun::showProgress()
 {
     const double elapsed = qMax<qint64>(phaseClock.elapsed(), 1) / 1000.0;
-    QString text = QLatin1String(phaseName(phase, config.dryRun));
+    QString text = tr(phaseName(phase, config.dryRun));
     if (phaseTotal < 0) {
         text += QStringLiteral(", %1 s").arg(elapsed, 0, 'f', 1);
     } else {
-        const char *unit = phase == SelectionJob::Matching ? "picks" : "files";
+        const char *unit = phase == SelectionJob::Matching ? QT_TR_NOOP("picks")
+                                                           : QT_TR_NOOP("files");
         QString counts = QStringLiteral("%1/%2 %3, %4/s")
                                  .arg(phaseDone)
                                  .arg(phaseTotal)
-                                 .arg(QLatin1String(unit))
+                                 .arg(tr(unit))
                                  .arg(qRound(phaseDone / elapsed));
         if (phase == SelectionJob::Copying && !config.dryRun) {
             const double mebibytes = copiedBytes / 1048576.0;

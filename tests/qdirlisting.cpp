@@ -4,7 +4,6 @@
 #include "tests/qdirlisting.h"
 
 #include "core/selection/matchrules.h"
-#include "core/selection/treelisting.h"
 
 #include <QDir>
 
@@ -21,11 +20,9 @@ bool hasImageSuffix(const QFileInfo &entry)
 // `ancestors` holds the canonical paths of the folders from the root down to `path`, both
 // included. A folder link that leads back to one of them would make the walk endless, so such a
 // folder is neither listed nor entered. Links to anywhere else are followed like plain folders.
-void listTree(const QString &path, Keep keep, const MatchRules *rules,
-              const ListingStop &stopRequested, QStringList &ancestors, QFileInfoList &result)
+void listTree(const QString &path, Keep keep, const MatchRules *rules, QStringList &ancestors,
+              QFileInfoList &result)
 {
-    if (stopRequested && stopRequested())
-        return;
     QDir dir(path);
     dir.setFilter(QDir::Dirs | QDir::Files | QDir::NoDotAndDotDot);
     const QFileInfoList entries = dir.entryInfoList();
@@ -37,7 +34,7 @@ void listTree(const QString &path, Keep keep, const MatchRules *rules,
             if (keep == Keep::Folders)
                 result.append(entry);
             ancestors.append(canonical);
-            listTree(entry.filePath(), keep, rules, stopRequested, ancestors, result);
+            listTree(entry.filePath(), keep, rules, ancestors, result);
             ancestors.removeLast();
         } else if (keep == Keep::Files
                    || (keep == Keep::Images && entry.isFile()
@@ -47,26 +44,29 @@ void listTree(const QString &path, Keep keep, const MatchRules *rules,
     }
 }
 
-QFileInfoList listTree(const QString &root, Keep keep, const MatchRules *rules,
-                       const ListingStop &stopRequested)
+} // namespace
+
+namespace {
+
+QFileInfoList listFrom(const QString &root, TreeWalker::Listing keep, const MatchRules *rules)
 {
     QFileInfoList result;
     QStringList ancestors;
     const QString canonicalRoot = QFileInfo(root).canonicalFilePath();
     if (!canonicalRoot.isEmpty())
         ancestors.append(canonicalRoot);
-    listTree(root, keep, rules, stopRequested, ancestors, result);
+    listTree(root, keep, rules, ancestors, result);
     return result;
 }
 
 } // namespace
 
-QFileInfoList listTreeByQDir(const QString &path, TreeWalker::Listing listing)
+QFileInfoList listTreeByQDir(const QString &root, TreeWalker::Listing keep)
 {
-    return listTree(path, listing, nullptr, {});
+    return listFrom(root, keep, nullptr);
 }
 
-QFileInfoList listPicksByQDir(const QString &path, const MatchRules &rules)
+QFileInfoList listPicksByQDir(const QString &root, const MatchRules &rules)
 {
-    return listTree(path, Keep::Images, &rules, {});
+    return listFrom(root, TreeWalker::Images, &rules);
 }

@@ -1,7 +1,6 @@
 #include "core/selection/selectionjob.h"
 #include "tests/coretestsupport.h"
 
-#include <QDirIterator>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -41,6 +40,7 @@ Ran zanora(const QStringList &arguments)
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
         environment.remove(QLatin1String(name));
+    environment.insert(QStringLiteral("ZANORA_LANG"), QStringLiteral("en")); // the texts checked
     process.setProcessEnvironment(environment);
     process.start(program(), arguments);
     Ran ran;

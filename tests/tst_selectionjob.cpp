@@ -1,9 +1,8 @@
 #include "core/selection/filecopier.h"
+#include "core/selection/jobrunner.h"
 #include "core/selection/selectionjob.h"
 #include "tests/coretestsupport.h"
 
-#include <QDirIterator>
-#include <QThread>
 #include <QtTest>
 
 #include <functional>
@@ -16,10 +15,9 @@ class JobRun
 {
 public:
     explicit JobRun(const SelectionJob::Settings &settings)
-        : job(new SelectionJob(settings))
+        : runner(settings)
+        , job(runner.job())
     {
-        job->moveToThread(&thread);
-        QObject::connect(&thread, &QThread::started, job, &SelectionJob::start);
         QObject::connect(job, &SelectionJob::missingFound, &context,
                          [this](const QStringList &list) {
                              missing = list;
@@ -42,24 +40,14 @@ public:
                          [this](SelectionJob::Outcome result) { outcome = result; });
     }
 
-    ~JobRun()
-    {
-        job->stop();
-        thread.quit();
-        thread.wait();
-        delete job;
-    }
-
     // Runs the job to its end; false if it did not end within a minute.
     bool run()
     {
-        QObject::connect(job, &SelectionJob::finished, &thread, &QThread::quit,
-                         Qt::DirectConnection);
-        thread.start();
-        return QTest::qWaitFor([this] { return outcome >= 0 && thread.isFinished(); }, 60000);
+        runner.start();
+        return QTest::qWaitFor([this] { return outcome >= 0 && runner.isFinished(); }, 60000);
     }
 
-    QThread thread;
+    JobRunner runner;
     SelectionJob *job;
     QObject context;
     std::function<void(SelectionJob *)> onMissing; // default: go on
@@ -73,7 +61,7 @@ public:
 
 } // namespace
 
-class tst_selectionjob : public QObject
+class tst_selectionjob : public QObject, public RunFolders
 {
     Q_OBJECT
 
@@ -95,14 +83,6 @@ private slots:
     void stop();
 
 private:
-    QString big(const QString &relative = QString()) const { return path("big", relative); }
-    QString small(const QString &relative = QString()) const { return path("small", relative); }
-    QString out(const QString &relative = QString()) const { return path("out", relative); }
-    QString path(const char *folder, const QString &relative) const
-    {
-        return workDir->filePath(QLatin1String(folder))
-               + (relative.isEmpty() ? QString() : QLatin1Char('/') + relative);
-    }
     SelectionJob::Settings settings(bool classified = false) const
     {
         SelectionJob::Settings result;
@@ -120,6 +100,7 @@ void tst_selectionjob::init()
 {
     workDir = new QTemporaryDir;
     QVERIFY(workDir->isValid());
+    runRoot = workDir->path();
     QVERIFY(QDir().mkpath(big()));
     QVERIFY(QDir().mkpath(small()));
     QVERIFY(QDir().mkpath(out()));

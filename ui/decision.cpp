@@ -1,5 +1,6 @@
 #include "ui/errorlist.h"
 #include "ui/kelto.h"
+#include "ui/runcontroller.h"
 
 void kelto::bt_toErrorList(QStringList errorMessages)
 {
@@ -18,5 +19,19 @@ void kelto::receive_from_errorlist(bool decision)
 {
     continueCopy = decision;
     waitingForDecision = false;
-    passDecisionOn(decision);
+    if (run)
+        run->decide(decision);
+}
+
+void kelto::askAboutMissing(const QStringList &missing)
+{
+    waitingForDecision = true;
+    bt_toErrorList(missing);
+    connect(decisionDialog, &QObject::destroyed, this, [this] {
+        if (!waitingForDecision)
+            return;
+        waitingForDecision = false;
+        if (run)
+            run->stop();
+    });
 }

@@ -3,12 +3,13 @@
 #include "core/selection/filecopier.h"
 #include "core/selection/pathlist.h"
 #include "core/selection/stemindex.h"
-#include "core/selection/treelisting.h"
+#include "core/selection/treewalker.h"
 
 #include <QDir>
 #include <QLoggingCategory>
 
 Q_LOGGING_CATEGORY(lcSelection, "zanora.selection")
+Q_LOGGING_CATEGORY(lcCopyFailures, "zanora.selection.failures")
 
 SelectionJob::SelectionJob(const Settings &settings, QObject *parent)
     : QObject(parent)
@@ -94,9 +95,10 @@ void SelectionJob::start()
     phaseClock.start();
     emit phaseStarted(Listing, -1);
     // Kept as compact paths: a big-image tree may hold half a million files.
-    const PathList picks = listPickPaths(config.smallImagesPath, config.rules, stopRequested);
-    const PathList candidates = listTreePaths(config.bigImagesPath, TreeWalker::Files,
-                                              stopRequested);
+    const PathList picks = TreeWalker::listPicks(config.smallImagesPath, config.rules,
+                                                 stopRequested);
+    const PathList candidates = TreeWalker::list(config.bigImagesPath, TreeWalker::Files,
+                                                 stopRequested);
     {
         QMutexLocker locker(&summaryLock);
         counts.picks = picks.size();
@@ -110,8 +112,12 @@ void SelectionJob::start()
 
     const int total = picks.size();
     emit phaseStarted(Matching, total);
+    reportClock.start();
     matches.reset(new StemMatches(
             StemIndex(candidates, config.rules).match(picks, config.classified, [&](int done) {
+                if (done < total && reportClock.elapsed() < progressInterval)
+                    return;
+                reportClock.restart();
                 emit progressed(Matching, total, done);
             })));
     {
@@ -140,6 +146,7 @@ void SelectionJob::beginCopying()
     copier->keepIntact(matches->matched);
     next = 0;
     reportedCopies = 0;
+    reportClock.start();
     emit phaseStarted(Copying, counts.matched);
     schedule(&SelectionJob::copySome);
 }
@@ -161,8 +168,8 @@ QString SelectionJob::targetFolder(int entry) const
     return folder;
 }
 
-// Copies entries for up to 50 ms, then reports how far it got and gives the thread's event loop
-// a turn. A stop is seen between two entries or two pieces of one.
+// Copies entries for up to 50 ms, then gives the thread's event loop a turn; reports how far it
+// got every progressInterval. A stop is seen between two entries or two pieces of one.
 void SelectionJob::copySome()
 {
     QElapsedTimer slice;
@@ -179,8 +186,8 @@ void SelectionJob::copySome()
         if (!copyOne())
             return;
         ++next;
+        reportCopies(false);
         if (slice.elapsed() >= 50) {
-            reportCopies();
             schedule(&SelectionJob::copySome);
             return;
         }
@@ -220,8 +227,8 @@ bool SelectionJob::copyOne()
     case FileCopier::Failed:
         break;
     }
-    qCWarning(lcSelection) << "copy failed:" << original.filePath() << "->" << target
-                           << copier->lastError();
+    qCWarning(lcCopyFailures) << "copy failed:" << original.filePath() << "->" << target
+                              << copier->lastError();
     {
         QMutexLocker locker(&summaryLock);
         ++counts.failed;
@@ -232,10 +239,13 @@ bool SelectionJob::copyOne()
     return false;
 }
 
-void SelectionJob::reportCopies()
+// Tells how many entries are done, unless progressed() has said so already or, when not `always`,
+// said anything within the last progressInterval.
+void SelectionJob::reportCopies(bool always)
 {
-    if (next == reportedCopies)
+    if (next == reportedCopies || (!always && reportClock.elapsed() < progressInterval))
         return;
+    reportClock.restart();
     reportedCopies = next;
     emit progressed(Copying, counts.matched, next);
 }

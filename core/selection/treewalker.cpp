@@ -1,4 +1,7 @@
 #include "core/selection/treewalker.h"
+
+#include "core/selection/matchrules.h"
+#include "core/selection/pathlist.h"
 #include "core/selection/treewalker_p.h"
 
 #include <QDir>
@@ -50,17 +53,6 @@ void sortByName(std::vector<FolderEntry> &entries)
     for (const Keyed &k : keyed)
         sorted.push_back(std::move(entries[k.index]));
     entries.swap(sorted);
-}
-
-QFileInfoList fileInfos(const QString &root, TreeWalker::Listing listing)
-{
-    QFileInfoList result;
-    TreeWalker(root).walk([&](const TreeWalker::Entry &entry) {
-        if (TreeWalker::belongs(listing, entry.kind(), entry.name()))
-            result.append(QFileInfo(entry.path()));
-        return true;
-    });
-    return result;
 }
 
 } // namespace
@@ -117,30 +109,41 @@ bool TreeWalker::walkFolder(const QString &folder, const QString &canonical, QSt
     return true;
 }
 
-QFileInfoList TreeWalker::folders(const QString &root)
-{
-    return fileInfos(root, Folders);
-}
+namespace {
 
-QFileInfoList TreeWalker::files(const QString &root)
+// The entries `belongs` takes, in walk order.
+template<typename Belongs>
+PathList listTree(const QString &root, const ListingStop &stopRequested, const Belongs &belongs)
 {
-    return fileInfos(root, Files);
-}
-
-QFileInfoList TreeWalker::images(const QString &root)
-{
-    return fileInfos(root, Images);
-}
-
-QStringList TreeWalker::paths(const QString &root, Listing listing)
-{
-    QStringList result;
-    TreeWalker(root).walk([&](const Entry &entry) {
-        if (belongs(listing, entry.kind(), entry.name()))
-            result.append(entry.path());
+    PathList result;
+    if (stopRequested && stopRequested())
+        return result;
+    TreeWalker(root).walk([&](const TreeWalker::Entry &entry) {
+        if (entry.kind() == TreeWalker::Folder && stopRequested && stopRequested())
+            return false;
+        if (belongs(entry))
+            result.append(entry.folder(), entry.name());
         return true;
     });
+    result.squeeze();
     return result;
+}
+
+} // namespace
+
+PathList TreeWalker::list(const QString &root, Listing listing, const ListingStop &stopRequested)
+{
+    return listTree(root, stopRequested, [listing](const Entry &entry) {
+        return belongs(listing, entry.kind(), entry.name());
+    });
+}
+
+PathList TreeWalker::listPicks(const QString &root, const MatchRules &rules,
+                               const ListingStop &stopRequested)
+{
+    return listTree(root, stopRequested, [&rules](const Entry &entry) {
+        return entry.kind() == File && rules.isPick(entry.name());
+    });
 }
 
 bool TreeWalker::belongs(Listing listing, Kind kind, QStringView name)
