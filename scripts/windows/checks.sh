@@ -54,7 +54,8 @@ check_zip() {
     screenshot "^Zanora" "$build/zanora-win64-screenshot.png"
     kill "$app_pid" "$adserver_pid" 2>/dev/null || true
     /usr/lib/wine/wineserver -k 2>/dev/null || true
-    wait 2>/dev/null || true
+    # Not a bare wait: the X server is a child of this script too.
+    wait "$app_pid" "$adserver_pid" 2>/dev/null || true
     ls "$smoke/run/GG/GG1.dat" >/dev/null || die "the zip's program did not store the ad set"
 }
 
