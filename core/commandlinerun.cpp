@@ -79,6 +79,10 @@ const char *helpTail = QT_TRANSLATE_NOOP(
         "formats (heic, webp, tif, ...) or suffix cases (.Jpg) and names that are not\n"
         "valid in the file-name encoding are listed as left out.\n"
         "\n"
+        "Matching rules, each off unless asked for: --ignore-case, --whole-names,\n"
+        "--pick-formats, --companions. The command line never reads the rules kept by\n"
+        "the window: a script gives the same result wherever it runs.\n"
+        "\n"
         "Exit codes: 0 done; 1 some copies failed (the others were made), or the\n"
         "missing list or the record could not be written; 2 bad arguments or folders;\n"
         "3 picks without an original and --stop-if-missing (nothing copied); 4 not\n"
@@ -145,8 +149,25 @@ int CommandLineRun::prepare(const QStringList &arguments)
                                         tr("Print a JSON report on standard output."));
     const QCommandLineOption quietOption(QStringLiteral("quiet"),
                                          tr("Show no progress and no summary."));
+    const QCommandLineOption ignoreCaseOption(
+            QStringLiteral("ignore-case"),
+            tr("Compare names ignoring case: img_0030.jpg finds IMG_0030.CR2."));
+    const QCommandLineOption wholeNamesOption(
+            QStringLiteral("whole-names"),
+            tr("Count a name only where no letter or digit touches it: IMG_123 is not found in "
+               "IMG_1234.jpg."));
+    const QCommandLineOption pickFormatsOption(
+            QStringLiteral("pick-formats"),
+            tr("The suffixes of picks, comma-separated, ignoring case (default: jpg, jpeg, png, "
+               "JPG, JPEG, PNG with case)."),
+            QStringLiteral("list"));
+    const QCommandLineOption companionsOption(
+            QStringLiteral("companions"),
+            tr("Copy the files named after a matched original's whole name (IMG_1.CR2.xmp) with "
+               "it."));
     parser.addOptions({smallOption, bigOption, outOption, classifiedOption, dryRunOption,
-                       stopOption, missingListOption, reportOption, jsonOption, quietOption});
+                       stopOption, missingListOption, reportOption, jsonOption, quietOption,
+                       ignoreCaseOption, wholeNamesOption, pickFormatsOption, companionsOption});
 
     const auto usageError = [](const QString &message) {
         std::fprintf(stderr, "zanora: %s\n%s\n", message.toLocal8Bit().constData(),
@@ -183,6 +204,13 @@ int CommandLineRun::prepare(const QStringList &arguments)
     missingListPath = parser.value(missingListOption);
     if (parser.isSet(reportOption))
         config.recordPath = QFileInfo(parser.value(reportOption)).absoluteFilePath();
+    config.rules.ignoreCase = parser.isSet(ignoreCaseOption);
+    config.rules.wholeNames = parser.isSet(wholeNamesOption);
+    config.rules.companions = parser.isSet(companionsOption);
+    if (parser.isSet(pickFormatsOption)
+        && !MatchRules::parsePickFormats(parser.value(pickFormatsOption), config.rules.pickFormats))
+        return usageError(tr("--pick-formats '%1': give suffixes such as heic,tif")
+                                  .arg(parser.value(pickFormatsOption)));
 
     // Every folder is checked before anything is listed. Paths are made absolute, not
     // canonical, as the window's folder choosers give them.
@@ -426,6 +454,7 @@ QByteArray CommandLineRun::jsonReport(const SelectionJob::Summary &summary, int 
     const QJsonObject report{
             {QStringLiteral("outcome"), QLatin1String(outcome)},
             {QStringLiteral("dryRun"), config.dryRun},
+            {QStringLiteral("rules"), config.rules.toJson()},
             {QStringLiteral("picks"), summary.picks},
             {QStringLiteral("candidates"), summary.candidates},
             {QStringLiteral("matched"), summary.matched},

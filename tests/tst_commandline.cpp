@@ -86,6 +86,8 @@ private slots:
     void interrupted();
     void killed_data();
     void killed();
+    void rules_data();
+    void rules();
 
 private:
     QString path(const char *name) const { return root->filePath(QLatin1String(name)); }
@@ -116,7 +118,7 @@ void tst_commandline::init()
                                "img_0002.jpg", "nothing.jpeg", "notes.txt"}));
     for (const char *original :
          {"2019/IMG_0001.CR2", "2019/IMG_0001.JPG", "2019/IMG_0001.xmp", "A/IMG_1.jpg",
-          "B/IMG_1.jpg", "IMG_10.NEF", "IMG_0002.CR2", "day.2.jpg"})
+          "B/IMG_1.jpg", "IMG_10.NEF", "IMG_0002.CR2", "day.2.jpg", "2019/IMG_0001.CR2.pp3"})
         QVERIFY(writeFile(big() + QLatin1Char('/') + QLatin1String(original), original));
 }
 
@@ -178,7 +180,7 @@ void tst_commandline::sameFilesAsRunObject()
     QStringList counts;
     for (const char *key : {"picks", "candidates", "matched", "copied", "failed", "missing"})
         counts.append(key + QStringLiteral("=%1").arg(report.value(key).toInt()));
-    QCOMPARE(counts, QStringList({"picks=7", "candidates=8", "matched=12", "copied=12", "failed=0",
+    QCOMPARE(counts, QStringList({"picks=7", "candidates=9", "matched=12", "copied=12", "failed=0",
                                   "missing=2"}));
 }
 
@@ -323,6 +325,67 @@ void tst_commandline::notEnoughSpace()
     QCOMPARE(QDir(disk.path()).entryList(QDir::Files | QDir::Hidden), QStringList("filler"));
     QCOMPARE(QJsonDocument::fromJson(ran.out).object().value("outcome").toString(),
              "not enough space");
+}
+
+void tst_commandline::rules_data()
+{
+    QTest::addColumn<QString>("options");
+    QTest::addColumn<QString>("says");
+    QTest::addColumn<QString>("reported"); // the report's "rules"
+
+    const QString defaults = R"("pickFormats":["jpg","jpeg","png","JPG","JPEG","PNG"],)"
+                             R"("pickFormatsIgnoreCase":false)";
+    QTest::newRow("defaults") << ""
+                              << "7 picks, 9 candidates, 12 matched, 12 copied, 0 failed, 2 missing"
+                              << R"({"companions":false,"ignoreCase":false,)" + defaults
+                                         + R"(,"wholeNames":false})";
+    QTest::newRow("ignore case") << "--ignore-case"
+                                 << "13 matched, 13 copied, 0 failed, 1 missing"
+                                 << R"({"companions":false,"ignoreCase":true,)" + defaults
+                                            + R"(,"wholeNames":false})";
+    QTest::newRow("whole names") << "--whole-names"
+                                 << "10 matched, 10 copied, 0 failed, 2 missing"
+                                 << R"({"companions":false,"ignoreCase":false,)" + defaults
+                                            + R"(,"wholeNames":true})";
+    QTest::newRow("pick formats")
+            << "--pick-formats .JPG"
+            << "5 picks, 9 candidates, 9 matched, 9 copied, 0 failed, 1 "
+            << R"({"companions":false,"ignoreCase":false,"pickFormats":["JPG"],)"
+               R"("pickFormatsIgnoreCase":true,"wholeNames":false})";
+    QTest::newRow("companions") << "--companions"
+                                << "14 matched, 14 copied, 0 failed, 2 missing"
+                                << R"({"companions":true,"ignoreCase":false,)" + defaults
+                                           + R"(,"wholeNames":false})";
+    QTest::newRow("bad pick formats") << "--pick-formats tar.gz"
+                                      << "--pick-formats 'tar.gz': give suffixes such as heic,tif"
+                                      << "";
+}
+
+// Each rule from its option, in the summary's counts and in the report.
+void tst_commandline::rules()
+{
+    QFETCH(QString, options);
+    QFETCH(QString, says);
+    QFETCH(QString, reported);
+    QStringList arguments = {"--small", small(), "--big", big(), "--out", out(), "--json"};
+    arguments += options.split(' ', Qt::SkipEmptyParts);
+    const Ran ran = zanora(arguments << "--report" << path("record.json"));
+    QVERIFY2(ran.err.contains(says), qPrintable(ran.err));
+    if (reported.isEmpty()) {
+        QCOMPARE(ran.code, 2);
+        return;
+    }
+    QCOMPARE(ran.code, 0);
+    const QJsonObject rules = QJsonDocument::fromJson(ran.out).object().value("rules").toObject();
+    QCOMPARE(QString::fromUtf8(QJsonDocument(rules).toJson(QJsonDocument::Compact)), reported);
+    // The record holds the same rules beside the run's mode.
+    QJsonObject recorded = QJsonDocument::fromJson(fileContent(path("record.json")))
+                                   .object()
+                                   .value("rules")
+                                   .toObject();
+    QCOMPARE(recorded.take("mode").toString(), "combined");
+    QCOMPARE(recorded.take("dryRun").toBool(), false);
+    QCOMPARE(recorded, rules);
 }
 
 // Ctrl+C during a large copy: the copy under way leaves nothing behind, the ones before it stay

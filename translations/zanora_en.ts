@@ -2,6 +2,53 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="en" sourcelanguage="zh_CN">
 <context>
+    <name>RulesDialog</name>
+    <message>
+        <source>规则</source>
+        <translation>Rules</translation>
+    </message>
+    <message>
+        <source>忽略大小写（img_0030.jpg 对应 IMG_0030.CR2）</source>
+        <translation>Ignore case (img_0030.jpg finds IMG_0030.CR2)</translation>
+    </message>
+    <message>
+        <source>只认完整的名字（IMG_123 不再匹配 IMG_1234.jpg）</source>
+        <translation>Whole names only (IMG_123 no longer matches IMG_1234.jpg)</translation>
+    </message>
+    <message>
+        <source>小图格式：</source>
+        <translation>Pick formats:</translation>
+    </message>
+    <message>
+        <source>jpg, jpeg, png, JPG, JPEG, PNG（默认，区分大小写）</source>
+        <translation>jpg, jpeg, png, JPG, JPEG, PNG (default, case matters)</translation>
+    </message>
+    <message>
+        <source>用逗号分隔的后缀，如 jpg, heic, tif, webp；填写后不区分大小写</source>
+        <translation>Suffixes separated by commas, such as jpg, heic, tif, webp; once set, case does not matter</translation>
+    </message>
+    <message>
+        <source>格式无效：请填写用逗号分隔的后缀，如 heic, tif</source>
+        <translation>Formats not understood: give suffixes separated by commas, such as heic, tif</translation>
+    </message>
+    <message>
+        <source>连带附属文件（IMG_0021.CR2.xmp 随 IMG_0021.CR2 一起复制）</source>
+        <translation>Companion files (IMG_0021.CR2.xmp is copied with IMG_0021.CR2)</translation>
+    </message>
+    <message>
+        <source>恢复默认</source>
+        <translation>Restore defaults</translation>
+    </message>
+    <message>
+        <source>确定</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>取消</source>
+        <translation>Cancel</translation>
+    </message>
+</context>
+<context>
     <name>errorList</name>
     <message>
         <source>Dialog</source>
@@ -217,6 +264,34 @@
     <message>
         <source>详情见记录：%1</source>
         <translation>Record of the run: %1</translation>
+    </message>
+    <message>
+        <source>规则</source>
+        <translation>Rules</translation>
+    </message>
+    <message>
+        <source>匹配规则不是默认规则：可在右键菜单“规则”或按 Ctrl+R 修改</source>
+        <translation>The matching rules are not the defaults: change them with “Rules” in the context menu or Ctrl+R</translation>
+    </message>
+    <message>
+        <source>忽略大小写</source>
+        <translation>case ignored</translation>
+    </message>
+    <message>
+        <source>只认完整的名字</source>
+        <translation>whole names only</translation>
+    </message>
+    <message>
+        <source>小图格式 %1</source>
+        <translation>pick formats %1</translation>
+    </message>
+    <message>
+        <source>连带附属文件</source>
+        <translation>companion files</translation>
+    </message>
+    <message>
+        <source>规则：%1</source>
+        <translation>Rules: %1</translation>
     </message>
 </context>
 </TS>

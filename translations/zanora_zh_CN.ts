@@ -125,6 +125,10 @@ name is copied beside the first as NAME (2).EXT. Picks in other picture
 formats (heic, webp, tif, ...) or suffix cases (.Jpg) and names that are not
 valid in the file-name encoding are listed as left out.
 
+Matching rules, each off unless asked for: --ignore-case, --whole-names,
+--pick-formats, --companions. The command line never reads the rules kept by
+the window: a script gives the same result wherever it runs.
+
 Exit codes: 0 done; 1 some copies failed (the others were made), or the
 missing list or the record could not be written; 2 bad arguments or folders;
 3 picks without an original and --stop-if-missing (nothing copied); 4 not
@@ -140,6 +144,10 @@ copied); 130 stopped by Ctrl+C (the copies made so far are kept).
 回收站，磁盘没有回收站时在原处改名为 名称.replaced-日期-时间，然后再替换。同名
 的第二个原图复制为 名称 (2).后缀 放在第一个旁边。其他图片格式（heic、webp、
 tif 等）或其他大小写后缀（.Jpg）的选图，以及文件名编码无效的文件，列为未纳入。
+
+匹配规则默认都不启用，需要时指定：--ignore-case、--whole-names、
+--pick-formats、--companions。命令行从不读取窗口保存的规则：同一脚本在哪里
+运行结果都一样。
 
 退出码：0 完成；1 部分文件复制失败（其余已复制），或缺图清单、运行记录无法写入；
 2 参数或文件夹有误；3 有选图没有原图且指定了 --stop-if-missing（未复制任何文件）；
@@ -174,6 +182,26 @@ tif 等）或其他大小写后缀（.Jpg）的选图，以及文件名编码无
     <message>
         <source>%1 picks, %2 candidates, %3 matched, %4 copied, %5 failed, %6 missing, %7 skipped, %8 replaced, %9 renamed, %10 left out, %11 s</source>
         <translation>%1 张选图，%2 个候选文件，%3 个匹配，已复制 %4 个，%5 个失败，%6 张缺原图，%7 个跳过，%8 个替换，%9 个改名，%10 个未纳入，%11 秒</translation>
+    </message>
+    <message>
+        <source>Compare names ignoring case: img_0030.jpg finds IMG_0030.CR2.</source>
+        <translation>比较名字时忽略大小写：img_0030.jpg 能找到 IMG_0030.CR2。</translation>
+    </message>
+    <message>
+        <source>Count a name only where no letter or digit touches it: IMG_123 is not found in IMG_1234.jpg.</source>
+        <translation>只在名字前后没有紧挨字母或数字时才算匹配：IMG_123 不再匹配 IMG_1234.jpg。</translation>
+    </message>
+    <message>
+        <source>The suffixes of picks, comma-separated, ignoring case (default: jpg, jpeg, png, JPG, JPEG, PNG with case).</source>
+        <translation>选图的后缀，用逗号分隔，不区分大小写（默认：jpg、jpeg、png、JPG、JPEG、PNG，区分大小写）。</translation>
+    </message>
+    <message>
+        <source>Copy the files named after a matched original&apos;s whole name (IMG_1.CR2.xmp) with it.</source>
+        <translation>把以匹配原图完整文件名命名的文件（IMG_1.CR2.xmp）随原图一起复制。</translation>
+    </message>
+    <message>
+        <source>--pick-formats &apos;%1&apos;: give suffixes such as heic,tif</source>
+        <translation>--pick-formats &apos;%1&apos;：请给出后缀，例如 heic,tif</translation>
     </message>
 </context>
 </TS>

@@ -1,5 +1,6 @@
 #include "ui/folderrow.h"
 
+#include "core/selection/matchrules.h"
 #include "core/selection/treecounter.h"
 
 #include <QCoreApplication>
@@ -96,7 +97,8 @@ void FolderRow::take(const QString &folder)
     path = folder;
     QSettings().setValue(lastFolderKey(), folder);
     if (TreeCounter *count = counter())
-        count->start(folder, counting == CountImages ? TreeCounter::Images : TreeCounter::Files);
+        count->start(folder, counting == CountImages ? TreeCounter::Images : TreeCounter::Files,
+                     pickRules ? *pickRules : MatchRules());
 }
 
 // The row's folder, else the one chosen last; folders that are gone are passed over, and with

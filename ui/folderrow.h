@@ -4,6 +4,7 @@
 #include <QPointer>
 #include <QString>
 
+struct MatchRules;
 class QLabel;
 class QPushButton;
 class QWidget;
@@ -33,6 +34,9 @@ public:
 
     TreeCounter *counter();
 
+    // The rules that tell the picks an image count counts; the window keeps them.
+    void countPicksBy(const MatchRules &rules) { pickRules = &rules; }
+
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
@@ -45,4 +49,5 @@ private:
     const Counting counting;
     QWidget *const window;
     QPointer<TreeCounter> treeCounter;
+    const MatchRules *pickRules = nullptr; // none: the default rules
 };

@@ -42,6 +42,7 @@ kelto::kelto(QWidget *parent)
     // The parts are made before anything can open a box, whose event loop could reach a slot.
     smallImagesRow = new FolderRow(ui->seletDataTree, ui->label_smallPath, smallImagesPath,
                                    FolderRow::CountImages, this);
+    smallImagesRow->countPicksBy(matchRules);
     bigImagesRow = new FolderRow(ui->seletInput, ui->label_bigPath, bigImagesPath,
                                  FolderRow::CountFiles, this);
     outputRow = new FolderRow(ui->seletOutput, ui->label_output, outputPath, FolderRow::NoCount,
@@ -50,7 +51,7 @@ kelto::kelto(QWidget *parent)
                              ui->output_classified,
                              ui->progressBar,
                              {ui->seletDataTree, ui->seletInput, ui->seletOutput}},
-                            {smallImagesPath, bigImagesPath, outputPath}, this);
+                            {smallImagesPath, bigImagesPath, outputPath, matchRules}, this);
     connect(run, &RunController::missingFound, this, &kelto::askAboutMissing);
     connect(run, &RunController::stopping, this, [this] {
         if (decisionDialog && waitingForDecision)
@@ -84,6 +85,7 @@ kelto::kelto(QWidget *parent)
     ui->progressBar->reset();
 
     addWriteConfigAction();
+    addRulesAction();
 }
 
 kelto::~kelto()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/adlink/adlinkcodec.h"
+#include "core/selection/matchrules.h"
 
 #include <QFileInfoList>
 #include <QMainWindow>
@@ -13,7 +14,9 @@ class AdFeed;
 class AdPanel;
 class FolderRow;
 class QDataStream;
+class QLabel;
 class RunController;
+class RulesDialog;
 class errorList;
 
 namespace Ui {
@@ -61,6 +64,7 @@ private slots:
     void bt_combinedOutput();
     void bt_classifiedOutput();
     void bt_writeConfig();
+    void bt_rules();
     void receive_from_errorlist(bool decision);
     void bt_GG1();
     void bt_GG2();
@@ -96,6 +100,16 @@ private:
     QString serverHost = QStringLiteral("127.0.0.1");
     qint32 serverPort = 8888;
     AdLinks adLinks;
+
+    // Matching rules (ui/rulesaction.cpp): kept in the user's settings, changed in the rules
+    // dialog reached from the context menu and a shortcut, used by the small-images count and by
+    // runs. Only rules other than the defaults show, in a note on the footer band.
+    void addRulesAction();
+    void setMatchRules(const MatchRules &rules);
+    void showRulesNote();
+    MatchRules matchRules;
+    QLabel *rulesNote = nullptr; // made the first time it has something to say
+    QPointer<RulesDialog> rulesDialog;
 
     FolderRow *smallImagesRow = nullptr;
     FolderRow *bigImagesRow = nullptr;

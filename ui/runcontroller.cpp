@@ -76,6 +76,7 @@ void RunController::run(bool classified)
     settings.outputPath = folders.output;
     settings.classified = classified;
     settings.recordPath = RunNotices::recordPath();
+    settings.rules = folders.rules;
 
     current.reset(new Run(settings));
     Run *run = current.get();

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/selection/matchrules.h"
+
 #include <QList>
 #include <QObject>
 #include <QPointer>
@@ -39,6 +41,7 @@ public:
         const QString &smallImages;
         const QString &bigImages;
         const QString &output;
+        const MatchRules &rules; // which files are picks and how they match
     };
 
     RunController(const Controls &controls, const Folders &folders, QWidget *window);

@@ -10,10 +10,13 @@
 #include "core/selection/treewalker.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QLoggingCategory>
 #include <QSet>
 #include <QStorageInfo>
+
+#include <algorithm>
 
 Q_LOGGING_CATEGORY(lcSelection, "zanora.selection")
 Q_LOGGING_CATEGORY(lcCopyFailures, "zanora.selection.failures")
@@ -28,6 +31,42 @@ SelectionJob::SelectionJob(const Settings &settings, QObject *parent)
 }
 
 SelectionJob::~SelectionJob() = default;
+
+namespace {
+
+// For each match, the match of the same pick whose file its file goes with as a companion
+// ("IMG_1.CR2.xmp" with "IMG_1.CR2" beside it), or -1.
+QVector<int> companionOriginals(const StemMatches &matches, const MatchRules &rules)
+{
+    const int count = matches.matched.size();
+    QVector<int> originalOf(count, -1);
+    if (!rules.companions)
+        return originalOf;
+    const auto key = [&rules](const QFileInfo &file, QStringView name) {
+        return file.absolutePath() + QLatin1Char('\n') + rules.comparable(name);
+    };
+    // A pick's matches lie side by side.
+    QHash<QString, int> byName;
+    for (int first = 0, end = 0; first < count; first = end) {
+        byName.clear();
+        for (end = first; end < count && matches.pickOf.at(end) == matches.pickOf.at(first); ++end)
+            byName.insert(key(matches.matched.at(end), matches.matched.at(end).fileName()), end);
+        for (int k = first; k < end; ++k) {
+            const QFileInfo &file = matches.matched.at(k);
+            const QString name = file.fileName();
+            const int dot = name.lastIndexOf(QLatin1Char('.'));
+            if (dot <= 0)
+                continue;
+            const int original = byName.value(key(file, QStringView(name).left(dot)), -1);
+            if (original >= 0
+                && rules.isCompanionName(name, matches.matched.at(original).fileName()))
+                originalOf[k] = original;
+        }
+    }
+    return originalOf;
+}
+
+} // namespace
 
 SelectionJob::Summary SelectionJob::summary() const
 {
@@ -109,7 +148,7 @@ void SelectionJob::start()
     startedAt = QDateTime::currentDateTime();
     emit phaseStarted(Listing, -1);
     // Kept as compact paths: a big-image tree may hold half a million files.
-    picks = TreeWalker::list(config.smallImagesPath, TreeWalker::Images, stopRequested, &ignored);
+    picks = TreeWalker::listPicks(config.smallImagesPath, config.rules, stopRequested, &ignored);
     const PathList candidates = TreeWalker::list(config.bigImagesPath, TreeWalker::Files,
                                                  stopRequested, &ignored);
     {
@@ -127,8 +166,8 @@ void SelectionJob::start()
     const int total = picks.size();
     emit phaseStarted(Matching, total);
     reportClock.start();
-    matches.reset(
-            new StemMatches(StemIndex(candidates).match(picks, config.classified, [&](int done) {
+    matches.reset(new StemMatches(
+            StemIndex(candidates, config.rules).match(picks, config.classified, [&](int done) {
                 if (done < total && reportClock.elapsed() < progressInterval)
                     return;
                 reportClock.restart();
@@ -195,8 +234,37 @@ bool SelectionJob::plan()
         return found.hasId ? originalIds.contains({found.device, found.inode})
                            : copier->mustKeep(target);
     };
+    // Names first: a companion is named after its original's copy, so that the companion of
+    // "IMG_1 (2).CR2" is "IMG_1 (2).CR2.xmp".
+    const int count = matches->matched.size();
+    const QVector<int> companionOf = companionOriginals(*matches, config.rules);
+    QVector<TargetNames::Target> targets(count);
+    QVector<int> companions;
+    for (int k = 0; k < count; ++k) {
+        if (companionOf.at(k) >= 0)
+            companions.append(k);
+        else
+            targets[k] = names.assign(targetFolder(k), matches->matched.at(k).fileName(),
+                                      matches->matched.at(k).filePath());
+    }
+    // Shorter names first: the companion of a companion comes after it.
+    std::stable_sort(companions.begin(), companions.end(), [this](int a, int b) {
+        return matches->matched.at(a).fileName().size() < matches->matched.at(b).fileName().size();
+    });
+    for (const int k : qAsConst(companions)) {
+        const QFileInfo &original = matches->matched.at(companionOf.at(k));
+        const QString ownName = matches->matched.at(k).fileName();
+        const QString target = targets.at(companionOf.at(k)).path;
+        const QString name = target.mid(target.lastIndexOf(QLatin1Char('/')) + 1)
+                             + ownName.mid(original.fileName().size());
+        targets[k] = names.assign(targetFolder(k), name, matches->matched.at(k).filePath());
+        targets[k].renamed = targets.at(k).path.mid(targets.at(k).path.lastIndexOf(QLatin1Char('/'))
+                                                    + 1)
+                             != ownName;
+    }
+
     QSet<QString> swept;
-    for (int k = 0; k < matches->matched.size(); ++k) {
+    for (int k = 0; k < count; ++k) {
         if (stopFlag)
             return false;
         const QFileInfo &original = matches->matched.at(k);
@@ -206,8 +274,7 @@ bool SelectionJob::plan()
             swept.insert(folder);
             removedLeftovers += FileCopier::removeLeftovers(folder);
         }
-        const TargetNames::Target placed = names.assign(folder, original.fileName(),
-                                                        original.filePath());
+        const TargetNames::Target &placed = targets.at(k);
         RunEntry entry;
         entry.match = k;
         entry.target = placed.path;
@@ -442,6 +509,10 @@ void SelectionJob::writeRecord(Outcome outcome)
                                                                 ? QStringLiteral("classified")
                                                                 : QStringLiteral("combined")},
                                {QStringLiteral("dryRun"), config.dryRun}};
+    // The matching rules as --json gives them, beside the run's mode.
+    const QJsonObject matching = config.rules.toJson();
+    for (auto rule = matching.begin(); rule != matching.end(); ++rule)
+        record.rules.insert(rule.key(), rule.value());
     record.started = startedAt;
     record.ended = QDateTime::currentDateTime();
     record.outcome = QLatin1String(outcome == Completed        ? "completed"

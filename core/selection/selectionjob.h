@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/selection/ignoredfile.h"
+#include "core/selection/matchrules.h"
 #include "core/selection/runentry.h"
 #include "core/selection/targetnames.h"
 
@@ -63,6 +64,7 @@ public:
         bool classified = false; // mirror the picks' sub-folders below the output folder
         bool dryRun = false;     // work out every copy, report it through copied(), write nothing
         QString recordPath;      // where the run's record goes (RunRecord); empty: nowhere
+        MatchRules rules;        // which files are picks and how they match
     };
 
     // Counts and per-phase times of a run, complete once finished() has been emitted.
