@@ -1,0 +1,148 @@
+#include "core/selection/messageindex.h"
+
+#include "core/selection/messagereader.h"
+#include "core/selection/pathlist.h"
+
+#include <QSet>
+
+#include <algorithm>
+
+namespace {
+
+// FNV-1a over the case-folded UTF-16 units: the same for two stems that differ in case only.
+uint foldedHash(QStringView text)
+{
+    uint hash = 2166136261u;
+    for (const QChar c : text) {
+        hash ^= c.toCaseFolded().unicode();
+        hash *= 16777619u;
+    }
+    return hash;
+}
+
+QString padded(quint64 number, int width)
+{
+    return QString::number(number).rightJustified(width, QLatin1Char('0'));
+}
+
+} // namespace
+
+MessageIndex::MessageIndex(const PathList &candidates)
+    : candidates(candidates)
+{
+    const int count = candidates.size();
+    byNumber.reserve(size_t(count));
+    byStem.reserve(size_t(count));
+    for (int i = 0; i < count; ++i) {
+        const QStringView stem = MessageReader::stemOf(candidates.name(i));
+        if (stem.isEmpty())
+            continue; // a name such as ".jpg" is never picked
+        quint64 number = 0;
+        if (MessageReader::lastNumber(stem, number))
+            byNumber.emplace_back(number, i);
+        byStem.emplace_back(foldedHash(stem), i);
+    }
+    std::sort(byNumber.begin(), byNumber.end());
+    std::sort(byStem.begin(), byStem.end());
+}
+
+QStringView MessageIndex::stem(int position) const
+{
+    return MessageReader::stemOf(candidates.name(position));
+}
+
+MessageMatches MessageIndex::match(const PickMessage &message, bool withFolders,
+                                   const std::function<void(int)> &progress) const
+{
+    MessageMatches result;
+    StemMatches &picks = result.picks;
+    QStringList folders;
+    for (const QString &group : message.groups)
+        folders.append(MessageReader::folderName(group));
+
+    // An original is taken once per group; without folders once in all.
+    QSet<quint64> taken;
+    int groupNumber = 0;
+    const auto take = [&](int position) {
+        if (taken.contains(quint64(groupNumber) << 32 | quint64(position)))
+            return;
+        taken.insert(quint64(groupNumber) << 32 | quint64(position));
+        picks.matched.append(candidates.fileInfo(position));
+        if (withFolders)
+            picks.folders.append(groupNumber == 0 ? QString() : folders.at(groupNumber - 1));
+    };
+    // Takes the originals of one number, [from, to) of byNumber, and tells when their stems
+    // differ before the number.
+    const auto takeNumber = [&](auto from, auto to, const QString &written) {
+        QSet<QString> kinds;
+        QStringList stems;
+        for (auto it = from; it != to; ++it) {
+            take(it->second);
+            const QStringView found = stem(it->second);
+            int start = 0;
+            quint64 number = 0;
+            MessageReader::lastNumber(found, number, &start);
+            kinds.insert(found.left(start).toString().toCaseFolded());
+            if (!stems.contains(found.toString()))
+                stems.append(found.toString());
+        }
+        if (kinds.size() > 1)
+            result.ambiguous.append({written, stems});
+    };
+    const auto byFirst = [](const std::pair<quint64, int> &entry, quint64 number) {
+        return entry.first < number;
+    };
+
+    for (int i = 0; i < message.entries.size(); ++i) {
+        const MessageEntry &entry = message.entries.at(i);
+        groupNumber = withFolders && !entry.group.isEmpty()
+                              ? int(message.groups.indexOf(entry.group)) + 1
+                              : 0;
+        if (entry.kind == MessageEntry::Name) {
+            const uint hash = foldedHash(entry.stem);
+            auto it = std::lower_bound(byStem.begin(), byStem.end(), std::make_pair(hash, 0));
+            bool found = false;
+            for (; it != byStem.end() && it->first == hash; ++it) {
+                if (stem(it->second).compare(entry.stem, Qt::CaseInsensitive) == 0) {
+                    take(it->second);
+                    found = true;
+                }
+            }
+            if (!found)
+                picks.missing.append(entry.text);
+        } else {
+            // A number is a range of one; a range's numbers without an original are told as
+            // runs, written as the client wrote the range.
+            const auto end = byNumber.end();
+            auto it = std::lower_bound(byNumber.begin(), end, entry.first, byFirst);
+            quint64 expected = entry.first;
+            const auto gap = [&](quint64 from, quint64 to) {
+                if (entry.kind == MessageEntry::Number)
+                    picks.missing.append(entry.text);
+                else if (from == to)
+                    picks.missing.append(padded(from, entry.width));
+                else
+                    picks.missing.append(padded(from, entry.width) + entry.dash
+                                         + padded(to, entry.width));
+            };
+            while (it != end && it->first <= entry.last) {
+                const quint64 number = it->first;
+                auto next = it;
+                while (next != end && next->first == number)
+                    ++next;
+                if (number > expected)
+                    gap(expected, number - 1);
+                takeNumber(it, next,
+                           entry.kind == MessageEntry::Number ? entry.text
+                                                              : padded(number, entry.width));
+                expected = number + 1;
+                it = next;
+            }
+            if (expected <= entry.last)
+                gap(expected, entry.last);
+        }
+        if (progress)
+            progress(i + 1);
+    }
+    return result;
+}
