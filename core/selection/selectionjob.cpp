@@ -1,6 +1,7 @@
 #include "core/selection/selectionjob.h"
 
 #include "core/selection/filecopier.h"
+#include "core/selection/messagereader.h"
 #include "core/selection/pathlist.h"
 #include "core/selection/stemindex.h"
 #include "core/selection/treelisting.h"
@@ -94,12 +95,14 @@ void SelectionJob::start()
     phaseClock.start();
     emit phaseStarted(Listing, -1);
     // Kept as compact paths: a big-image tree may hold half a million files.
-    const PathList picks = listTreePaths(config.smallImagesPath, TreeWalker::Images, stopRequested);
+    const PathList picks = config.message ? PathList()
+                                          : listTreePaths(config.smallImagesPath,
+                                                          TreeWalker::Images, stopRequested);
     const PathList candidates = listTreePaths(config.bigImagesPath, TreeWalker::Files,
                                               stopRequested);
     {
         QMutexLocker locker(&summaryLock);
-        counts.picks = picks.size();
+        counts.picks = config.message ? int(config.message->entries.size()) : picks.size();
         counts.candidates = candidates.size();
     }
     endPhase(Listing);
@@ -108,14 +111,22 @@ void SelectionJob::start()
         return;
     }
 
-    const int total = picks.size();
+    const int total = counts.picks;
     emit phaseStarted(Matching, total);
-    matches.reset(
-            new StemMatches(StemIndex(candidates).match(picks, config.classified, [&](int done) {
-                emit progressed(Matching, total, done);
-            })));
+    const auto progress = [&](int done) { emit progressed(Matching, total, done); };
+    QList<MessageAmbiguity> ambiguous;
+    if (config.message) {
+        MessageMatches found
+                = MessageIndex(candidates).match(*config.message, config.classified, progress);
+        matches.reset(new StemMatches(std::move(found.picks)));
+        ambiguous = found.ambiguous;
+    } else {
+        matches.reset(
+                new StemMatches(StemIndex(candidates).match(picks, config.classified, progress)));
+    }
     {
         QMutexLocker locker(&summaryLock);
+        counts.ambiguous = ambiguous;
         counts.matched = matches->matched.size();
         counts.missing = matches->missing.size();
     }
@@ -145,11 +156,15 @@ void SelectionJob::beginCopying()
 }
 
 // Where entry k goes: the output folder, or in classified mode the folder below it that mirrors
-// where the entry's pick lies below the small-image root.
+// where the entry's pick lies below the small-image root, or that is named by its group.
 QString SelectionJob::targetFolder(int entry) const
 {
     QString folder = config.outputPath;
-    if (config.classified) {
+    if (config.classified && config.message) {
+        const QString &group = matches->folders.at(entry);
+        if (!group.isEmpty())
+            folder += QLatin1Char('/') + group;
+    } else if (config.classified) {
         QString below = matches->partners.at(entry).absolutePath();
         if (below.startsWith(config.smallImagesPath))
             below.remove(0, config.smallImagesPath.size());

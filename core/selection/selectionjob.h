@@ -8,10 +8,13 @@
 #include <QString>
 #include <QStringList>
 
+#include "core/selection/messageindex.h"
+
 #include <atomic>
 #include <memory>
 
 class FileCopier;
+struct PickMessage;
 struct StemMatches;
 
 // One selection run without any window: lists the two trees, matches the picks with the
@@ -39,18 +42,22 @@ public:
         QString outputPath;
         bool classified = false; // mirror the picks' sub-folders below the output folder
         bool dryRun = false;     // work out every copy, report it through copied(), write nothing
+        // The picks as a client's message, in place of the small-image tree: each entry picks
+        // originals, and in classified mode each group of entries goes into a folder of its own.
+        std::shared_ptr<const PickMessage> message;
     };
 
     // Counts and per-phase times of a run, complete once finished() has been emitted.
     struct Summary
     {
-        int picks = 0;
+        int picks = 0; // from a message: its entries
         int candidates = 0;
         int matched = 0; // entries of the matched list, one per (pick, original) match
         int copied = 0;  // in a dry run: planned
         int failed = 0;
         int missing = 0;
-        qint64 phaseNsecs[4] = {}; // by Phase; copying includes the waits for answers
+        qint64 phaseNsecs[4] = {};         // by Phase; copying includes the waits for answers
+        QList<MessageAmbiguity> ambiguous; // from a message: numbers that picked several kinds
     };
 
     explicit SelectionJob(const Settings &settings, QObject *parent = nullptr);
@@ -76,7 +83,8 @@ signals:
     void phaseStarted(SelectionJob::Phase phase, int total); // total -1 while unknown
     // Matching and copying report at most every few tens of milliseconds, and at their ends.
     void progressed(SelectionJob::Phase phase, int total, int done);
-    // The picks without any original, by full path in listing order; the run waits for decide().
+    // The picks without any original, by full path in listing order, or the message's entries
+    // without one as written; the run waits for decide().
     void missingFound(const QStringList &missing);
     // A copy failed; the run waits for answerFailure().
     void copyFailed(const QString &source, const QString &target, const QString &reason);
