@@ -1,5 +1,6 @@
 #include "core/commandlinerun.h"
 
+#include "core/selection/messagereader.h"
 #include "core/wholefile.h"
 
 #include <QCommandLineParser>
@@ -84,8 +85,16 @@ Copies, for every pick below --small, every file below --big whose name without
 suffix occurs in the pick's file name, into --out: side by side, or with
 --classified into sub-folders that mirror where the picks lie.
 
+With --list in place of --small the picks are a client's message, as a text file
+(UTF-8 or GBK, at most 1 MiB) or on standard input (-): numbers (12, 0012) pick
+every file whose name without suffix ends in that number, ranges (56-60, 56~60,
+56到60, 1234-40) every number between, names (IMG_0078, DSC_1234.JPG) the files
+of that name ignoring case. A line "heading: entries" (精修：12 34) groups its
+entries; --classified puts each group into a sub-folder of its own. Entries
+without a file are printed as one line to paste back: 未找到：0056、0078.
+
 Exit codes: 0 done; 1 some copies failed (the others were made); 2 bad
-arguments or folders; 3 picks without an original and --stop-if-missing
+arguments, folders or message; 3 picks without an original and --stop-if-missing
 (nothing copied); 130 stopped by Ctrl+C (the copies made so far are kept).
 )";
 
@@ -148,8 +157,13 @@ int CommandLineRun::prepare(const QStringList &arguments)
                                         QStringLiteral("Print a JSON report on standard output."));
     const QCommandLineOption quietOption(QStringLiteral("quiet"),
                                          QStringLiteral("Show no progress and no summary."));
-    parser.addOptions({smallOption, bigOption, outOption, classifiedOption, dryRunOption,
-                       stopOption, missingListOption, jsonOption, quietOption});
+    const QCommandLineOption listOption(
+            QStringLiteral("list"),
+            QStringLiteral("The picks as a client's message, in place of --small: a text file, "
+                           "or - for standard input."),
+            QStringLiteral("file"));
+    parser.addOptions({smallOption, listOption, bigOption, outOption, classifiedOption,
+                       dryRunOption, stopOption, missingListOption, jsonOption, quietOption});
 
     const auto usageError = [](const QString &message) {
         std::fprintf(stderr, "zanora: %s\nTry 'zanora --help'.\n",
@@ -173,7 +187,11 @@ int CommandLineRun::prepare(const QStringList &arguments)
     if (!parser.positionalArguments().isEmpty())
         return usageError(QStringLiteral("unexpected argument '%1'")
                                   .arg(parser.positionalArguments().constFirst()));
-    for (const QCommandLineOption *option : {&smallOption, &bigOption, &outOption}) {
+    if (parser.isSet(smallOption) && parser.isSet(listOption))
+        return usageError(QStringLiteral("--small and --list cannot be given together"));
+    if (!parser.isSet(smallOption) && !parser.isSet(listOption))
+        return usageError(QStringLiteral("--small or --list is required"));
+    for (const QCommandLineOption *option : {&bigOption, &outOption}) {
         if (!parser.isSet(*option))
             return usageError(QStringLiteral("--%1 is required").arg(option->names().constFirst()));
     }
@@ -203,11 +221,51 @@ int CommandLineRun::prepare(const QStringList &arguments)
         }
         return true;
     };
-    if (!folder(smallOption, false, config.smallImagesPath)
+    if (parser.isSet(listOption) && !readList(parser.value(listOption)))
+        return UsageError;
+    if ((!config.message && !folder(smallOption, false, config.smallImagesPath))
         || !folder(bigOption, false, config.bigImagesPath)
         || !folder(outOption, true, config.outputPath))
         return UsageError;
     return -1;
+}
+
+// Reads the message of --list; false, having said why, when it holds no entry.
+bool CommandLineRun::readList(const QString &given)
+{
+    MessageReader::Text read;
+    if (given == QLatin1String("-")) {
+        QFile in;
+        if (in.open(stdin, QIODevice::ReadOnly))
+            read = MessageReader::readDevice(&in);
+        else
+            read = {QString(), MessageReader::TextError::Unreadable, in.errorString()};
+    } else {
+        read = MessageReader::readFile(given);
+    }
+    const QString name = given == QLatin1String("-") ? QStringLiteral("standard input")
+                                                     : QStringLiteral("'%1'").arg(given);
+    if (read.error != MessageReader::TextError::None) {
+        QString reason = MessageReader::describe(read.error);
+        if (!read.detail.isEmpty())
+            reason += QStringLiteral(": ") + read.detail;
+        tell(QStringLiteral("zanora: --list %1: %2; nothing copied").arg(name, reason));
+        return false;
+    }
+    auto message = std::make_shared<PickMessage>(MessageReader::read(read.text));
+    for (const MessageWord &word : qAsConst(message->notUnderstood)) {
+        notUnderstood.append(word.text);
+        tell(QStringLiteral("zanora: not understood: %1 (%2)")
+                     .arg(word.text, MessageReader::describe(word.reason)));
+    }
+    if (message->entries.isEmpty()) {
+        tell(QStringLiteral("zanora: --list %1: no number, range or name in the message; nothing "
+                            "copied")
+                     .arg(name));
+        return false;
+    }
+    config.message = message;
+    return true;
 }
 
 int CommandLineRun::run()
@@ -274,8 +332,13 @@ void CommandLineRun::onPhaseStarted(SelectionJob::Phase started, int total)
 void CommandLineRun::onMissingFound(const QStringList &paths)
 {
     missingPicks = paths;
-    for (const QString &path : paths)
-        tell(QStringLiteral("zanora: no original for %1").arg(path));
+    if (config.message) {
+        // One line to paste back to the client.
+        tell(QStringLiteral("未找到：") + paths.join(QStringLiteral("、")));
+    } else {
+        for (const QString &path : paths)
+            tell(QStringLiteral("zanora: no original for %1").arg(path));
+    }
     writeMissingList();
     if (stopIfMissing) {
         tell(QStringLiteral("zanora: %1 missing; nothing copied (--stop-if-missing)")
@@ -291,7 +354,7 @@ void CommandLineRun::writeMissingList()
         return;
     QByteArray bytes;
     for (const QString &path : qAsConst(missingPicks))
-        bytes += QFile::encodeName(path) + '\n';
+        bytes += (config.message ? path.toUtf8() : QFile::encodeName(path)) + '\n';
     QSaveFile file(missingListPath);
     if (openWholeFile(file) && commitWholeFile(file, bytes))
         return;
@@ -336,13 +399,18 @@ void CommandLineRun::onFinished(SelectionJob::Outcome outcome)
         code = Failures;
 
     clearProgress();
+    for (const MessageAmbiguity &each : summary.ambiguous) {
+        tell(QStringLiteral("zanora: %1 picked originals of several shots: %2")
+                     .arg(each.entry, each.stems.join(QStringLiteral(", "))));
+    }
     if (!quiet) {
         qint64 nsecs = 0;
         for (qint64 phaseNsecs : summary.phaseNsecs)
             nsecs += phaseNsecs;
-        tell(QStringLiteral("zanora: %1 picks, %2 candidates, %3 matched, %4 %5, %6 failed, "
-                            "%7 missing, %8 s")
+        tell(QStringLiteral("zanora: %1 %2, %3 candidates, %4 matched, %5 %6, %7 failed, "
+                            "%8 missing, %9 s")
                      .arg(summary.picks)
+                     .arg(QLatin1String(config.message ? "entries" : "picks"))
                      .arg(summary.candidates)
                      .arg(summary.matched)
                      .arg(summary.copied)
@@ -373,7 +441,7 @@ QByteArray CommandLineRun::jsonReport(const SelectionJob::Summary &summary, int 
     const char *outcome = code == Interrupted         ? "interrupted"
                           : code == StoppedForMissing ? "stopped"
                                                       : "completed";
-    const QJsonObject report{
+    QJsonObject report{
             {QStringLiteral("outcome"), QLatin1String(outcome)},
             {QStringLiteral("dryRun"), config.dryRun},
             {QStringLiteral("picks"), summary.picks},
@@ -386,6 +454,19 @@ QByteArray CommandLineRun::jsonReport(const SelectionJob::Summary &summary, int 
             {QStringLiteral("failures"), failures},
             {QStringLiteral("seconds"), seconds},
     };
+    if (config.message) {
+        // The entries as the client wrote them, in place of the count of missing picks.
+        QJsonArray ambiguous;
+        for (const MessageAmbiguity &each : summary.ambiguous) {
+            ambiguous.append(
+                    QJsonObject{{QStringLiteral("entry"), each.entry},
+                                {QStringLiteral("stems"), QJsonArray::fromStringList(each.stems)}});
+        }
+        report.insert(QStringLiteral("entries"), summary.picks);
+        report.insert(QStringLiteral("missing"), QJsonArray::fromStringList(missingPicks));
+        report.insert(QStringLiteral("notUnderstood"), QJsonArray::fromStringList(notUnderstood));
+        report.insert(QStringLiteral("ambiguous"), ambiguous);
+    }
     return QJsonDocument(report).toJson(QJsonDocument::Compact);
 }
 
