@@ -1,5 +1,6 @@
 #include "core/selection/treecounter.h"
 #include "ui/kelto.h"
+#include "ui/messagedrop.h"
 #include "ui_kelto.h"
 
 #include <QDebug>
@@ -96,6 +97,8 @@ void kelto::takeFolder(FolderRow row, const QString &path)
                            : outputPath)
             = path;
     QSettings().setValue(lastFolderKey(), path);
+    if (row == SmallImagesRow)
+        pickMessage.reset(); // the folder's pictures are the picks again
     if (TreeCounter *counter = rowCounter(row))
         counter->start(path, row == SmallImagesRow ? TreeCounter::Images : TreeCounter::Files);
 }
@@ -169,6 +172,14 @@ bool kelto::eventFilter(QObject *watched, QEvent *event)
     // The folders stay as they are while a run uses them.
     auto *drop = static_cast<QDropEvent *>(event);
     const QString path = selectionRun ? QString() : draggedFolder(drop->mimeData());
+    // The small-images row also takes a client's message, as text or a .txt file.
+    if (path.isEmpty() && row == SmallImagesRow && !selectionRun
+        && MessageDrop::carriesMessage(drop->mimeData())) {
+        drop->acceptProposedAction();
+        if (event->type() == QEvent::Drop)
+            takeMessage(MessageDrop::read(drop->mimeData()));
+        return true;
+    }
     if (path.isEmpty()) {
         drop->ignore();
         return true;

@@ -48,6 +48,7 @@ kelto::kelto(QWidget *parent)
 
     addWriteConfigAction();
     acceptFolderDrops();
+    acceptMessages();
 }
 
 kelto::~kelto()

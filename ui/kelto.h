@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/selection/messagereader.h"
+
 #include <QFileInfoList>
 #include <QMainWindow>
 #include <QPointer>
@@ -7,6 +9,7 @@
 #include <QStringList>
 
 #include <array>
+#include <memory>
 
 class AdFeed;
 class QCloseEvent;
@@ -101,6 +104,14 @@ private:
     bool eventFilter(QObject *watched, QEvent *event) override;
     TreeCounter *countSmallImages = nullptr;
     TreeCounter *countBigImages = nullptr;
+
+    // Picks from a client's message (selection/messagepicks.cpp): pasted with Ctrl+V, or text or
+    // a .txt file dropped on the small-images row; they stand in for the small-image folder until
+    // a folder is chosen or dropped there again.
+    void acceptMessages();
+    void pasteMessage();
+    void takeMessage(const MessageReader::Text &text);
+    std::shared_ptr<const PickMessage> pickMessage;
 
     // Server link (link/): the ad feed, which owns the socket, and the context-menu entry and
     // shortcut that reach bt_writeConfig.

@@ -40,6 +40,7 @@ struct kelto::SelectionRun
     QThread thread;
     SelectionJob *job = nullptr; // lives on thread until the thread has finished
     bool classified = false;
+    bool fromMessage = false;
     QPushButton *button = nullptr; // the button that started the run and now stops it
     QString buttonText;
     QShortcut *stopKey = nullptr;
@@ -73,7 +74,8 @@ void kelto::runSelection(bool classified)
             stopSelection();
         return;
     }
-    if (smallImagesPath.isEmpty() || bigImagesPath.isEmpty() || outputPath.isEmpty()) {
+    if ((smallImagesPath.isEmpty() && !pickMessage) || bigImagesPath.isEmpty()
+        || outputPath.isEmpty()) {
         showRunBox(tr("警告"), tr("路径错误，请选择正确的路径"));
         return;
     }
@@ -83,10 +85,12 @@ void kelto::runSelection(bool classified)
     settings.bigImagesPath = bigImagesPath;
     settings.outputPath = outputPath;
     settings.classified = classified;
+    settings.message = pickMessage;
 
     auto *run = new SelectionRun;
     selectionRun = run;
     run->classified = classified;
+    run->fromMessage = pickMessage != nullptr;
     run->button = classified ? ui->output_classified : ui->output_combined;
     run->buttonText = run->button->text();
     // The folders must not change under a run, nor a second run start beside it.
@@ -140,10 +144,13 @@ void kelto::runSelection(bool classified)
                 else if (!run->refresh.isActive())
                     run->refresh.start();
             });
-    connect(job, &SelectionJob::missingFound, this, [this, show](const QStringList &missing) {
+    connect(job, &SelectionJob::missingFound, this, [this, run, show](const QStringList &missing) {
         show();
         waitingForDecision = true;
         bt_toErrorList(missing);
+        // The entries of a message, as written, in one line to paste back to the client.
+        if (run->fromMessage)
+            decisionDialog->offerCopyLine(tr("未找到：") + missing.join(tr("、")));
         // A dialog that goes away without a decision stops the run; continueCopy keeps the last
         // decision.
         connect(decisionDialog, &QObject::destroyed, this, [this] {
