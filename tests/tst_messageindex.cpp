@@ -39,7 +39,7 @@ void tst_messageindex::match_data()
             << "0078"
             << "";
     QTest::newRow("a range's numbers without an original, as runs")
-            << QStringList{"IMG_0056.JPG", "IMG_0057.JPG", "IMG_0061.JPG"} << "0056~0062 70-71"
+            << QStringList{"IMG_0056.JPG", "IMG_0057.JPG", "IMG_0061.JPG"} << "0056~0062 70-71 0062"
             << false << "IMG_0056.JPG IMG_0057.JPG IMG_0061.JPG"
             << "0058~0060、0062、70-71"
             << "";

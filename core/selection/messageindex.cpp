@@ -60,8 +60,16 @@ MessageMatches MessageIndex::match(const PickMessage &message, bool withFolders,
     for (const QString &group : message.groups)
         folders.append(MessageReader::folderName(group));
 
-    // An original is taken once per group; without folders once in all.
+    // An original is taken once per group; without folders once in all. What is missing is told
+    // once, however often it was asked for.
     QSet<quint64> taken;
+    QSet<QString> told;
+    const auto tell = [&](const QString &missing) {
+        if (!told.contains(missing)) {
+            told.insert(missing);
+            picks.missing.append(missing);
+        }
+    };
     int groupNumber = 0;
     const auto take = [&](int position) {
         if (taken.contains(quint64(groupNumber) << 32 | quint64(position)))
@@ -109,7 +117,7 @@ MessageMatches MessageIndex::match(const PickMessage &message, bool withFolders,
                 }
             }
             if (!found)
-                picks.missing.append(entry.text);
+                tell(entry.text);
         } else {
             // A number is a range of one; a range's numbers without an original are told as
             // runs, written as the client wrote the range.
@@ -118,12 +126,11 @@ MessageMatches MessageIndex::match(const PickMessage &message, bool withFolders,
             quint64 expected = entry.first;
             const auto gap = [&](quint64 from, quint64 to) {
                 if (entry.kind == MessageEntry::Number)
-                    picks.missing.append(entry.text);
+                    tell(entry.text);
                 else if (from == to)
-                    picks.missing.append(padded(from, entry.width));
+                    tell(padded(from, entry.width));
                 else
-                    picks.missing.append(padded(from, entry.width) + entry.dash
-                                         + padded(to, entry.width));
+                    tell(padded(from, entry.width) + entry.dash + padded(to, entry.width));
             };
             while (it != end && it->first <= entry.last) {
                 const quint64 number = it->first;

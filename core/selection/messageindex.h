@@ -25,7 +25,7 @@ struct MessageMatches
 {
     // matched: each original once per group it is picked in, in message order; folders (when
     // asked for): the sub-folder of each one's group, empty outside any group; missing: the
-    // entries without an original as written, for a range its numbers without one.
+    // entries without an original as written, for a range its numbers without one, each once.
     StemMatches picks;
     QList<MessageAmbiguity> ambiguous;
 };
