@@ -82,20 +82,29 @@ MessageMatches MessageIndex::match(const PickMessage &message, bool withFolders,
     // Takes the originals of one number, [from, to) of byNumber, and tells when their stems
     // differ before the number.
     const auto takeNumber = [&](auto from, auto to, const QString &written) {
-        QSet<QString> kinds;
-        QStringList stems;
+        std::vector<QStringView> kinds; // distinct ignoring case; rarely more than one
         for (auto it = from; it != to; ++it) {
             take(it->second);
             const QStringView found = stem(it->second);
             int start = 0;
             quint64 number = 0;
             MessageReader::lastNumber(found, number, &start);
-            kinds.insert(found.left(start).toString().toCaseFolded());
-            if (!stems.contains(found.toString()))
-                stems.append(found.toString());
+            const QStringView kind = found.left(start);
+            const bool known = std::any_of(kinds.begin(), kinds.end(), [&](QStringView other) {
+                return other.compare(kind, Qt::CaseInsensitive) == 0;
+            });
+            if (!known)
+                kinds.push_back(kind);
         }
-        if (kinds.size() > 1)
-            result.ambiguous.append({written, stems});
+        if (kinds.size() < 2)
+            return;
+        QStringList stems;
+        for (auto it = from; it != to; ++it) {
+            const QString found = stem(it->second).toString();
+            if (!stems.contains(found))
+                stems.append(found);
+        }
+        result.ambiguous.append({written, stems});
     };
     const auto byFirst = [](const std::pair<quint64, int> &entry, quint64 number) {
         return entry.first < number;
