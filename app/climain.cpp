@@ -1,4 +1,5 @@
 #include "core/commandlinerun.h"
+#include "core/uilanguage.h"
 
 #include <QCoreApplication>
 
@@ -7,5 +8,6 @@
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
+    UiLanguage::install(UiLanguage::current());
     return CommandLineRun().exec(QCoreApplication::arguments());
 }

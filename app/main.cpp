@@ -1,4 +1,5 @@
 #include "core/commandlinerun.h"
+#include "core/uilanguage.h"
 #include "ui/kelto.h"
 
 #include <QApplication>
@@ -9,6 +10,7 @@ int main(int argc, char **argv)
     // With arguments the run goes without a window, and needs no display.
     if (argc > 1) {
         QCoreApplication app(argc, argv);
+        UiLanguage::install(UiLanguage::current());
         return CommandLineRun().exec(QCoreApplication::arguments());
     }
 
@@ -17,6 +19,7 @@ int main(int argc, char **argv)
     QCoreApplication::setAttribute(Qt::AA_EnableHighDpiScaling, true);
 #endif
     QApplication a(argc, argv);
+    UiLanguage::install(UiLanguage::current());
     // The program's own name for its settings, such as the folder chosen last.
     QCoreApplication::setOrganizationName(QStringLiteral("Zanora"));
     QCoreApplication::setOrganizationDomain(QStringLiteral("zanora.org"));

@@ -39,7 +39,10 @@ if [ -z "$data" ]; then
 fi
 [ -d "$data/small" ] && [ -d "$data/big" ] || { echo "$data holds no small/ and big/" >&2; exit 2; }
 work=$(mktemp -d "$data/clibench-XXXXXX")
+# The folders go, and a failure ends the benchmark with one line that says so.
 cleanup() {
+    status=$?
+    [ "$status" -eq 0 ] || echo "clibench.sh: failed (exit $status)" >&2
     if [ "$keep" = 0 ]; then
         rm -rf "$work"
         [ -z "$generated" ] || rm -rf "$generated"

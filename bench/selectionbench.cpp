@@ -3,6 +3,7 @@
 // everything is deleted only at the end.
 
 #include "core/selection/filecopier.h"
+#include "core/selection/jobrunner.h"
 #include "core/selection/messageindex.h"
 #include "core/selection/messagereader.h"
 #include "core/selection/pathlist.h"
@@ -26,7 +27,6 @@
 #include <QSet>
 #include <QTcpServer>
 #include <QTemporaryDir>
-#include <QThread>
 #include <QTimer>
 
 #include <cstdio>
@@ -481,19 +481,15 @@ bool measure(const Scale &scale, const QString &root, int fileSize, kelto &windo
         settings.bigImagesPath = big;
         settings.outputPath = root + QStringLiteral("/out-job");
         QDir().mkpath(settings.outputPath);
-        SelectionJob job(settings);
-        QThread thread;
-        job.moveToThread(&thread);
-        QObject::connect(&thread, &QThread::started, &job, &SelectionJob::start);
-        QObject::connect(&job, &SelectionJob::missingFound, &job, [&] { job.decide(true); });
-        QObject::connect(&job, &SelectionJob::copyFailed, &job, [&] { job.answerFailure(true); });
-        QObject::connect(&job, &SelectionJob::finished, &thread, &QThread::quit,
-                         Qt::DirectConnection);
+        JobRunner runner(settings);
+        SelectionJob *job = runner.job();
+        QObject::connect(job, &SelectionJob::missingFound, job, [job] { job->decide(true); });
+        QObject::connect(job, &SelectionJob::copyFailed, job, [job] { job->answerFailure(true); });
         QElapsedTimer clock;
         clock.start();
-        thread.start();
-        thread.wait();
-        const SelectionJob::Summary summary = job.summary();
+        runner.start();
+        runner.wait();
+        const SelectionJob::Summary summary = job->summary();
         figure(QStringLiteral("job alone (no window)"), seconds(clock),
                QStringLiteral("listing %1, matching %2, copying %3, flushing %4 s; %5 copied")
                        .arg(summary.phaseNsecs[SelectionJob::Listing] / 1e9, 0, 'f', 3)

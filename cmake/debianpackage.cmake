@@ -16,6 +16,13 @@ set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# The window's texts are Chinese; xdg-open opens the ad links in the browser.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-wqy-microhei | fonts-noto-cjk, xdg-utils")
+# The window's texts are Chinese; Qt's own texts (the folder chooser, the standard buttons) come
+# in Chinese from Qt's translations; xdg-open opens the ad links in the browser.
+if(ZANORA_QT_MAJOR STREQUAL "6")
+    set(ZANORA_QT_TRANSLATIONS_PACKAGE qt6-translations-l10n)
+else()
+    set(ZANORA_QT_TRANSLATIONS_PACKAGE qttranslations5-l10n)
+endif()
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS
+    "fonts-wqy-microhei | fonts-noto-cjk, ${ZANORA_QT_TRANSLATIONS_PACKAGE}, xdg-utils")
 include(CPack)

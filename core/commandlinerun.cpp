@@ -1,5 +1,6 @@
 #include "core/commandlinerun.h"
 
+#include "core/selection/jobrunner.h"
 #include "core/selection/messagereader.h"
 #include "core/wholefile.h"
 
@@ -11,6 +12,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QLoggingCategory>
 #include <QSaveFile>
 
 #include <csignal>
@@ -33,22 +35,6 @@ extern "C" void onInterrupt(int)
     std::signal(SIGINT, SIG_DFL);
 }
 
-QtMessageHandler &previousMessageHandler()
-{
-    static QtMessageHandler handler = nullptr;
-    return handler;
-}
-
-// The run lists each failed copy itself, with source, target and reason: the job's own log line
-// for it would say the same a second time.
-void filterMessages(QtMsgType type, const QMessageLogContext &context, const QString &message)
-{
-    if (qstrcmp(context.category, "zanora.selection") == 0
-        && message.startsWith(QLatin1String("copy failed:")))
-        return;
-    previousMessageHandler()(type, context, message);
-}
-
 bool stderrIsTerminal()
 {
 #ifdef Q_OS_WIN
@@ -67,36 +53,38 @@ const char *phaseName(SelectionJob::Phase phase, bool dryRun)
 {
     switch (phase) {
     case SelectionJob::Listing:
-        return "listing";
+        return QT_TRANSLATE_NOOP("CommandLineRun", "listing");
     case SelectionJob::Matching:
-        return "matching";
+        return QT_TRANSLATE_NOOP("CommandLineRun", "matching");
     case SelectionJob::Copying:
-        return dryRun ? "planning" : "copying";
+        return dryRun ? QT_TRANSLATE_NOOP("CommandLineRun", "planning")
+                      : QT_TRANSLATE_NOOP("CommandLineRun", "copying");
     case SelectionJob::Flushing:
-        return "flushing";
+        return QT_TRANSLATE_NOOP("CommandLineRun", "flushing");
     }
     return "";
 }
 
-const char *helpTail = R"(
-Without any argument zanora opens its window.
-
-Copies, for every pick below --small, every file below --big whose name without
-suffix occurs in the pick's file name, into --out: side by side, or with
---classified into sub-folders that mirror where the picks lie.
-
-With --list in place of --small the picks are a client's message, as a text file
-(UTF-8 or GBK, at most 1 MiB) or on standard input (-): numbers (12, 0012) pick
-every file whose name without suffix ends in that number, ranges (56-60, 56~60,
-56到60, 1234-40) every number between, names (IMG_0078, DSC_1234.JPG) the files
-of that name ignoring case. A line "heading: entries" (精修：12 34) groups its
-entries; --classified puts each group into a sub-folder of its own. Entries
-without a file are printed as one line to paste back: 未找到：0056、0078.
-
-Exit codes: 0 done; 1 some copies failed (the others were made); 2 bad
-arguments, folders or message; 3 picks without an original and --stop-if-missing
-(nothing copied); 130 stopped by Ctrl+C (the copies made so far are kept).
-)";
+const char *helpTail = QT_TRANSLATE_NOOP(
+        "CommandLineRun",
+        "\n"
+        "Without any argument zanora opens its window.\n"
+        "\n"
+        "Copies, for every pick below --small, every file below --big whose name without\n"
+        "suffix occurs in the pick's file name, into --out: side by side, or with\n"
+        "--classified into sub-folders that mirror where the picks lie.\n"
+        "\n"
+        "With --list in place of --small the picks are a client's message, as a text file\n"
+        "(UTF-8 or GBK, at most 1 MiB) or on standard input (-): numbers (12, 0012) pick\n"
+        "every file whose name without suffix ends in that number, ranges (56-60, 56~60,\n"
+        "1234-40) every number between, names (IMG_0078, DSC_1234.JPG) the files of\n"
+        "that name ignoring case. A line \"heading: entries\" groups its entries;\n"
+        "--classified puts each group into a sub-folder of its own. Entries without a\n"
+        "file are printed as one line to paste back to the client.\n"
+        "\n"
+        "Exit codes: 0 done; 1 some copies failed (the others were made); 2 bad\n"
+        "arguments, folders or message; 3 picks without an original and --stop-if-missing\n"
+        "(nothing copied); 130 stopped by Ctrl+C (the copies made so far are kept).\n");
 
 } // namespace
 
@@ -105,18 +93,15 @@ CommandLineRun::CommandLineRun(QObject *parent)
 {
     interruptPoll.setInterval(50);
     connect(&interruptPoll, &QTimer::timeout, this, &CommandLineRun::pollInterrupt);
-    connect(&progressTimer, &QTimer::timeout, this, &CommandLineRun::showProgress);
+    // On a terminal the counts are shown as the job reports them; the timer lets the seconds of a
+    // phase without counts pass.
+    connect(&progressTimer, &QTimer::timeout, this, [this] {
+        if (!terminal || phaseTotal < 0)
+            showProgress();
+    });
 }
 
-CommandLineRun::~CommandLineRun()
-{
-    if (job) {
-        job->stop();
-        thread.quit();
-        thread.wait();
-        delete job;
-    }
-}
+CommandLineRun::~CommandLineRun() = default;
 
 int CommandLineRun::exec(const QStringList &arguments)
 {
@@ -128,46 +113,43 @@ int CommandLineRun::prepare(const QStringList &arguments)
 {
     QCommandLineParser parser;
     parser.setApplicationDescription(
-            QStringLiteral("Gathers the originals of picked pictures, without a window."));
+            tr("Gathers the originals of picked pictures, without a window."));
     const QCommandLineOption helpOption = parser.addHelpOption();
     const QCommandLineOption versionOption = parser.addVersionOption();
-    const QCommandLineOption smallOption(QStringLiteral("small"),
-                                         QStringLiteral("Folder tree of the picks."),
+    const QCommandLineOption smallOption(QStringLiteral("small"), tr("Folder tree of the picks."),
                                          QStringLiteral("folder"));
-    const QCommandLineOption bigOption(QStringLiteral("big"),
-                                       QStringLiteral("Folder tree of the originals."),
+    const QCommandLineOption bigOption(QStringLiteral("big"), tr("Folder tree of the originals."),
                                        QStringLiteral("folder"));
     const QCommandLineOption outOption(QStringLiteral("out"),
-                                       QStringLiteral("Output folder, created when missing."),
+                                       tr("Output folder, created when missing."),
                                        QStringLiteral("folder"));
     const QCommandLineOption classifiedOption(
             QStringLiteral("classified"),
-            QStringLiteral("Mirror the picks' sub-folders below the output folder."));
+            tr("Mirror the picks' sub-folders below the output folder."));
     const QCommandLineOption dryRunOption(
-            QStringLiteral("dry-run"),
-            QStringLiteral("Copy nothing; print each copy as source<TAB>target."));
+            QStringLiteral("dry-run"), tr("Copy nothing; print each copy as source<TAB>target."));
     const QCommandLineOption stopOption(
             QStringLiteral("stop-if-missing"),
-            QStringLiteral("Copy nothing when a pick has no original (exit code 3)."));
+            tr("Copy nothing when a pick has no original (exit code 3)."));
     const QCommandLineOption missingListOption(
             QStringLiteral("missing-list"),
-            QStringLiteral("Write the picks without an original to <file>, one per line."),
+            tr("Write the picks without an original to <file>, one per line."),
             QStringLiteral("file"));
     const QCommandLineOption jsonOption(QStringLiteral("json"),
-                                        QStringLiteral("Print a JSON report on standard output."));
+                                        tr("Print a JSON report on standard output."));
     const QCommandLineOption quietOption(QStringLiteral("quiet"),
-                                         QStringLiteral("Show no progress and no summary."));
+                                         tr("Show no progress and no summary."));
     const QCommandLineOption listOption(
             QStringLiteral("list"),
-            QStringLiteral("The picks as a client's message, in place of --small: a text file, "
-                           "or - for standard input."),
+            tr("The picks as a client's message, in place of --small: a text file, or - for "
+               "standard input."),
             QStringLiteral("file"));
     parser.addOptions({smallOption, listOption, bigOption, outOption, classifiedOption,
                        dryRunOption, stopOption, missingListOption, jsonOption, quietOption});
 
     const auto usageError = [](const QString &message) {
-        std::fprintf(stderr, "zanora: %s\nTry 'zanora --help'.\n",
-                     message.toLocal8Bit().constData());
+        std::fprintf(stderr, "zanora: %s\n%s\n", message.toLocal8Bit().constData(),
+                     tr("Try 'zanora --help'.").toLocal8Bit().constData());
         return int(UsageError);
     };
     const auto folderError = [](const QString &message) {
@@ -177,7 +159,7 @@ int CommandLineRun::prepare(const QStringList &arguments)
     if (!parser.parse(arguments))
         return usageError(parser.errorText());
     if (parser.isSet(helpOption) || parser.isSet(QStringLiteral("help-all"))) {
-        writeOut(parser.helpText().toLocal8Bit() + helpTail);
+        writeOut((parser.helpText() + tr(helpTail)).toLocal8Bit());
         return Success;
     }
     if (parser.isSet(versionOption)) {
@@ -185,15 +167,15 @@ int CommandLineRun::prepare(const QStringList &arguments)
         return Success;
     }
     if (!parser.positionalArguments().isEmpty())
-        return usageError(QStringLiteral("unexpected argument '%1'")
-                                  .arg(parser.positionalArguments().constFirst()));
+        return usageError(
+                tr("unexpected argument '%1'").arg(parser.positionalArguments().constFirst()));
     if (parser.isSet(smallOption) && parser.isSet(listOption))
-        return usageError(QStringLiteral("--small and --list cannot be given together"));
+        return usageError(tr("--small and --list cannot be given together"));
     if (!parser.isSet(smallOption) && !parser.isSet(listOption))
-        return usageError(QStringLiteral("--small or --list is required"));
+        return usageError(tr("--small or --list is required"));
     for (const QCommandLineOption *option : {&bigOption, &outOption}) {
         if (!parser.isSet(*option))
-            return usageError(QStringLiteral("--%1 is required").arg(option->names().constFirst()));
+            return usageError(tr("--%1 is required").arg(option->names().constFirst()));
     }
 
     config.classified = parser.isSet(classifiedOption);
@@ -210,14 +192,13 @@ int CommandLineRun::prepare(const QStringList &arguments)
         const QString name = QStringLiteral("--") + option.names().constFirst();
         const QFileInfo info(given);
         if (given.isEmpty() || (info.exists() && !info.isDir()))
-            return folderError(QStringLiteral("%1 '%2' is not a folder").arg(name, given));
+            return folderError(tr("%1 '%2' is not a folder").arg(name, given));
         path = QDir::cleanPath(info.absoluteFilePath());
         if (!info.exists()) {
             if (!mayCreate)
-                return folderError(QStringLiteral("%1 '%2': no such folder").arg(name, given));
+                return folderError(tr("%1 '%2': no such folder").arg(name, given));
             if (!config.dryRun && !QDir().mkpath(path))
-                return folderError(
-                        QStringLiteral("%1 '%2': the folder cannot be created").arg(name, given));
+                return folderError(tr("%1 '%2': the folder cannot be created").arg(name, given));
         }
         return true;
     };
@@ -271,21 +252,25 @@ bool CommandLineRun::readList(const QString &given)
 int CommandLineRun::run()
 {
     terminal = stderrIsTerminal();
-    job = new SelectionJob(config);
-    job->moveToThread(&thread);
-    connect(&thread, &QThread::started, job, &SelectionJob::start);
-    connect(job, &SelectionJob::finished, &thread, &QThread::quit, Qt::DirectConnection);
+    runner.reset(new JobRunner(config));
+    SelectionJob *job = runner->job();
     connect(job, &SelectionJob::phaseStarted, this, &CommandLineRun::onPhaseStarted);
     connect(job, &SelectionJob::progressed, this, [this](SelectionJob::Phase, int total, int done) {
         phaseTotal = total;
         phaseDone = done;
+        if (terminal && !quiet)
+            showProgress();
     });
     connect(job, &SelectionJob::missingFound, this, &CommandLineRun::onMissingFound);
     connect(job, &SelectionJob::copyFailed, this, &CommandLineRun::onCopyFailed);
     connect(job, &SelectionJob::copied, this, &CommandLineRun::onCopied);
     connect(job, &SelectionJob::finished, this, &CommandLineRun::onFinished);
 
-    previousMessageHandler() = qInstallMessageHandler(filterMessages);
+    // The run lists each failed copy itself, with source, target and reason, as the job tells it
+    // through copyFailed(): the job's own log line for it would say the same a second time.
+    // QT_LOGGING_RULES still turns it on.
+    QLoggingCategory::setFilterRules(QLatin1String(lcCopyFailures().categoryName())
+                                     + QLatin1String(".warning=false"));
     interruptRequested = 0;
     const auto previousInterruptHandler = std::signal(SIGINT, onInterrupt);
     interruptPoll.start();
@@ -297,25 +282,24 @@ int CommandLineRun::run()
     QEventLoop eventLoop;
     loop = &eventLoop;
     phaseClock.start();
-    thread.start();
+    runner->start();
     const int code = eventLoop.exec();
     loop = nullptr;
 
     interruptPoll.stop();
     progressTimer.stop();
     std::signal(SIGINT, previousInterruptHandler);
-    qInstallMessageHandler(previousMessageHandler());
     std::fflush(stdout);
     return code;
 }
 
 void CommandLineRun::pollInterrupt()
 {
-    if (!interruptRequested || interrupted)
+    if (!interruptRequested || interrupted || !runner)
         return;
     interrupted = true;
-    tell(QStringLiteral("zanora: stopping; the copies made so far are kept"));
-    job->stop();
+    tell(QStringLiteral("zanora: ") + tr("stopping; the copies made so far are kept"));
+    runner->stop();
 }
 
 void CommandLineRun::onPhaseStarted(SelectionJob::Phase started, int total)
@@ -327,6 +311,8 @@ void CommandLineRun::onPhaseStarted(SelectionJob::Phase started, int total)
     phaseTotal = total;
     phaseDone = 0;
     phaseClock.restart();
+    if (terminal && !quiet)
+        showProgress();
 }
 
 void CommandLineRun::onMissingFound(const QStringList &paths)
@@ -337,14 +323,14 @@ void CommandLineRun::onMissingFound(const QStringList &paths)
         tell(QStringLiteral("未找到：") + paths.join(QStringLiteral("、")));
     } else {
         for (const QString &path : paths)
-            tell(QStringLiteral("zanora: no original for %1").arg(path));
+            tell(QStringLiteral("zanora: ") + tr("no original for %1").arg(path));
     }
     writeMissingList();
     if (stopIfMissing) {
-        tell(QStringLiteral("zanora: %1 missing; nothing copied (--stop-if-missing)")
-                     .arg(paths.size()));
+        tell(QStringLiteral("zanora: ")
+             + tr("%1 missing; nothing copied (--stop-if-missing)").arg(paths.size()));
     }
-    job->decide(!stopIfMissing);
+    runner->job()->decide(!stopIfMissing);
 }
 
 void CommandLineRun::writeMissingList()
@@ -359,16 +345,16 @@ void CommandLineRun::writeMissingList()
     if (openWholeFile(file) && commitWholeFile(file, bytes))
         return;
     missingListFailed = true;
-    tell(QStringLiteral("zanora: --missing-list '%1' cannot be written: %2")
-                 .arg(missingListPath, file.errorString()));
+    tell(QStringLiteral("zanora: ")
+         + tr("--missing-list '%1' cannot be written: %2").arg(missingListPath, file.errorString()));
 }
 
 void CommandLineRun::onCopyFailed(const QString &source, const QString &target,
                                   const QString &reason)
 {
     failedCopies.append({source, target, reason});
-    tell(QStringLiteral("zanora: copy failed: %1 -> %2: %3").arg(source, target, reason));
-    job->answerFailure(true);
+    tell(QStringLiteral("zanora: ") + tr("copy failed: %1 -> %2: %3").arg(source, target, reason));
+    runner->job()->answerFailure(true);
 }
 
 void CommandLineRun::onCopied(const QString &source, const QString &target)
@@ -385,10 +371,8 @@ void CommandLineRun::onCopied(const QString &source, const QString &target)
 void CommandLineRun::onFinished(SelectionJob::Outcome outcome)
 {
     // The job has sent its last signal; its thread is ending.
-    thread.wait();
-    const SelectionJob::Summary summary = job->summary();
-    delete job;
-    job = nullptr;
+    const SelectionJob::Summary summary = runner->job()->summary();
+    runner.reset();
 
     int code = Success;
     if (interrupted)
@@ -407,17 +391,25 @@ void CommandLineRun::onFinished(SelectionJob::Outcome outcome)
         qint64 nsecs = 0;
         for (qint64 phaseNsecs : summary.phaseNsecs)
             nsecs += phaseNsecs;
-        tell(QStringLiteral("zanora: %1 %2, %3 candidates, %4 matched, %5 %6, %7 failed, "
-                            "%8 missing, %9 s")
-                     .arg(summary.picks)
-                     .arg(QLatin1String(config.message ? "entries" : "picks"))
-                     .arg(summary.candidates)
-                     .arg(summary.matched)
-                     .arg(summary.copied)
-                     .arg(QLatin1String(config.dryRun ? "planned" : "copied"))
-                     .arg(summary.failed)
-                     .arg(summary.missing)
-                     .arg(nsecs / 1e9, 0, 'f', 2));
+        QString line = config.dryRun
+                               ? tr("%1 picks, %2 candidates, %3 matched, %4 planned, %5 failed, "
+                                    "%6 missing, %7 s")
+                               : tr("%1 picks, %2 candidates, %3 matched, %4 copied, %5 failed, "
+                                    "%6 missing, %7 s");
+        if (config.message) {
+            line = config.dryRun ? tr("%1 entries, %2 candidates, %3 matched, %4 planned, "
+                                      "%5 failed, %6 missing, %7 s")
+                                 : tr("%1 entries, %2 candidates, %3 matched, %4 copied, "
+                                      "%5 failed, %6 missing, %7 s");
+        }
+        tell(QStringLiteral("zanora: ")
+             + line.arg(summary.picks)
+                       .arg(summary.candidates)
+                       .arg(summary.matched)
+                       .arg(summary.copied)
+                       .arg(summary.failed)
+                       .arg(summary.missing)
+                       .arg(nsecs / 1e9, 0, 'f', 2));
     }
     if (json)
         writeOut(jsonReport(summary, code) + '\n');
@@ -473,15 +465,16 @@ QByteArray CommandLineRun::jsonReport(const SelectionJob::Summary &summary, int 
 void CommandLineRun::showProgress()
 {
     const double elapsed = qMax<qint64>(phaseClock.elapsed(), 1) / 1000.0;
-    QString text = QLatin1String(phaseName(phase, config.dryRun));
+    QString text = tr(phaseName(phase, config.dryRun));
     if (phaseTotal < 0) {
         text += QStringLiteral(", %1 s").arg(elapsed, 0, 'f', 1);
     } else {
-        const char *unit = phase == SelectionJob::Matching ? "picks" : "files";
+        const char *unit = phase == SelectionJob::Matching ? QT_TR_NOOP("picks")
+                                                           : QT_TR_NOOP("files");
         QString counts = QStringLiteral("%1/%2 %3, %4/s")
                                  .arg(phaseDone)
                                  .arg(phaseTotal)
-                                 .arg(QLatin1String(unit))
+                                 .arg(tr(unit))
                                  .arg(qRound(phaseDone / elapsed));
         if (phase == SelectionJob::Copying && !config.dryRun) {
             const double mebibytes = copiedBytes / 1048576.0;

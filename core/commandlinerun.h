@@ -2,14 +2,16 @@
 
 #include "core/selection/selectionjob.h"
 
+#include <memory>
+
 #include <QElapsedTimer>
 #include <QList>
 #include <QObject>
 #include <QString>
 #include <QStringList>
-#include <QThread>
 #include <QTimer>
 
+class JobRunner;
 class QEventLoop;
 
 // The selection run without a window, for scripts and batch work: reads the command line, runs a
@@ -69,8 +71,7 @@ private:
     bool quiet = false;
     QString missingListPath;
 
-    QThread thread;
-    SelectionJob *job = nullptr; // lives on thread while the run goes on
+    std::unique_ptr<JobRunner> runner; // while the run goes on
     QEventLoop *loop = nullptr;
     QTimer interruptPoll;
     bool interrupted = false;
@@ -81,8 +82,8 @@ private:
     bool missingListFailed = false;
     QList<Failure> failedCopies;
 
-    // Progress on standard error: a bar rewritten in place on a terminal, else a line now and
-    // then.
+    // Progress on standard error: on a terminal a bar rewritten in place whenever the job reports
+    // (and, while a phase has no counts, as its seconds pass), else a line every few seconds.
     QTimer progressTimer;
     bool terminal = false;
     int barLength = 0; // characters of the bar now on the terminal's last line

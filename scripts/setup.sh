@@ -4,8 +4,10 @@
 cd "$(dirname "$0")/.."
 source scripts/lib/common.sh
 
-install_missing cmake make g++ qtbase5-dev qt6-base-dev xvfb xauth xdotool imagemagick \
-    fonts-wqy-microhei python3 file dpkg-dev lintian desktop-file-utils appstream
+install_missing cmake make g++ qtbase5-dev qt6-base-dev qttools5-dev qttools5-dev-tools \
+    qttranslations5-l10n qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools qt6-translations-l10n \
+    xvfb xauth xdotool imagemagick fonts-wqy-microhei python3 file dpkg-dev lintian \
+    desktop-file-utils appstream man-db bash-completion
 
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo || die "configuring build/ failed"
 cmake --build build -j"$(nproc)" || die "building build/ failed"

@@ -39,32 +39,59 @@ step_package() {
     deb=$(ls "$top"/build/zanora_*.deb)
     apt_get install -y --no-install-recommends "$deb"
 
-    # Start the installed program the way the desktop entry does, in a home folder of its own,
-    # against the installed stand-in ad server with the demo ad set.
+    # The installed manual pages open without a warning; the installed completion is the one
+    # bash-completion loads for each program, and it completes an option.
+    local page warnings
+    for page in zanora zanora-adserver zanora-desktop; do
+        [ "$(man -w "$page")" = "/usr/share/man/man1/$page.1.gz" ] ||
+            die "man $page does not find the installed page"
+        warnings=$(MANWIDTH=80 man --warnings "$page" 2>&1 > /dev/null)
+        [ -z "$warnings" ] || die "man $page warns: $warnings"
+    done
+    [ -f /usr/share/doc/zanora/copyright ] && [ -f /usr/share/doc/zanora/changelog.gz ] ||
+        die "the copyright file or the changelog is not installed"
+    bash -c '
+        set -euo pipefail
+        source /usr/share/bash-completion/bash_completion
+        # try WORD...: what the completion offers for the last word of the command line WORD...
+        try() {
+            COMP_WORDS=("$@") COMP_CWORD=$(($# - 1)) COMP_LINE="$*" COMPREPLY=()
+            COMP_POINT=${#COMP_LINE}
+            __load_completion "$1"
+            "$(complete -p "$1" | sed -n "s/.*-F \([^ ]*\) .*/\1/p")"
+            echo "${COMPREPLY[*]}"
+        }
+        [ "$(try zanora --sm)" = --small ]
+        [ "$(try zanora-desktop --dry)" = --dry-run ]
+        [ "$(try zanora-adserver --p)" = --port ]
+    ' || die "the installed bash completion does not complete the options"
+
+    # Start the installed program the way the menu entry does (its Exec line), in a home folder
+    # of its own, against the installed stand-in ad server with the demo ad set.
     local home shot="$top/build/installed-zanora.png"
+    local entry=/usr/share/applications/org.zanora.Zanora.desktop
     home=$(mktemp -d)
     rm -f "$shot"
     xvfb env HOME="$home" XDG_DATA_HOME= XDG_CONFIG_HOME= bash -c '
         set -euo pipefail
-        zanora-adserver --port 0 --ads "$1/tools/demo/ads" > "$HOME/adserver.out" &
-        server=$!
-        trap "kill $server" EXIT
-        for _ in $(seq 100); do grep -q Listening "$HOME/adserver.out" && break; sleep 0.1; done
-        port=$(sed -n "s/^Listening on 127\.0\.0\.1:\([0-9]*\)$/\1/p" "$HOME/adserver.out")
+        command -v "$(sed -n "s/^TryExec=//p" "$3")" > /dev/null
+        source "$1/scripts/lib/adserver.sh"
         folder="$HOME/.local/share/zanora"
         mkdir -p "$folder"
-        printf "{\n    \"HostIP\": \"127.0.0.1\",\n    \"HostPORT\": %s\n}\n" "$port" > "$folder/config.json"
-        zanora-desktop &
+        start_adserver "$HOME/adserver.out" zanora-adserver --port 0 --ads "$1/tools/demo/ads"
+        trap "kill $adserver_pid" EXIT
+        write_server_config "$folder" "$adserver_port"
+        $(sed -n "s/^Exec=//p" "$3") &
         app=$!
         wid=$(timeout 60 xdotool search --sync --onlyvisible --name "^Zanora V3\.1$" | head -n 1)
         sleep 2
         import -window "$wid" "$2"
         kill $app
         ls "$folder/GG/GG1.dat" > /dev/null
-    ' _ "$top" "$shot"
+    ' _ "$top" "$shot" "$entry"
     rm -rf "$home"
     apt_get remove -y zanora
-    [ -s "$shot" ] && echo "The installed program started; its window: $shot"
+    [ -s "$shot" ] && echo "The installed program started from its menu entry; its window: $shot"
 }
 
 step_sanitizers() { scripts/sanitize.sh; }

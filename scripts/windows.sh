@@ -45,7 +45,8 @@ case "$mode" in
 esac
 
 install_missing cmake make g++ qtbase5-dev qtbase5-dev-tools g++-mingw-w64-x86-64-posix \
-    wine wine64 xvfb xauth xdotool imagemagick fonts-wqy-microhei dpkg-dev zip unzip zstd nsis
+    wine wine64 xvfb xauth xdotool imagemagick fonts-wqy-microhei dpkg-dev zip unzip zstd nsis \
+    qttools5-dev-tools qttranslations5-l10n
 build_qt
 [ "$mode" = --qt ] && exit 0
 cross_build

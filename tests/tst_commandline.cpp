@@ -41,6 +41,7 @@ Ran zanora(const QStringList &arguments, const QByteArray &input = QByteArray())
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
         environment.remove(QLatin1String(name));
+    environment.insert(QStringLiteral("ZANORA_LANG"), QStringLiteral("en")); // the texts checked
     process.setProcessEnvironment(environment);
     process.start(program(), arguments);
     process.write(input);

@@ -1,10 +1,10 @@
 #include "core/selection/filecopier.h"
+#include "core/selection/jobrunner.h"
 #include "core/selection/messagereader.h"
 #include "core/selection/selectionjob.h"
 #include "tests/coretestsupport.h"
 
 #include <QDirIterator>
-#include <QThread>
 #include <QtTest>
 
 #include <functional>
@@ -17,10 +17,9 @@ class JobRun
 {
 public:
     explicit JobRun(const SelectionJob::Settings &settings)
-        : job(new SelectionJob(settings))
+        : runner(settings)
+        , job(runner.job())
     {
-        job->moveToThread(&thread);
-        QObject::connect(&thread, &QThread::started, job, &SelectionJob::start);
         QObject::connect(job, &SelectionJob::missingFound, &context,
                          [this](const QStringList &list) {
                              missing = list;
@@ -43,24 +42,14 @@ public:
                          [this](SelectionJob::Outcome result) { outcome = result; });
     }
 
-    ~JobRun()
-    {
-        job->stop();
-        thread.quit();
-        thread.wait();
-        delete job;
-    }
-
     // Runs the job to its end; false if it did not end within a minute.
     bool run()
     {
-        QObject::connect(job, &SelectionJob::finished, &thread, &QThread::quit,
-                         Qt::DirectConnection);
-        thread.start();
-        return QTest::qWaitFor([this] { return outcome >= 0 && thread.isFinished(); }, 60000);
+        runner.start();
+        return QTest::qWaitFor([this] { return outcome >= 0 && runner.isFinished(); }, 60000);
     }
 
-    QThread thread;
+    JobRunner runner;
     SelectionJob *job;
     QObject context;
     std::function<void(SelectionJob *)> onMissing; // default: go on

@@ -1,3 +1,4 @@
+#include "core/selection/jobrunner.h"
 #include "core/selection/selectionjob.h"
 #include "tests/testsupport.h"
 #include "ui/kelto.h"
@@ -5,7 +6,6 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRandomGenerator>
-#include <QThread>
 #include <QtTest>
 
 #include <optional>
@@ -111,13 +111,10 @@ void tst_selectionstress::jobAtRandomPoints()
     int outcomes[2] = {};
     for (; rounds < maxRounds() && clock.elapsed() < budgetMsecs(); ++rounds) {
         freshOutput();
-        QThread thread;
-        auto *job = new SelectionJob(settings);
-        job->moveToThread(&thread);
+        JobRunner runner(settings);
+        SelectionJob *job = runner.job();
         QObject context;
         int outcome = -1;
-        connect(&thread, &QThread::started, job, &SelectionJob::start);
-        connect(job, &SelectionJob::finished, &thread, &QThread::quit, Qt::DirectConnection);
         connect(job, &SelectionJob::finished, &context,
                 [&](SelectionJob::Outcome result) { outcome = result; });
         const bool goOn = random.bounded(4) != 0;
@@ -148,10 +145,9 @@ void tst_selectionstress::jobAtRandomPoints()
                             job->stop();
                     },
                     Qt::DirectConnection);
-        thread.start();
-        QVERIFY2(QTest::qWaitFor([&] { return outcome >= 0 && thread.isFinished(); }, 30000),
+        runner.start();
+        QVERIFY2(QTest::qWaitFor([&] { return outcome >= 0 && runner.isFinished(); }, 30000),
                  qPrintable(QStringLiteral("round %1 did not end").arg(rounds)));
-        delete job;
         ++outcomes[outcome];
     }
     quiet.reset();

@@ -1,4 +1,4 @@
-#include "core/selection/selectionjob.h"
+#include "core/selection/jobrunner.h"
 #include "ui/errorlist.h"
 #include "ui/kelto.h"
 #include "ui_kelto.h"
@@ -8,8 +8,6 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QShortcut>
-#include <QThread>
-#include <QTimer>
 
 #include <functional>
 
@@ -37,8 +35,12 @@ QMessageBox *showRunBox(const QString &title, const QString &text,
 // What the window keeps of the run going on.
 struct kelto::SelectionRun
 {
-    QThread thread;
-    SelectionJob *job = nullptr; // lives on thread until the thread has finished
+    explicit SelectionRun(const SelectionJob::Settings &settings)
+        : runner(settings)
+    {}
+    SelectionJob *job() const { return runner.job(); }
+
+    JobRunner runner;
     bool classified = false;
     bool fromMessage = false;
     QPushButton *button = nullptr; // the button that started the run and now stops it
@@ -47,12 +49,10 @@ struct kelto::SelectionRun
     QPointer<QMessageBox> failureBox;
     bool closeWhenDone = false;
 
-    // The bar follows the job at a human rate: at most every 40 ms, at the end of each phase,
-    // and whenever the run pauses or ends, so each phase still ends on its own value and text.
-    QTimer refresh;
+    // The bar shows what the job reports, which it does at a human rate and at the end of each
+    // phase, so each phase ends on its own value and text.
     QString format;
     int total = 0;
-    int pending = 0;
     int shown = 0;
 };
 
@@ -87,7 +87,7 @@ void kelto::runSelection(bool classified)
     settings.classified = classified;
     settings.message = pickMessage;
 
-    auto *run = new SelectionRun;
+    auto *run = new SelectionRun(settings);
     selectionRun = run;
     run->classified = classified;
     run->fromMessage = pickMessage != nullptr;
@@ -103,49 +103,29 @@ void kelto::runSelection(bool classified)
     run->stopKey = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     connect(run->stopKey, &QShortcut::activated, this, &kelto::stopSelection);
 
-    const auto show = [run, bar = ui->progressBar] {
-        run->refresh.stop();
-        if (run->pending == run->shown)
-            return;
-        bar->setFormat(run->format.arg(run->total).arg(run->pending));
-        bar->setValue(run->pending);
-        run->shown = run->pending;
-    };
-    run->refresh.setSingleShot(true);
-    run->refresh.setInterval(40);
-    connect(&run->refresh, &QTimer::timeout, this, show);
-
-    run->job = new SelectionJob(settings);
-    run->job->moveToThread(&run->thread);
-    SelectionJob *job = run->job;
-    connect(&run->thread, &QThread::started, job, &SelectionJob::start);
-    connect(job, &SelectionJob::finished, &run->thread, &QThread::quit, Qt::DirectConnection);
-
+    SelectionJob *job = run->job();
     connect(job, &SelectionJob::phaseStarted, this,
-            [this, run, show](SelectionJob::Phase phase, int total) {
+            [this, run](SelectionJob::Phase phase, int total) {
                 if (phase != SelectionJob::Matching && phase != SelectionJob::Copying)
                     return;
-                show();
                 run->format = phase == SelectionJob::Matching
                                       ? tr("总共需要选%1个图，已选%2张图")
                                       : tr("总共需要复制%1个图，已复制%2张图");
                 run->total = total;
-                run->pending = run->shown = 0;
+                run->shown = 0;
                 ui->progressBar->setRange(0, total);
                 ui->progressBar->setValue(0);
             });
     connect(job, &SelectionJob::progressed, this,
-            [run, show](SelectionJob::Phase phase, int total, int done) {
-                if (phase != SelectionJob::Matching && phase != SelectionJob::Copying)
+            [run, bar = ui->progressBar](SelectionJob::Phase phase, int, int done) {
+                if ((phase != SelectionJob::Matching && phase != SelectionJob::Copying)
+                    || done == run->shown)
                     return;
-                run->pending = done;
-                if (done == total)
-                    show();
-                else if (!run->refresh.isActive())
-                    run->refresh.start();
+                bar->setFormat(run->format.arg(run->total).arg(done));
+                bar->setValue(done);
+                run->shown = done;
             });
-    connect(job, &SelectionJob::missingFound, this, [this, run, show](const QStringList &missing) {
-        show();
+    connect(job, &SelectionJob::missingFound, this, [this, run](const QStringList &missing) {
         waitingForDecision = true;
         bt_toErrorList(missing);
         // The entries of a message, as written, in one line to paste back to the client.
@@ -158,37 +138,33 @@ void kelto::runSelection(bool classified)
                 return;
             waitingForDecision = false;
             if (selectionRun)
-                selectionRun->job->stop();
+                selectionRun->runner.stop();
         });
     });
-    connect(job, &SelectionJob::copyFailed, this, [this, run, show](const QString &source) {
-        show();
+    connect(job, &SelectionJob::copyFailed, this, [this, run](const QString &source) {
         run->failureBox = showRunBox(
                 tr("警告"), tr("文件(%1)复制失败，请检查权限或路径，是否继续？").arg(source),
                 [this](QMessageBox::StandardButton answer) {
                     if (selectionRun)
-                        selectionRun->job->answerFailure(answer != QMessageBox::No);
+                        selectionRun->job()->answerFailure(answer != QMessageBox::No);
                 });
     });
-    connect(job, &SelectionJob::finished, this, [this, show](SelectionJob::Outcome outcome) {
-        show();
-        endSelection(outcome);
-    });
+    connect(job, &SelectionJob::finished, this, &kelto::endSelection);
 
-    run->thread.start();
+    run->runner.start();
 }
 
 void kelto::passDecisionOn(bool decision)
 {
     if (selectionRun)
-        selectionRun->job->decide(decision);
+        selectionRun->job()->decide(decision);
 }
 
 void kelto::stopSelection()
 {
     if (!selectionRun)
         return;
-    selectionRun->job->stop();
+    selectionRun->runner.stop();
     // A stop while the dialog or the failure box is open is the answer to stop.
     if (decisionDialog && waitingForDecision)
         decisionDialog->reject();
@@ -200,15 +176,13 @@ void kelto::endSelection(int outcome)
 {
     SelectionRun *run = selectionRun;
     selectionRun = nullptr;
-    // The job has emitted its last signal: the thread is ending, if it has not ended already.
-    run->thread.wait();
-    delete run->job;
     delete run->stopKey;
     run->button->setText(run->buttonText);
     for (QWidget *control : {ui->seletDataTree, ui->seletInput, ui->seletOutput,
                              ui->output_combined, ui->output_classified})
         control->setEnabled(true);
     const bool closeWindow = run->closeWhenDone;
+    // The job has emitted its last signal: its thread is ending, if it has not ended already.
     delete run;
 
     if (closeWindow)
@@ -236,10 +210,9 @@ void kelto::abandonSelection()
     delete decisionDialog;
     if (!selectionRun)
         return;
-    selectionRun->job->stop();
-    selectionRun->thread.wait();
+    selectionRun->runner.stop();
+    selectionRun->runner.wait();
     delete selectionRun->failureBox;
-    delete selectionRun->job;
     delete selectionRun;
     selectionRun = nullptr;
 }

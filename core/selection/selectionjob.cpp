@@ -10,6 +10,7 @@
 #include <QLoggingCategory>
 
 Q_LOGGING_CATEGORY(lcSelection, "zanora.selection")
+Q_LOGGING_CATEGORY(lcCopyFailures, "zanora.selection.failures")
 
 SelectionJob::SelectionJob(const Settings &settings, QObject *parent)
     : QObject(parent)
@@ -113,7 +114,13 @@ void SelectionJob::start()
 
     const int total = counts.picks;
     emit phaseStarted(Matching, total);
-    const auto progress = [&](int done) { emit progressed(Matching, total, done); };
+    reportClock.start();
+    const auto progress = [&](int done) {
+        if (done < total && reportClock.elapsed() < progressInterval)
+            return;
+        reportClock.restart();
+        emit progressed(Matching, total, done);
+    };
     QList<MessageAmbiguity> ambiguous;
     if (config.message) {
         MessageMatches found
@@ -151,6 +158,7 @@ void SelectionJob::beginCopying()
     copier->keepIntact(matches->matched);
     next = 0;
     reportedCopies = 0;
+    reportClock.start();
     emit phaseStarted(Copying, counts.matched);
     schedule(&SelectionJob::copySome);
 }
@@ -176,8 +184,8 @@ QString SelectionJob::targetFolder(int entry) const
     return folder;
 }
 
-// Copies entries for up to 50 ms, then reports how far it got and gives the thread's event loop
-// a turn. A stop is seen between two entries or two pieces of one.
+// Copies entries for up to 50 ms, then gives the thread's event loop a turn; reports how far it
+// got every progressInterval. A stop is seen between two entries or two pieces of one.
 void SelectionJob::copySome()
 {
     QElapsedTimer slice;
@@ -194,8 +202,8 @@ void SelectionJob::copySome()
         if (!copyOne())
             return;
         ++next;
+        reportCopies(false);
         if (slice.elapsed() >= 50) {
-            reportCopies();
             schedule(&SelectionJob::copySome);
             return;
         }
@@ -235,8 +243,8 @@ bool SelectionJob::copyOne()
     case FileCopier::Failed:
         break;
     }
-    qCWarning(lcSelection) << "copy failed:" << original.filePath() << "->" << target
-                           << copier->lastError();
+    qCWarning(lcCopyFailures) << "copy failed:" << original.filePath() << "->" << target
+                              << copier->lastError();
     {
         QMutexLocker locker(&summaryLock);
         ++counts.failed;
@@ -247,10 +255,13 @@ bool SelectionJob::copyOne()
     return false;
 }
 
-void SelectionJob::reportCopies()
+// Tells how many entries are done, unless progressed() has said so already or, when not `always`,
+// said anything within the last progressInterval.
+void SelectionJob::reportCopies(bool always)
 {
-    if (next == reportedCopies)
+    if (next == reportedCopies || (!always && reportClock.elapsed() < progressInterval))
         return;
+    reportClock.restart();
     reportedCopies = next;
     emit progressed(Copying, counts.matched, next);
 }

@@ -3,6 +3,7 @@
 #include <QElapsedTimer>
 #include <QFileInfoList>
 #include <QHash>
+#include <QLoggingCategory>
 #include <QMutex>
 #include <QObject>
 #include <QString>
@@ -17,12 +18,15 @@ class FileCopier;
 struct PickMessage;
 struct StemMatches;
 
+// Each copy that failed, with source, target and reason, as a warning; everything else the job
+// has to say goes to zanora.selection.
+Q_DECLARE_LOGGING_CATEGORY(lcCopyFailures)
+
 // One selection run without any window: lists the two trees, matches the picks with the
 // originals through the stem index, works out each copy's destination and copies, reporting
 // through signals and waiting for answers where a person (or a command line) must decide.
 //
-// The job is meant to live on a worker thread of its own (moveToThread, then start() from the
-// thread's started() signal). It is driven by its thread's event loop: a wait for an answer is
+// The job is meant to live on a worker thread of its own, which JobRunner gives it. It is driven by its thread's event loop: a wait for an answer is
 // no more than nothing scheduled. stop(), decide() and answerFailure() may be called from any
 // thread; decide() and answerFailure() are also slots, for queued connections.
 class SelectionJob : public QObject
@@ -34,6 +38,10 @@ public:
     Q_ENUM(Phase)
     enum Outcome { Completed, Stopped };
     Q_ENUM(Outcome)
+
+    // progressed() comes at most this often, in milliseconds, besides the reports at the end of
+    // each phase and whenever the run pauses or ends: a rate every view can paint at.
+    static constexpr int progressInterval = 40;
 
     struct Settings
     {
@@ -81,7 +89,7 @@ public slots:
 
 signals:
     void phaseStarted(SelectionJob::Phase phase, int total); // total -1 while unknown
-    // Matching and copying report at most every few tens of milliseconds, and at their ends.
+    // Matching and copying report at most every progressInterval, and at their ends.
     void progressed(SelectionJob::Phase phase, int total, int done);
     // The picks without any original, by full path in listing order, or the message's entries
     // without one as written; the run waits for decide().
@@ -98,7 +106,7 @@ private:
     void beginCopying();
     void copySome();
     bool copyOne();
-    void reportCopies();
+    void reportCopies(bool always = true);
     void finish(Outcome outcome);
     void endPhase(Phase phase);
     QString targetFolder(int entry) const;
@@ -110,6 +118,7 @@ private:
     std::unique_ptr<FileCopier> copier;
     int next = 0;                     // the matched entry to copy next
     int reportedCopies = 0;           // the entries done as progressed() last told
+    QElapsedTimer reportClock;        // since progressed() was last emitted
     QHash<QString, QString> madeFrom; // target -> the source of the copy made there last
     QElapsedTimer phaseClock;
     mutable QMutex summaryLock;

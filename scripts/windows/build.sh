@@ -27,6 +27,13 @@ cross_build() {
         -DZANORA_QT_WIN="$qt_win" -DCMAKE_BUILD_TYPE=Release >/dev/null ||
         die "configuring the cross build in $build failed"
     nice -n 10 cmake --build "$build" -j"$(nproc)" || die "the cross build in $build failed"
+    # The Windows Qt has no lrelease: the host's turns the texts into the same .qm files.
+    mkdir -p "$build/translations"
+    local ts
+    for ts in "$top"/translations/*.ts; do
+        /usr/lib/qt5/bin/lrelease -silent "$ts" -qm "$build/translations/$(basename "${ts%.ts}").qm" ||
+            die "lrelease failed on $ts"
+    done
     echo "Project cross-built in $((SECONDS - t0)) s: $build"
 }
 

@@ -62,7 +62,9 @@ check_zip() {
 cli_run() {
     local expected=$1 output=$2 code=0
     shift 2
-    (cd "$console" && env -u WINEPATH "$wine" cmd /c "$cli" "$@" >"$output" 2>"$output.err") ||
+    # Wine's display language would choose the texts; the checks read the English ones.
+    (cd "$console" && env -u WINEPATH ZANORA_LANG=en "$wine" cmd /c "$cli" "$@" >"$output" \
+        2>"$output.err") ||
         code=$?
     [ "$code" -eq "$expected" ] ||
         die "zanora-cli.exe $* exited with $code, not $expected (see $output, $output.err)"

@@ -10,7 +10,7 @@ stage_package() {
     name=zanora-$version-win64
     stage=$build/package/$name
     rm -rf "$build/package"
-    mkdir -p "$stage"/{platforms,imageformats,styles,licenses}
+    mkdir -p "$stage"/{platforms,imageformats,styles,licenses,translations}
     cp "$build/zanora.exe" "$build/zanora-cli.exe" "$stage/"
     cp "$build/tools/adserver.exe" "$stage/zanora-adserver.exe"
     cp "$qt_win/plugins/platforms/qwindows.dll" "$stage/platforms/"
@@ -37,6 +37,9 @@ stage_package() {
             done
         done
     done
+    # With Prefix = . Qt's own translations are looked up in translations\ too.
+    cp "$build"/translations/*.qm "$stage/translations/"
+    cp /usr/share/qt5/translations/qtbase_zh_CN.qm "$stage/translations/"
     printf '[Paths]\r\nPrefix = .\r\nPlugins = .\r\n' >"$stage/qt.conf"
     sed "s/@VERSION@/$version/g; s/\$/\r/" "$top/dist/windows/readme.txt" >"$stage/README.txt"
     stage_licences "$stage"
@@ -62,6 +65,9 @@ stage_licences() {
         echo "with mingw-w64 (x86_64-w64-mingw32-g++-posix) by scripts/windows.sh of Zanora, whose"
         echo "configure options that script lists. The DLLs may be replaced by any other build of"
         echo "Qt $qt_version with the same options."
+        echo
+        echo "translations\\qtbase_zh_CN.qm, Qt's own Chinese texts, comes from Debian's package"
+        echo "qttranslations5-l10n $(dpkg-query -W -f='${Version}' qttranslations5-l10n) (LGPL-3.0 as well)."
         echo
         echo "libgcc_s_seh-1.dll, libstdc++-6.dll and libwinpthread-1.dll are the mingw-w64 GCC"
         echo "runtime: GPL-3.0 with the GCC Runtime Library Exception, and MIT (winpthreads)."

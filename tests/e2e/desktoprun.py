@@ -335,8 +335,9 @@ def main():
                 f.write('{\n    "HostIP": "127.0.0.1",\n    "HostPORT": %s\n}\n'
                         % listening.group(1))
 
-            # The real X server, and Qt's folder chooser history kept out of the home folder.
-            env = dict(os.environ, QT_QPA_PLATFORM="xcb",
+            # The real X server, the Chinese window whatever the user's language, and Qt's folder
+            # chooser history kept out of the home folder.
+            env = dict(os.environ, QT_QPA_PLATFORM="xcb", ZANORA_LANG="zh",
                        XDG_CONFIG_HOME=os.path.join(temp, "config"))
             with open(log_path, "w") as log:
                 program = subprocess.Popen([args.zanora], cwd=work, env=env,

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Draws the demo ad set (ads/) and the title picture (myTitle.png) with ImageMagick.
 # The results are kept in the repository; run this only to change them.
-set -euo pipefail
 cd "$(dirname "$0")"
+source ../../scripts/lib/common.sh
 font=DejaVu-Sans-Bold
 mkdir -p ads
 
