@@ -9,7 +9,7 @@
 #include "core/selection/pathlist.h"
 #include "core/selection/selectionjob.h"
 #include "core/selection/stemindex.h"
-#include "core/selection/treelisting.h"
+#include "core/selection/treewalker.h"
 #include "tests/keltoprobe.h"
 #include "ui/kelto.h"
 
@@ -384,8 +384,8 @@ bool measure(const Scale &scale, const QString &root, int fileSize, kelto &windo
 
     {
         clock.restart();
-        const PathList picks = listTreePaths(small, TreeWalker::Images);
-        const PathList candidates = listTreePaths(big, TreeWalker::Files);
+        const PathList picks = TreeWalker::list(small, TreeWalker::Images);
+        const PathList candidates = TreeWalker::list(big, TreeWalker::Files);
         listingSeconds = seconds(clock);
         figure(QStringLiteral("listing"), listingSeconds,
                QStringLiteral("%1 picks, %2 candidates, %3 bytes per candidate held")

@@ -5,7 +5,6 @@
 // end.
 
 #include "core/selection/pathlist.h"
-#include "core/selection/treelisting.h"
 #include "core/selection/treewalker.h"
 #include "tests/qdirlisting.h"
 #include "tests/testsupport.h"
@@ -276,7 +275,6 @@ int main(int argc, char **argv)
     measureFind(root); // warms the cache
     Figure find = measureFind(root);
 
-    QStringList walked;
     QFileInfoList listed;
     struct Listing
     {
@@ -285,13 +283,6 @@ int main(int argc, char **argv)
         Figure figure;
     };
     QVector<Listing> listings = {
-            {QStringLiteral("tree walker, paths"),
-             [&] {
-                 walked = QStringList(); // one listing alive at a time
-                 walked = TreeWalker::paths(root, TreeWalker::Files);
-                 return walked.size();
-             },
-             {}},
             {QStringLiteral("QDir walk (listTreeByQDir)"),
              [&] {
                  listed = QFileInfoList();
@@ -299,11 +290,8 @@ int main(int argc, char **argv)
                  return listed.size();
              },
              {}},
-            {QStringLiteral("compact paths (listTreePaths)"),
-             [&] { return listTreePaths(root, TreeWalker::Files).size(); },
-             {}},
-            {QStringLiteral("tree walker, file information"),
-             [&] { return TreeWalker::files(root).size(); },
+            {QStringLiteral("tree walker, compact paths (TreeWalker::list)"),
+             [&] { return TreeWalker::list(root, TreeWalker::Files).size(); },
              {}},
             {QStringLiteral("tree walker, counting only"),
              [&] {
@@ -335,6 +323,7 @@ int main(int argc, char **argv)
     report(QStringLiteral("find"), find, find);
     for (const Listing &listing : qAsConst(listings))
         report(listing.name, listing.figure, find);
+    const QStringList walked = TreeWalker::list(root, TreeWalker::Files).paths();
     bool same = listed.size() == walked.size();
     for (int i = 0; same && i < listed.size(); ++i)
         same = listed.at(i).filePath() == walked.at(i);

@@ -5,7 +5,7 @@ function(zanora_windows_resources target filename description)
     set(ZANORA_RC_FILENAME ${filename})
     set(ZANORA_RC_DESCRIPTION ${description})
     get_filename_component(ZANORA_RC_NAME ${filename} NAME_WE)
-    set(ZANORA_RC_ICON ${PROJECT_SOURCE_DIR}/app/zanora.ico)
+    set(ZANORA_RC_ICON ${PROJECT_SOURCE_DIR}/ui/app/zanora.ico)
     set(ZANORA_RC_MANIFEST ${PROJECT_BINARY_DIR}/windows/zanora.manifest)
     configure_file(${PROJECT_SOURCE_DIR}/dist/windows/zanora.manifest
         ${ZANORA_RC_MANIFEST} @ONLY)

@@ -4,9 +4,11 @@
 //
 // Input: the payload of one frame from the server.
 
+#include "core/adlink/adclient.h"
 #include "fuzz/fuzzsupport.h"
 #include "ui/kelto.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 
@@ -20,10 +22,14 @@ void check(bool condition)
         std::abort();
 }
 
-// The one call into the program; the rest of this target does not depend on who handles it.
+// The one call into the program; the rest of this target does not depend on who handles it. An
+// ad set is stored on a worker thread; the call returns once it is stored.
 void handleAnswer(const QByteArray &payload)
 {
-    FuzzSupport::window()->handleResponse(payload);
+    kelto *window = FuzzSupport::window();
+    window->handleResponse(payload);
+    while (window->adClient()->isStoring())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
 }
 
 QStringList entries(const QString &path)

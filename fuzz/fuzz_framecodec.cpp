@@ -4,6 +4,7 @@
 // Input: one byte k, then k bytes of chunk sizes (each 1 to 256, used in turn), then the stream.
 
 #include "core/adlink/framecodec.h"
+#include "tests/pipe.h"
 
 #include <QByteArray>
 #include <QIODevice>
@@ -14,31 +15,6 @@
 #include <cstring>
 
 namespace {
-
-// A sequential device holding what has arrived so far, like a socket's read buffer.
-class Pipe : public QIODevice
-{
-public:
-    Pipe() { open(QIODevice::ReadOnly | QIODevice::Unbuffered); }
-    void feed(const QByteArray &bytes) { pending += bytes; }
-    bool isSequential() const override { return true; }
-    qint64 bytesAvailable() const override { return pending.size() + QIODevice::bytesAvailable(); }
-
-protected:
-    qint64 readData(char *data, qint64 maxSize) override
-    {
-        const int n = int(qMin<qint64>(maxSize, pending.size()));
-        if (n > 0) {
-            std::memcpy(data, pending.constData(), size_t(n));
-            pending.remove(0, n);
-        }
-        return n;
-    }
-    qint64 writeData(const char *, qint64) override { return -1; }
-
-private:
-    QByteArray pending;
-};
 
 // The frames of the whole stream, read byte by byte from its layout: an 8-byte big-endian total
 // length of 12 to 64 MiB, a 4-byte payload length that is 12 less, the payload.

@@ -8,6 +8,7 @@
 #include <QObject>
 #include <QTcpServer>
 #include <QTemporaryDir>
+#include <QThread>
 
 #ifdef Q_OS_WIN
 #include <qt_windows.h>
@@ -161,9 +162,26 @@ QStringList filesBelow(const QString &root)
     return result;
 }
 
+QStringList entriesBelow(const QString &root)
+{
+    QStringList result;
+    QDirIterator it(root, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext())
+        result.append(QDir(root).relativeFilePath(it.next()));
+    result.sort();
+    return result;
+}
+
 QStringList folderEntries(const QString &path)
 {
     return QDir(path).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+}
+
+QString RunFolders::path(const char *folder, const QString &relative) const
+{
+    return runRoot + QLatin1Char('/') + QLatin1String(folder)
+           + (relative.isEmpty() ? QString() : QLatin1Char('/') + relative);
 }
 
 namespace {
@@ -188,7 +206,13 @@ void MessageRecorder::record(QtMsgType type, const QMessageLogContext &context,
                              const QString &message)
 {
     MessageRecorder *recorder = currentRecorder;
-    recorder->messages << message;
+    if (QThread::currentThread() == recorder->context.thread()) {
+        recorder->messages << message;
+    } else {
+        QMetaObject::invokeMethod(
+                &recorder->context, [recorder, message] { recorder->messages << message; },
+                Qt::QueuedConnection);
+    }
     if (recorder->forwarding == PassOn)
         recorder->previousHandler(type, context, message);
 }

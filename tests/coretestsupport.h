@@ -1,12 +1,11 @@
 #pragma once
 
 #include <QByteArray>
+#include <QObject>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
 #include <QtGlobal>
-
-class QObject;
 
 // Helpers for every test program; those that need a window are in testsupport.h.
 
@@ -29,6 +28,22 @@ public:
 private:
     QString previous;
     QTemporaryDir dir;
+};
+
+// Paths in the three folders of a selection run, small/, big/ and out/, below runRoot; for test
+// classes to inherit beside QObject.
+class RunFolders
+{
+public:
+    QString small(const QString &relative = QString()) const { return path("small", relative); }
+    QString big(const QString &relative = QString()) const { return path("big", relative); }
+    QString out(const QString &relative = QString()) const { return path("out", relative); }
+
+protected:
+    QString runRoot;
+
+private:
+    QString path(const char *folder, const QString &relative) const;
 };
 
 // Makes `link` a symbolic link to `target`. On Windows that is a file-system link
@@ -67,12 +82,18 @@ bool writeFile(const QString &path, const QByteArray &content);
 // sorted, hidden ones included so that left-over temporary files show.
 QStringList filesBelow(const QString &root);
 
+// Every entry below root, folders too, as a path relative to it, sorted, hidden ones included so
+// that left-over temporary files show.
+QStringList entriesBelow(const QString &root);
+
 // The names of everything in a folder, hidden entries too, without "." and "..", in QDir's
 // default order.
 QStringList folderEntries(const QString &path);
 
 // Keeps the text of every message Qt logs for as long as it lives, as the message handler in
-// place of the one before it. With PassOn each message also still reaches that handler.
+// place of the one before it. With PassOn each message also still reaches that handler. A
+// message logged on another thread is added to `messages` from the recorder's thread's event
+// loop, so the list is only ever touched there.
 // Install it from a test function or initTestCase(): QTest puts in a handler of its own when the
 // test run starts.
 class MessageRecorder
@@ -93,6 +114,7 @@ private:
 
     const Forwarding forwarding;
     MessageRecorder *const previousRecorder;
+    QObject context; // lives on the recorder's thread
     QtMessageHandler previousHandler = nullptr;
 };
 

@@ -3,8 +3,6 @@
 
 #include "tests/qdirlisting.h"
 
-#include "core/selection/treelisting.h"
-
 #include <QDir>
 
 namespace {
@@ -20,11 +18,8 @@ bool hasImageSuffix(const QFileInfo &entry)
 // `ancestors` holds the canonical paths of the folders from the root down to `path`, both
 // included. A folder link that leads back to one of them would make the walk endless, so such a
 // folder is neither listed nor entered. Links to anywhere else are followed like plain folders.
-void listTree(const QString &path, Keep keep, const ListingStop &stopRequested,
-              QStringList &ancestors, QFileInfoList &result)
+void listTree(const QString &path, Keep keep, QStringList &ancestors, QFileInfoList &result)
 {
-    if (stopRequested && stopRequested())
-        return;
     QDir dir(path);
     dir.setFilter(QDir::Dirs | QDir::Files | QDir::NoDotAndDotDot);
     const QFileInfoList entries = dir.entryInfoList();
@@ -36,7 +31,7 @@ void listTree(const QString &path, Keep keep, const ListingStop &stopRequested,
             if (keep == Keep::Folders)
                 result.append(entry);
             ancestors.append(canonical);
-            listTree(entry.filePath(), keep, stopRequested, ancestors, result);
+            listTree(entry.filePath(), keep, ancestors, result);
             ancestors.removeLast();
         } else if (keep == Keep::Files
                    || (keep == Keep::Images && entry.isFile() && hasImageSuffix(entry))) {
@@ -45,20 +40,15 @@ void listTree(const QString &path, Keep keep, const ListingStop &stopRequested,
     }
 }
 
-QFileInfoList listTree(const QString &root, Keep keep, const ListingStop &stopRequested)
+} // namespace
+
+QFileInfoList listTreeByQDir(const QString &root, TreeWalker::Listing keep)
 {
     QFileInfoList result;
     QStringList ancestors;
     const QString canonicalRoot = QFileInfo(root).canonicalFilePath();
     if (!canonicalRoot.isEmpty())
         ancestors.append(canonicalRoot);
-    listTree(root, keep, stopRequested, ancestors, result);
+    listTree(root, keep, ancestors, result);
     return result;
-}
-
-} // namespace
-
-QFileInfoList listTreeByQDir(const QString &path, TreeWalker::Listing listing)
-{
-    return listTree(path, listing, {});
 }

@@ -49,6 +49,23 @@ QByteArray solidGif(const QColor &colour)
     return bytes;
 }
 
+bool openWindow(TestWorkDir *&workDir, kelto *&window)
+{
+    workDir = new TestWorkDir;
+    if (!workDir->isValid())
+        return false;
+    window = new kelto;
+    return true;
+}
+
+void closeWindow(TestWorkDir *&workDir, kelto *&window)
+{
+    delete window;
+    window = nullptr;
+    delete workDir;
+    workDir = nullptr;
+}
+
 bool connectToLoopback(kelto *window, qint32 port)
 {
     KeltoProbe probe(*window);

@@ -28,6 +28,12 @@ QByteArray solidPng(const QColor &colour, const QSize &size);
 // A GIF of one 1x1 frame in the given colour, written by hand: Qt has no GIF writer.
 QByteArray solidGif(const QColor &colour);
 
+// What most window tests make in init() and drop in cleanup(): a fresh working folder, then a
+// window built in it; false when the folder could not be made. The window goes first, so that
+// nothing it does on its way out lands in another folder.
+bool openWindow(TestWorkDir *&workDir, kelto *&window);
+void closeWindow(TestWorkDir *&workDir, kelto *&window);
+
 // Points the window at 127.0.0.1:`port` and has it connect (its connectHost()); whether it
 // connected, once the attempt has ended.
 bool connectToLoopback(kelto *window, qint32 port);

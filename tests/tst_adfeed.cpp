@@ -6,7 +6,6 @@
 #include "ui/kelto.h"
 
 #include <QDataStream>
-#include <QDirIterator>
 #include <QTcpSocket>
 #include <QtTest>
 
@@ -57,10 +56,7 @@ QStringList dropCaseTwins(Files &files)
 QStringList outsideStore(const QString &root)
 {
     QStringList found;
-    QDirIterator it(root, QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot,
-                    QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString path = QDir(root).relativeFilePath(it.next());
+    for (const QString &path : entriesBelow(root)) {
         if (path != QLatin1String("config.json") && path != QLatin1String("GG")
             && !(path.startsWith(QLatin1String("GG/")) && path.count(QLatin1Char('/')) == 1))
             found << path;
@@ -153,9 +149,7 @@ void tst_adfeed::deliver(const QByteArray &payload)
 
 void tst_adfeed::init()
 {
-    workDir = new TestWorkDir;
-    QVERIFY(workDir->isValid());
-    window = new kelto;
+    QVERIFY(openWindow(workDir, window));
     const QStringList old = oldLinks();
     for (int i = 0; i < 9; ++i)
         KeltoProbe(*window).setAdLink(i, old.at(i));
@@ -163,10 +157,7 @@ void tst_adfeed::init()
 
 void tst_adfeed::cleanup()
 {
-    delete window;
-    window = nullptr;
-    delete workDir;
-    workDir = nullptr;
+    closeWindow(workDir, window);
 }
 
 void tst_adfeed::adSet_data()

@@ -224,12 +224,9 @@ void tst_adtiles::init()
 
 void tst_adtiles::cleanup()
 {
-    delete window;
-    window = nullptr;
     for (const char *scheme : caughtSchemes)
         QDesktopServices::unsetUrlHandler(QString::fromLatin1(scheme));
-    delete workDir;
-    workDir = nullptr;
+    closeWindow(workDir, window);
 }
 
 void tst_adtiles::emptyStore()

@@ -1,7 +1,6 @@
 #include "core/selection/selectionjob.h"
 #include "tests/coretestsupport.h"
 
-#include <QDirIterator>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>

@@ -81,17 +81,12 @@ private:
 
 void tst_errorlist::init()
 {
-    workDir = new TestWorkDir;
-    QVERIFY(workDir->isValid());
-    window = new kelto;
+    QVERIFY(openWindow(workDir, window));
 }
 
 void tst_errorlist::cleanup()
 {
-    delete window;
-    window = nullptr;
-    delete workDir;
-    workDir = nullptr;
+    closeWindow(workDir, window);
 }
 
 errorList *tst_errorlist::openDialog(const QStringList &list)

@@ -2,7 +2,6 @@
 #include "tests/coretestsupport.h"
 #include "tests/filesizelimit.h"
 
-#include <QDirIterator>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -50,18 +49,6 @@ QString modificationTime(const QString &path)
     return QFileInfo(path).lastModified().toUTC().toString(Qt::ISODateWithMs);
 }
 #endif
-
-// Every entry below root, hidden ones included, so that left-over temporary files show.
-QStringList entriesBelow(const QString &root)
-{
-    QStringList result;
-    QDirIterator it(root, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
-                    QDirIterator::Subdirectories);
-    while (it.hasNext())
-        result.append(QDir(root).relativeFilePath(it.next()));
-    result.sort();
-    return result;
-}
 
 // Each case runs with unnamed files and with named temporaries.
 QTestData &newRow(const char *tag, bool unnamedFiles)

@@ -82,9 +82,7 @@ void tst_folderpickers::initTestCase()
 void tst_folderpickers::init()
 {
     QSettings().clear();
-    workDir = new TestWorkDir;
-    QVERIFY(workDir->isValid());
-    window = new kelto;
+    QVERIFY(openWindow(workDir, window));
     // The start-up connection attempt logs its outcome once it ends, not inside a test's capture.
     QTRY_VERIFY(!window->adFeed()->isConnecting());
     answerer = new DialogAnswerer;
@@ -98,10 +96,7 @@ void tst_folderpickers::cleanup()
     tree = nullptr;
     delete answerer;
     answerer = nullptr;
-    delete window;
-    window = nullptr;
-    delete workDir;
-    workDir = nullptr;
+    closeWindow(workDir, window);
 }
 
 void tst_folderpickers::click(const char *button)

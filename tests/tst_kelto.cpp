@@ -50,17 +50,12 @@ private:
 
 void tst_kelto::init()
 {
-    workDir = new TestWorkDir;
-    QVERIFY(workDir->isValid());
-    window = new kelto;
+    QVERIFY(openWindow(workDir, window));
 }
 
 void tst_kelto::cleanup()
 {
-    delete window;
-    window = nullptr;
-    delete workDir;
-    workDir = nullptr;
+    closeWindow(workDir, window);
 }
 
 void tst_kelto::inventory_data()

@@ -4,7 +4,6 @@
 #include "core/selection/selectionjob.h"
 #include "tests/coretestsupport.h"
 
-#include <QDirIterator>
 #include <QtTest>
 
 #include <functional>
@@ -63,7 +62,7 @@ public:
 
 } // namespace
 
-class tst_selectionjob : public QObject
+class tst_selectionjob : public QObject, public RunFolders
 {
     Q_OBJECT
 
@@ -87,14 +86,6 @@ private slots:
     void stop();
 
 private:
-    QString big(const QString &relative = QString()) const { return path("big", relative); }
-    QString small(const QString &relative = QString()) const { return path("small", relative); }
-    QString out(const QString &relative = QString()) const { return path("out", relative); }
-    QString path(const char *folder, const QString &relative) const
-    {
-        return workDir->filePath(QLatin1String(folder))
-               + (relative.isEmpty() ? QString() : QLatin1Char('/') + relative);
-    }
     SelectionJob::Settings settings(bool classified = false) const
     {
         SelectionJob::Settings result;
@@ -112,6 +103,7 @@ void tst_selectionjob::init()
 {
     workDir = new QTemporaryDir;
     QVERIFY(workDir->isValid());
+    runRoot = workDir->path();
     QVERIFY(QDir().mkpath(big()));
     QVERIFY(QDir().mkpath(small()));
     QVERIFY(QDir().mkpath(out()));

@@ -1,7 +1,6 @@
 #include "tests/testsupport.h"
 #include "ui/kelto.h"
 
-#include <QDirIterator>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTextBrowser>
@@ -26,7 +25,7 @@ struct DialogSeen
 
 } // namespace
 
-class tst_selectionrun : public QObject
+class tst_selectionrun : public QObject, public RunFolders
 {
     Q_OBJECT
 
@@ -48,15 +47,6 @@ private:
     bool runEnded() const;
     void handleDialog(bool confirm);
     QList<bool> controlsEnabled() const;
-    // Paths in the three folders of the run.
-    QString big(const QString &relative = QString()) const { return path("big", relative); }
-    QString small(const QString &relative = QString()) const { return path("small", relative); }
-    QString out(const QString &relative = QString()) const { return path("out", relative); }
-    QString path(const char *folder, const QString &relative) const
-    {
-        return workDir->filePath(QLatin1String(folder))
-               + (relative.isEmpty() ? QString() : QLatin1Char('/') + relative);
-    }
     void checkBox(int index, const char *title, const QString &text);
     QProgressBar *bar() const { return window->findChild<QProgressBar *>("progressBar"); }
 
@@ -68,12 +58,11 @@ private:
 
 void tst_selectionrun::init()
 {
-    workDir = new TestWorkDir;
-    QVERIFY(workDir->isValid());
+    QVERIFY(openWindow(workDir, window));
+    runRoot = workDir->path();
     QVERIFY(QDir().mkpath(big()));
     QVERIFY(QDir().mkpath(small()));
     QVERIFY(QDir().mkpath(out()));
-    window = new kelto;
     KeltoProbe(*window).setSmallImagesPath(small());
     KeltoProbe(*window).setBigImagesPath(big());
     KeltoProbe(*window).setOutputPath(out());
@@ -85,10 +74,7 @@ void tst_selectionrun::cleanup()
 {
     delete answerer;
     answerer = nullptr;
-    delete window;
-    window = nullptr;
-    delete workDir;
-    workDir = nullptr;
+    closeWindow(workDir, window);
 }
 
 // A box of the run: no parent, Yes and No, no default.

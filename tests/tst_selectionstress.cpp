@@ -38,7 +38,7 @@ qint64 budgetMsecs()
 
 } // namespace
 
-class tst_selectionstress : public QObject
+class tst_selectionstress : public QObject, public RunFolders
 {
     Q_OBJECT
 
@@ -50,7 +50,6 @@ private slots:
     void windowAtRandomPoints();
 
 private:
-    QString path(const char *folder) const { return workDir->filePath(QLatin1String(folder)); }
     void freshOutput();
 
     TestWorkDir *workDir = nullptr;
@@ -71,12 +70,13 @@ void tst_selectionstress::init()
     // run asks again), one large sparse original (a copy that takes a while).
     workDir = new TestWorkDir;
     QVERIFY(workDir->isValid());
+    runRoot = workDir->path();
     for (int i = 0; i < 20; ++i) {
-        QVERIFY(writeFile(path("small") + QStringLiteral("/p%1.jpg").arg(i), "pick"));
+        QVERIFY(writeFile(small(QStringLiteral("p%1.jpg").arg(i)), "pick"));
         if (i < 16)
-            QVERIFY(writeFile(path("big") + QStringLiteral("/p%1.CR2").arg(i), "raw"));
+            QVERIFY(writeFile(big(QStringLiteral("p%1.CR2").arg(i)), "raw"));
     }
-    const QString large = path("big") + QStringLiteral("/p7.CR2");
+    const QString large = big(QStringLiteral("p7.CR2"));
     {
         QFile file(large);
         QVERIFY(file.open(QIODevice::ReadWrite) && file.resize(4LL << 20));
@@ -91,8 +91,8 @@ void tst_selectionstress::cleanup()
 
 void tst_selectionstress::freshOutput()
 {
-    QDir(path("out")).removeRecursively();
-    QVERIFY(writeFile(path("out") + QStringLiteral("/p3.CR2/keep"), "in the way"));
+    QDir(out()).removeRecursively();
+    QVERIFY(writeFile(out(QStringLiteral("p3.CR2/keep")), "in the way"));
 }
 
 // The job on its own thread, stopped from the test's thread after a random delay or from its own
@@ -102,9 +102,9 @@ void tst_selectionstress::jobAtRandomPoints()
     std::optional<MessageRecorder> quiet{std::in_place}; // the runs' own lines, many times over
     const int threadsBefore = threadCount();
     SelectionJob::Settings settings;
-    settings.smallImagesPath = path("small");
-    settings.bigImagesPath = path("big");
-    settings.outputPath = path("out");
+    settings.smallImagesPath = small();
+    settings.bigImagesPath = big();
+    settings.outputPath = out();
     QElapsedTimer clock;
     clock.start();
     int rounds = 0;
@@ -175,9 +175,9 @@ void tst_selectionstress::windowAtRandomPoints()
         if (!window) {
             window = new kelto;
             ++windows;
-            KeltoProbe(*window).setSmallImagesPath(path("small"));
-            KeltoProbe(*window).setBigImagesPath(path("big"));
-            KeltoProbe(*window).setOutputPath(path("out"));
+            KeltoProbe(*window).setSmallImagesPath(small());
+            KeltoProbe(*window).setBigImagesPath(big());
+            KeltoProbe(*window).setOutputPath(out());
         }
         window->show();
         DialogAnswerer answerer;

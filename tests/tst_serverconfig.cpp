@@ -102,12 +102,9 @@ void tst_serverconfig::init()
 
 void tst_serverconfig::cleanup()
 {
-    delete window;
-    window = nullptr;
+    closeWindow(workDir, window);
     delete answerer;
     answerer = nullptr;
-    delete workDir;
-    workDir = nullptr;
 }
 
 void tst_serverconfig::read_data()

@@ -115,10 +115,7 @@ void tst_serverlink::init()
 
 void tst_serverlink::cleanup()
 {
-    delete window;
-    window = nullptr;
-    delete workDir;
-    workDir = nullptr;
+    closeWindow(workDir, window);
 }
 
 // A store as a previous start left it: red stills for tiles 1 and 2, and stored links.

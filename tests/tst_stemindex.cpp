@@ -1,6 +1,6 @@
 #include "core/selection/pathlist.h"
 #include "core/selection/stemindex.h"
-#include "core/selection/treelisting.h"
+#include "core/selection/treewalker.h"
 #include "tests/coretestsupport.h"
 #include "tests/qdirlisting.h"
 
@@ -185,8 +185,8 @@ void tst_stemindex::sameAsEveryPair()
         create(small, name + QLatin1Char('.') + pickSuffixes.at(random.bounded(5)));
     }
 
-    const PathList picks = listTreePaths(small, TreeWalker::Images);
-    const PathList candidates = listTreePaths(big, TreeWalker::Files);
+    const PathList picks = TreeWalker::list(small, TreeWalker::Images);
+    const PathList candidates = TreeWalker::list(big, TreeWalker::Files);
     const QFileInfoList pickInfos = listTreeByQDir(small, TreeWalker::Images);
     const QFileInfoList candidateInfos = listTreeByQDir(big, TreeWalker::Files);
     for (const bool keepPartners : {false, true}) {

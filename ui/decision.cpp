@@ -1,5 +1,6 @@
 #include "ui/errorlist.h"
 #include "ui/kelto.h"
+#include "ui/runcontroller.h"
 
 void kelto::bt_toErrorList(QStringList errorMessages)
 {
@@ -18,5 +19,21 @@ void kelto::receive_from_errorlist(bool decision)
 {
     continueCopy = decision;
     waitingForDecision = false;
-    passDecisionOn(decision);
+    if (run)
+        run->decide(decision);
+}
+
+void kelto::askAboutMissing(const QStringList &missing, const QString &copyLine)
+{
+    waitingForDecision = true;
+    bt_toErrorList(missing);
+    if (!copyLine.isEmpty())
+        decisionDialog->offerCopyLine(copyLine);
+    connect(decisionDialog, &QObject::destroyed, this, [this] {
+        if (!waitingForDecision)
+            return;
+        waitingForDecision = false;
+        if (run)
+            run->stop();
+    });
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/selection/messagereader.h"
+#include "core/adlink/adlinkcodec.h"
 
 #include <QFileInfoList>
 #include <QMainWindow>
@@ -8,19 +8,26 @@
 #include <QString>
 #include <QStringList>
 
-#include <array>
 #include <memory>
 
+class AdClient;
 class AdFeed;
-class QCloseEvent;
+class AdPanel;
+class FolderRow;
+class MessagePicks;
 class QDataStream;
-class TreeCounter;
+class RunController;
 class errorList;
+struct PickMessage;
 
 namespace Ui {
 class kelto;
 }
 
+// The main window. It is made of parts that it holds: the three folder rows (FolderRow), the
+// picks from a client's message (MessagePicks), the run controller (RunController), the ad panel with its nine tiles (AdPanel) and the client of the ad
+// server (AdClient); it opens the missing-images dialog (errorList). Its slots and members keep
+// their names and hand the work to those parts. The state it keeps is private.
 class kelto : public QMainWindow
 {
     Q_OBJECT
@@ -29,12 +36,7 @@ public:
     explicit kelto(QWidget *parent = nullptr);
     ~kelto() override;
 
-    // Tree listings (selection/)
-    QFileInfoList listTreeFolders(QString path);
-    QFileInfoList listTreeFiles(QString path);
-    QFileInfoList listTreeImages(QString path);
-
-    // Server link (link/)
+    // Server link (ui/serverconfig.cpp, AdClient)
     void readServerConfig();
     bool writeServerConfig();
     QByteArray buildRequest(const QString &command);
@@ -42,14 +44,15 @@ public:
     void handleResponse(QByteArray payload);
     void storeAdSet(QDataStream &stream);
 
-    // Ad panel (ads/)
+    // Ad panel (ad store, AdPanel)
     QFileInfoList listFolderFiles(const QString &path);
     void loadAdLinks();
     void saveAdLinks();
     void loadAdTiles();
 
-    // The connection to the ad server, for tests.
-    AdFeed *adFeed() const { return feed; }
+    // The client of the ad server and its connection, for tests.
+    AdClient *adClient() const { return client; }
+    AdFeed *adFeed() const;
 
 signals:
     void sendErrorList(QStringList errorMessages);
@@ -82,6 +85,13 @@ private:
     // Tests set up and inspect the state below through KeltoProbe (tests/keltoprobe.h).
     friend class KeltoProbe;
 
+    // The missing-images dialog of a run (ui/decision.cpp): a dialog that goes away without a
+    // decision stops the run; continueCopy keeps the last decision.
+    // For picks from a message the dialog also offers copyLine to the clipboard.
+    void askAboutMissing(const QStringList &missing, const QString &copyLine);
+    // The context-menu entry and shortcut that reach bt_writeConfig (ui/serverconfig.cpp).
+    void addWriteConfigAction();
+
     Ui::kelto *ui;
     QString smallImagesPath;
     QString bigImagesPath;
@@ -90,44 +100,16 @@ private:
     bool waitingForDecision = false;
     QString serverHost = QStringLiteral("127.0.0.1");
     qint32 serverPort = 8888;
-    std::array<QString, 9> adLinks;
-
-    // Folder pickers (selection/folderpickers.cpp): each image picker counts its tree on a
-    // worker thread, made at its first use. A folder dropped on a picker's button or label is
-    // taken as if chosen; the chooser starts at the row's folder or at the one chosen last.
-    enum FolderRow { SmallImagesRow, BigImagesRow, OutputRow };
-    void pickFolder(FolderRow row);
-    void takeFolder(FolderRow row, const QString &path);
-    QString startFolder(FolderRow row) const;
-    TreeCounter *rowCounter(FolderRow row);
-    void acceptFolderDrops();
-    bool eventFilter(QObject *watched, QEvent *event) override;
-    TreeCounter *countSmallImages = nullptr;
-    TreeCounter *countBigImages = nullptr;
-
-    // Picks from a client's message (selection/messagepicks.cpp): pasted with Ctrl+V, or text or
-    // a .txt file dropped on the small-images row; they stand in for the small-image folder until
-    // a folder is chosen or dropped there again.
-    void acceptMessages();
-    void pasteMessage();
-    void takeMessage(const MessageReader::Text &text);
+    AdLinks adLinks;
+    // A client's message, while it stands in for the small-image folder.
     std::shared_ptr<const PickMessage> pickMessage;
 
-    // Server link (link/): the ad feed, which owns the socket, and the context-menu entry and
-    // shortcut that reach bt_writeConfig.
-    void addWriteConfigAction();
-    AdFeed *feed = nullptr;
-
-    // Selection run (selection/selectionrun.cpp): both run slots start one run, a SelectionJob on
-    // a worker thread; the window shows what it reports and passes the user's answers on. The
-    // run's own button stops it, as do Escape and closing the window.
-    void runSelection(bool classified);
-    void stopSelection();
-    void endSelection(int outcome);
-    void abandonSelection();
-    void passDecisionOn(bool decision);
-    void closeEvent(QCloseEvent *event) override;
-    struct SelectionRun;
-    SelectionRun *selectionRun = nullptr; // the run going on, if any
-    QPointer<errorList> decisionDialog;   // the missing-images dialog opened last
+    FolderRow *smallImagesRow = nullptr;
+    FolderRow *bigImagesRow = nullptr;
+    FolderRow *outputRow = nullptr;
+    MessagePicks *messagePicks = nullptr;
+    RunController *run = nullptr;
+    AdPanel *adPanel = nullptr;
+    AdClient *client = nullptr;         // owns the connection
+    QPointer<errorList> decisionDialog; // the missing-images dialog opened last
 };

@@ -2,7 +2,6 @@
 
 #include "core/adlink/framecodec.h"
 
-#include <QDebug>
 #include <QLoggingCategory>
 #include <QTcpSocket>
 
@@ -83,7 +82,8 @@ bool AdFeed::readFrame(QByteArray &payload)
     case FrameCodec::ReadResult::Incomplete:
         return false;
     case FrameCodec::ReadResult::Invalid:
-        qDebug() << "bad frame, length" << declaredFrameSize << "- dropping the connection";
+        qCDebug(lcAdFeed) << "bad frame, length" << declaredFrameSize
+                          << "- dropping the connection";
         answerTimer.stop();
         tcp->abort();
         return false;
@@ -132,7 +132,7 @@ void AdFeed::endAttempt(bool connected)
         return;
     attempting = false;
     connectTimer.stop();
-    qDebug() << connected;
+    qCDebug(lcAdFeed) << connected;
     const QByteArray frames = std::exchange(pendingFrames, QByteArray());
     if (connected && !frames.isEmpty() && !write(frames))
         qCDebug(lcAdFeed) << "the request could not be written:" << tcp->errorString();

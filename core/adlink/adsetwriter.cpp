@@ -4,9 +4,11 @@
 #include "core/wholefile.h"
 
 #include <QDataStream>
-#include <QDebug>
 #include <QDir>
+#include <QLoggingCategory>
 #include <QSaveFile>
+
+Q_LOGGING_CATEGORY(lcAdSet, "zanora.adset")
 
 namespace AdSetWriter {
 
@@ -36,15 +38,15 @@ void store(QDataStream &stream, const QString &storeFolder, std::array<QString, 
         QByteArray content;
         entries >> name >> link >> content;
         if (entries.status() != QDataStream::Ok) {
-            qDebug() << "ad set entry" << i + 1 << "is corrupt, the rest is dropped";
+            qCDebug(lcAdSet) << "ad set entry" << i + 1 << "is corrupt, the rest is dropped";
             break;
         }
-        qDebug() << name;
-        qDebug() << link;
+        qCDebug(lcAdSet) << name;
+        qCDebug(lcAdSet) << link;
 
         const QString stored = AdEntryName::storedName(name);
         if (stored.isEmpty()) {
-            qDebug() << "ad set entry" << name << "has no usable file name, skipped";
+            qCDebug(lcAdSet) << "ad set entry" << name << "has no usable file name, skipped";
             continue;
         }
         const QString base = AdEntryName::baseName(name);
@@ -52,9 +54,9 @@ void store(QDataStream &stream, const QString &storeFolder, std::array<QString, 
         for (const QFileInfo &file : storedFiles) {
             if (file.baseName() != base)
                 continue;
-            qDebug() << "lalalalalalala:" << file.filePath();
+            qCDebug(lcAdSet) << "lalalalalalala:" << file.filePath();
             const bool removed = QFile::remove(file.filePath());
-            qDebug() << "lalalalalalala:" << removed;
+            qCDebug(lcAdSet) << "lalalalalalala:" << removed;
         }
 
         for (int n = 1; n <= 9; ++n) {

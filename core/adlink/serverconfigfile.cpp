@@ -2,17 +2,19 @@
 
 #include "core/wholefile.h"
 
-#include <QDebug>
 #include <QDir>
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QJsonParseError>
 #include <QJsonValue>
+#include <QLoggingCategory>
 #include <QSaveFile>
 
 #include <cmath>
 #include <limits>
+
+Q_LOGGING_CATEGORY(lcConfig, "zanora.config")
 
 namespace {
 
@@ -46,7 +48,7 @@ Reading read(const QString &path)
         reading.problems.append(Problem::Unreadable);
         return reading;
     }
-    qDebug() << "文件打开成功";
+    qCDebug(lcConfig) << "文件打开成功";
 
     QJsonParseError error;
     const QJsonDocument document = QJsonDocument::fromJson(file.readAll(), &error);
@@ -54,7 +56,7 @@ Reading read(const QString &path)
         reading.problems.append(Problem::NotJson);
         return reading;
     }
-    qDebug() << "文件解析成功";
+    qCDebug(lcConfig) << "文件解析成功";
 
     if (!document.isObject()) {
         reading.problems.append(Problem::NotAnObject);
@@ -81,7 +83,7 @@ bool write(const QString &path, const QString &host, qint32 port)
     QSaveFile file(path);
     if (!openWholeFile(file))
         return false;
-    qDebug() << "File open!";
+    qCDebug(lcConfig) << "File open!";
 
     QJsonObject settings;
     settings.insert(QStringLiteral("HostIP"), host);

@@ -4,7 +4,7 @@
 #include "core/selection/messagereader.h"
 #include "core/selection/pathlist.h"
 #include "core/selection/stemindex.h"
-#include "core/selection/treelisting.h"
+#include "core/selection/treewalker.h"
 
 #include <QDir>
 #include <QLoggingCategory>
@@ -97,10 +97,10 @@ void SelectionJob::start()
     emit phaseStarted(Listing, -1);
     // Kept as compact paths: a big-image tree may hold half a million files.
     const PathList picks = config.message ? PathList()
-                                          : listTreePaths(config.smallImagesPath,
-                                                          TreeWalker::Images, stopRequested);
-    const PathList candidates = listTreePaths(config.bigImagesPath, TreeWalker::Files,
-                                              stopRequested);
+                                          : TreeWalker::list(config.smallImagesPath,
+                                                             TreeWalker::Images, stopRequested);
+    const PathList candidates = TreeWalker::list(config.bigImagesPath, TreeWalker::Files,
+                                                 stopRequested);
     {
         QMutexLocker locker(&summaryLock);
         counts.picks = config.message ? int(config.message->entries.size()) : picks.size();

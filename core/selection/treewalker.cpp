@@ -1,4 +1,6 @@
 #include "core/selection/treewalker.h"
+
+#include "core/selection/pathlist.h"
 #include "core/selection/treewalker_p.h"
 
 #include <QDir>
@@ -50,17 +52,6 @@ void sortByName(std::vector<FolderEntry> &entries)
     for (const Keyed &k : keyed)
         sorted.push_back(std::move(entries[k.index]));
     entries.swap(sorted);
-}
-
-QFileInfoList fileInfos(const QString &root, TreeWalker::Listing listing)
-{
-    QFileInfoList result;
-    TreeWalker(root).walk([&](const TreeWalker::Entry &entry) {
-        if (TreeWalker::belongs(listing, entry.kind(), entry.name()))
-            result.append(QFileInfo(entry.path()));
-        return true;
-    });
-    return result;
 }
 
 } // namespace
@@ -117,29 +108,19 @@ bool TreeWalker::walkFolder(const QString &folder, const QString &canonical, QSt
     return true;
 }
 
-QFileInfoList TreeWalker::folders(const QString &root)
+PathList TreeWalker::list(const QString &root, Listing listing, const ListingStop &stopRequested)
 {
-    return fileInfos(root, Folders);
-}
-
-QFileInfoList TreeWalker::files(const QString &root)
-{
-    return fileInfos(root, Files);
-}
-
-QFileInfoList TreeWalker::images(const QString &root)
-{
-    return fileInfos(root, Images);
-}
-
-QStringList TreeWalker::paths(const QString &root, Listing listing)
-{
-    QStringList result;
+    PathList result;
+    if (stopRequested && stopRequested())
+        return result;
     TreeWalker(root).walk([&](const Entry &entry) {
+        if (entry.kind() == Folder && stopRequested && stopRequested())
+            return false;
         if (belongs(listing, entry.kind(), entry.name()))
-            result.append(entry.path());
+            result.append(entry.folder(), entry.name());
         return true;
     });
+    result.squeeze();
     return result;
 }
 

@@ -9,6 +9,12 @@
 #include <atomic>
 #include <functional>
 
+class PathList;
+
+// Asked before a listing reads the root and before it enters each folder; once it answers true
+// the listing ends early with what it has found so far.
+using ListingStop = std::function<bool()>;
+
 // Walks a folder tree depth-first in the order of a QDir listing with its default sort: each
 // folder's entries by name compared in lower case, code unit by code unit, folders and files
 // interleaved, names equal in lower case left in the order QDir's sort leaves them. Hidden
@@ -17,8 +23,8 @@
 // down (compared by canonical path). Paths are joined from the root as given.
 //
 // Each folder is read once; an entry is looked at further only where the folder does not say
-// what it is, or where it is a link that must be followed. No file information is formed unless
-// a caller asks for it.
+// what it is, or where it is a link that must be followed. No file information is formed. This
+// is the program's one way to list a tree: list() for the run, walk() for counting.
 class TreeWalker
 {
 public:
@@ -66,14 +72,11 @@ public:
     bool walk(const Visitor &visit) const;
 
     // The three listings of a tree: every folder; every entry that is not a folder; every file
-    // with an image suffix.
-    static QFileInfoList folders(const QString &root);
-    static QFileInfoList files(const QString &root);
-    static QFileInfoList images(const QString &root);
-
-    // The same listings as paths only.
+    // with an image suffix. list() gives one as compact paths (a tree may hold half a million
+    // files), in walk order.
     enum Listing { Folders, Files, Images };
-    static QStringList paths(const QString &root, Listing listing);
+    static PathList list(const QString &root, Listing listing,
+                         const ListingStop &stopRequested = {});
 
     // Whether an entry of this kind and name belongs to the listing.
     static bool belongs(Listing listing, Kind kind, QStringView name);

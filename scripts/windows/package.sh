@@ -121,7 +121,7 @@ package_installer() {
     ) >"$nsis/unfiles.nsh"
     makensis -V2 -INPUTCHARSET UTF8 -DVERSION="$version" -DSTAGE="$stage" -DFILES="$nsis/files.nsh" \
         -DUNFILES="$nsis/unfiles.nsh" -DOUTFILE="$setup_file" -DLICENSE="$stage/LICENSE.txt" \
-        -DICON="$top/app/zanora.ico" "$top/dist/windows/zanora.nsi" >"$nsis/makensis.log" 2>&1 ||
+        -DICON="$top/ui/app/zanora.ico" "$top/dist/windows/zanora.nsi" >"$nsis/makensis.log" 2>&1 ||
         die "makensis failed (see $nsis/makensis.log)"
     echo "Installer: $setup_file ($(du -h "$setup_file" | cut -f1))"
 }

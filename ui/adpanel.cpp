@@ -1,27 +1,29 @@
+#include "ui/adpanel.h"
+
 #include "core/adlink/adlinkpolicy.h"
+#include "core/adlink/adstore.h"
 #include "ui/adimageguard.h"
-#include "ui/adstore.h"
-#include "ui/kelto.h"
-#include "ui_kelto.h"
 
 #include <QBuffer>
-#include <QDebug>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFile>
 #include <QImage>
 #include <QImageReader>
 #include <QLabel>
+#include <QLoggingCategory>
 #include <QMovie>
 #include <QPixmap>
 #include <QUrl>
+
+Q_LOGGING_CATEGORY(lcAdTiles, "zanora.adtiles")
 
 namespace {
 
 // A refused or undecodable file leaves the tile empty, as an image that fails to decode does.
 void showNothing(QLabel *label, const QString &path, const QString &why)
 {
-    qDebug() << "Ad image not shown:" << path << why;
+    qCDebug(lcAdTiles) << "Ad image not shown:" << path << why;
     label->setPixmap(QPixmap());
 }
 
@@ -65,7 +67,7 @@ void openAdLink(const QString &link)
     const QUrl url = adLinkTarget(link);
     if (url.isEmpty()) {
         if (!link.isEmpty())
-            qDebug() << "Ad link not opened:" << link;
+            qCDebug(lcAdTiles) << "Ad link not opened:" << link;
         return;
     }
     QDesktopServices::openUrl(url);
@@ -73,13 +75,17 @@ void openAdLink(const QString &link)
 
 } // namespace
 
-void kelto::loadAdTiles()
+AdPanel::AdPanel(const std::array<QLabel *, 9> &tiles, const AdLinks &links, QObject *parent)
+    : QObject(parent)
+    , tiles(tiles)
+    , links(links)
+{}
+
+void AdPanel::loadTiles()
 {
     const QString folder = adStoreFolder();
     QDir().mkpath(folder);
 
-    QLabel *const labels[] = {ui->GG1, ui->GG2, ui->GG3, ui->GG4, ui->GG5,
-                              ui->GG6, ui->GG7, ui->GG8, ui->GG9};
     const QFileInfoList files = listFolderFiles(folder);
     for (const QFileInfo &file : files) {
         const QString base = file.baseName();
@@ -88,7 +94,7 @@ void kelto::loadAdTiles()
             ++tile;
         if (tile == 9)
             continue;
-        QLabel *label = labels[tile];
+        QLabel *label = tiles[std::size_t(tile)];
         QMovie *previous = label->movie();
         if (file.suffix() == QLatin1String("dats"))
             showAnimation(label, file.filePath());
@@ -99,39 +105,7 @@ void kelto::loadAdTiles()
     }
 }
 
-void kelto::bt_GG1()
+void AdPanel::openLink(int tile) const
 {
-    openAdLink(adLinks[0]);
-}
-void kelto::bt_GG2()
-{
-    openAdLink(adLinks[1]);
-}
-void kelto::bt_GG3()
-{
-    openAdLink(adLinks[2]);
-}
-void kelto::bt_GG4()
-{
-    openAdLink(adLinks[3]);
-}
-void kelto::bt_GG5()
-{
-    openAdLink(adLinks[4]);
-}
-void kelto::bt_GG6()
-{
-    openAdLink(adLinks[5]);
-}
-void kelto::bt_GG7()
-{
-    openAdLink(adLinks[6]);
-}
-void kelto::bt_GG8()
-{
-    openAdLink(adLinks[7]);
-}
-void kelto::bt_GG9()
-{
-    openAdLink(adLinks[8]);
+    openAdLink(links.at(std::size_t(tile)));
 }
