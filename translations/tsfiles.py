@@ -25,7 +25,7 @@ TOP = HERE.parent
 # language it translates them into.
 TS_FILES = {
     "zanora_en.ts": (["ui"], "zh_CN", "en"),
-    "zanora_zh_CN.ts": (["core", "app"], "en", "zh_CN"),
+    "zanora_zh_CN.ts": (["core", "ui/app"], "en", "zh_CN"),
 }
 
 
