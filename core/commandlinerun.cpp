@@ -224,25 +224,24 @@ bool CommandLineRun::readList(const QString &given)
     } else {
         read = MessageReader::readFile(given);
     }
-    const QString name = given == QLatin1String("-") ? QStringLiteral("standard input")
+    const QString name = given == QLatin1String("-") ? tr("standard input")
                                                      : QStringLiteral("'%1'").arg(given);
     if (read.error != MessageReader::TextError::None) {
         QString reason = MessageReader::describe(read.error);
         if (!read.detail.isEmpty())
             reason += QStringLiteral(": ") + read.detail;
-        tell(QStringLiteral("zanora: --list %1: %2; nothing copied").arg(name, reason));
+        tell(QStringLiteral("zanora: ") + tr("--list %1: %2; nothing copied").arg(name, reason));
         return false;
     }
     auto message = std::make_shared<PickMessage>(MessageReader::read(read.text));
     for (const MessageWord &word : qAsConst(message->notUnderstood)) {
         notUnderstood.append(word.text);
-        tell(QStringLiteral("zanora: not understood: %1 (%2)")
-                     .arg(word.text, MessageReader::describe(word.reason)));
+        tell(QStringLiteral("zanora: ")
+             + tr("not understood: %1 (%2)").arg(word.text, MessageReader::describe(word.reason)));
     }
     if (message->entries.isEmpty()) {
-        tell(QStringLiteral("zanora: --list %1: no number, range or name in the message; nothing "
-                            "copied")
-                     .arg(name));
+        tell(QStringLiteral("zanora: ")
+             + tr("--list %1: no number, range or name in the message; nothing copied").arg(name));
         return false;
     }
     config.message = message;

@@ -182,5 +182,64 @@ arguments, folders or message; 3 picks without an original and --stop-if-missing
         <source>%1 entries, %2 candidates, %3 matched, %4 copied, %5 failed, %6 missing, %7 s</source>
         <translation>%1 项选片，%2 个候选文件，%3 个匹配，已复制 %4 个，%5 个失败，%6 项未找到，%7 秒</translation>
     </message>
+    <message>
+        <source>standard input</source>
+        <translation>标准输入</translation>
+    </message>
+    <message>
+        <source>--list %1: %2; nothing copied</source>
+        <translation>--list %1：%2；未复制任何文件</translation>
+    </message>
+    <message>
+        <source>not understood: %1 (%2)</source>
+        <translation>看不懂：%1（%2）</translation>
+    </message>
+    <message>
+        <source>--list %1: no number, range or name in the message; nothing copied</source>
+        <translation>--list %1：消息中没有编号、范围或文件名；未复制任何文件</translation>
+    </message>
+</context>
+<context>
+    <name>MessageReader</name>
+    <message>
+        <source>the message is empty</source>
+        <translation>消息是空的</translation>
+    </message>
+    <message>
+        <source>larger than 1 MiB, too large for a message</source>
+        <translation>超过 1 MiB，不像是选片消息</translation>
+    </message>
+    <message>
+        <source>not text (it holds binary data)</source>
+        <translation>不是文字（含有二进制数据）</translation>
+    </message>
+    <message>
+        <source>some lines are UTF-8 and others are not; save it as UTF-8</source>
+        <translation>有的行是 UTF-8，有的不是；请存为 UTF-8</translation>
+    </message>
+    <message>
+        <source>neither UTF-8 nor GBK text</source>
+        <translation>既不是 UTF-8 也不是 GBK 文字</translation>
+    </message>
+    <message>
+        <source>cannot be read</source>
+        <translation>无法读取</translation>
+    </message>
+    <message>
+        <source>neither a number, a range nor a name</source>
+        <translation>既不是编号、范围，也不是文件名</translation>
+    </message>
+    <message>
+        <source>a range of more than %1 numbers</source>
+        <translation>范围超过 %1 个编号</translation>
+    </message>
+    <message>
+        <source>a range that ends before it starts</source>
+        <translation>范围的结尾小于开头</translation>
+    </message>
+    <message>
+        <source>a number of more than %1 digits</source>
+        <translation>编号超过 %1 位数字</translation>
+    </message>
 </context>
 </TS>

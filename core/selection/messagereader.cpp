@@ -2,6 +2,7 @@
 
 #include "core/selection/gbkdecoder_p.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QIODevice>
@@ -476,17 +477,19 @@ QString MessageReader::describe(TextError error)
     case TextError::None:
         return QString();
     case TextError::Empty:
-        return QStringLiteral("the message is empty");
+        return QCoreApplication::translate("MessageReader", "the message is empty");
     case TextError::TooLarge:
-        return QStringLiteral("larger than 1 MiB, too large for a message");
+        return QCoreApplication::translate("MessageReader",
+                                           "larger than 1 MiB, too large for a message");
     case TextError::Binary:
-        return QStringLiteral("not text (it holds binary data)");
+        return QCoreApplication::translate("MessageReader", "not text (it holds binary data)");
     case TextError::MixedEncodings:
-        return QStringLiteral("some lines are UTF-8 and others are not; save it as UTF-8");
+        return QCoreApplication::translate(
+                "MessageReader", "some lines are UTF-8 and others are not; save it as UTF-8");
     case TextError::NotText:
-        return QStringLiteral("neither UTF-8 nor GBK text");
+        return QCoreApplication::translate("MessageReader", "neither UTF-8 nor GBK text");
     case TextError::Unreadable:
-        return QStringLiteral("cannot be read");
+        return QCoreApplication::translate("MessageReader", "cannot be read");
     }
     return QString();
 }
@@ -495,13 +498,15 @@ QString MessageReader::describe(MessageWord::Reason reason)
 {
     switch (reason) {
     case MessageWord::Malformed:
-        return QStringLiteral("neither a number, a range nor a name");
+        return QCoreApplication::translate("MessageReader", "neither a number, a range nor a name");
     case MessageWord::RangeTooLong:
-        return QStringLiteral("a range of more than %1 numbers").arg(maximumRange);
+        return QCoreApplication::translate("MessageReader", "a range of more than %1 numbers")
+                .arg(maximumRange);
     case MessageWord::RangeBackwards:
-        return QStringLiteral("a range that ends before it starts");
+        return QCoreApplication::translate("MessageReader", "a range that ends before it starts");
     case MessageWord::NumberTooLong:
-        return QStringLiteral("a number of more than %1 digits").arg(maximumDigits);
+        return QCoreApplication::translate("MessageReader", "a number of more than %1 digits")
+                .arg(maximumDigits);
     }
     return QString();
 }

@@ -95,7 +95,7 @@ public:
     static Text readDevice(QIODevice *device);
     // A file larger than maximumBytes is refused before anything is read.
     static Text readFile(const QString &path);
-    // What went wrong, in a few English words for the command line.
+    // What went wrong, in a few words for the command line (English, or its translation).
     static QString describe(TextError error);
     static QString describe(MessageWord::Reason reason);
 };
