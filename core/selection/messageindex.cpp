@@ -33,17 +33,43 @@ MessageIndex::MessageIndex(const PathList &candidates)
     const int count = candidates.size();
     byNumber.reserve(size_t(count));
     byStem.reserve(size_t(count));
+    // The kinds met so far, a handful in a real tree: (hash of the folded kind, one stem's kind).
+    std::vector<std::pair<uint, QStringView>> kinds;
+    int lastKind = -1;
     for (int i = 0; i < count; ++i) {
         const QStringView stem = MessageReader::stemOf(candidates.name(i));
         if (stem.isEmpty())
             continue; // a name such as ".jpg" is never picked
         quint64 number = 0;
-        if (MessageReader::lastNumber(stem, number))
-            byNumber.emplace_back(number, i);
+        int start = 0;
+        if (MessageReader::lastNumber(stem, number, &start)) {
+            const QStringView kind = stem.left(start);
+            // Neighbours are mostly of one kind, written alike.
+            if (lastKind >= 0 && kinds[size_t(lastKind)].second == kind) {
+                byNumber.push_back({number, i, lastKind});
+                byStem.emplace_back(foldedHash(stem), i);
+                continue;
+            }
+            const uint hash = foldedHash(kind);
+            const auto known = std::find_if(kinds.begin(), kinds.end(), [&](const auto &other) {
+                return other.first == hash && other.second.compare(kind, Qt::CaseInsensitive) == 0;
+            });
+            const int kindNumber = int(known - kinds.begin());
+            if (known == kinds.end())
+                kinds.emplace_back(hash, kind);
+            lastKind = kindNumber;
+            byNumber.push_back({number, i, kindNumber});
+        }
         byStem.emplace_back(foldedHash(stem), i);
     }
-    std::sort(byNumber.begin(), byNumber.end());
-    std::sort(byStem.begin(), byStem.end());
+    // Both were filled in position order: a stable sort by the key alone keeps that order among
+    // equal keys, for less work than comparing whole pairs.
+    std::stable_sort(byNumber.begin(), byNumber.end(),
+                     [](const Numbered &a, const Numbered &b) { return a.number < b.number; });
+    std::stable_sort(byStem.begin(), byStem.end(),
+                     [](const std::pair<uint, int> &a, const std::pair<uint, int> &b) {
+                         return a.first < b.first;
+                     });
 }
 
 QStringView MessageIndex::stem(int position) const
@@ -62,7 +88,12 @@ MessageMatches MessageIndex::match(const PickMessage &message, bool withFolders,
 
     // An original is taken once per group; without folders once in all. What is missing is told
     // once, however often it was asked for.
-    QSet<quint64> taken;
+    // Most originals are taken in one group only: the first group each is taken in, and where
+    // its record went, are kept by position; a set holds the few taken in further groups, whose
+    // records share the first one's.
+    std::vector<int> firstGroup(size_t(candidates.size()), -1);
+    std::vector<int> firstRecord(size_t(candidates.size()), -1);
+    QSet<quint64> takenAgain;
     QSet<QString> told;
     const auto tell = [&](const QString &missing) {
         if (!told.contains(missing)) {
@@ -72,43 +103,42 @@ MessageMatches MessageIndex::match(const PickMessage &message, bool withFolders,
     };
     int groupNumber = 0;
     const auto take = [&](int position) {
-        if (taken.contains(quint64(groupNumber) << 32 | quint64(position)))
+        int &first = firstGroup[size_t(position)];
+        if (first == groupNumber)
             return;
-        taken.insert(quint64(groupNumber) << 32 | quint64(position));
-        picks.matched.append(candidates.fileInfo(position));
+        if (first < 0) {
+            first = groupNumber;
+            firstRecord[size_t(position)] = int(picks.matched.size());
+            picks.matched.append(candidates.fileInfo(position));
+        } else {
+            const quint64 key = quint64(groupNumber) << 32 | quint64(position);
+            if (takenAgain.contains(key))
+                return;
+            takenAgain.insert(key);
+            picks.matched.append(picks.matched.at(firstRecord[size_t(position)]));
+        }
         if (withFolders)
             picks.folders.append(groupNumber == 0 ? QString() : folders.at(groupNumber - 1));
     };
     // Takes the originals of one number, [from, to) of byNumber, and tells when their stems
     // differ before the number.
     const auto takeNumber = [&](auto from, auto to, const QString &written) {
-        std::vector<QStringView> kinds; // distinct ignoring case; rarely more than one
+        bool severalKinds = false;
         for (auto it = from; it != to; ++it) {
-            take(it->second);
-            const QStringView found = stem(it->second);
-            int start = 0;
-            quint64 number = 0;
-            MessageReader::lastNumber(found, number, &start);
-            const QStringView kind = found.left(start);
-            const bool known = std::any_of(kinds.begin(), kinds.end(), [&](QStringView other) {
-                return other.compare(kind, Qt::CaseInsensitive) == 0;
-            });
-            if (!known)
-                kinds.push_back(kind);
+            take(it->position);
+            severalKinds = severalKinds || it->kind != from->kind;
         }
-        if (kinds.size() < 2)
+        if (!severalKinds)
             return;
         QStringList stems;
         for (auto it = from; it != to; ++it) {
-            const QString found = stem(it->second).toString();
+            const QString found = stem(it->position).toString();
             if (!stems.contains(found))
                 stems.append(found);
         }
         result.ambiguous.append({written, stems});
     };
-    const auto byFirst = [](const std::pair<quint64, int> &entry, quint64 number) {
-        return entry.first < number;
-    };
+    const auto byFirst = [](const Numbered &entry, quint64 number) { return entry.number < number; };
 
     for (int i = 0; i < message.entries.size(); ++i) {
         const MessageEntry &entry = message.entries.at(i);
@@ -141,10 +171,10 @@ MessageMatches MessageIndex::match(const PickMessage &message, bool withFolders,
                 else
                     tell(padded(from, entry.width) + entry.dash + padded(to, entry.width));
             };
-            while (it != end && it->first <= entry.last) {
-                const quint64 number = it->first;
+            while (it != end && it->number <= entry.last) {
+                const quint64 number = it->number;
                 auto next = it;
-                while (next != end && next->first == number)
+                while (next != end && next->number == number)
                     ++next;
                 if (number > expected)
                     gap(expected, number - 1);

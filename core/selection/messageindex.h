@@ -47,7 +47,16 @@ public:
 private:
     QStringView stem(int position) const;
 
+    // An original with a number: its kind is the part of its stem before the number, the same
+    // ignoring case for the originals of one camera ("IMG_"), numbered in order of appearance.
+    struct Numbered
+    {
+        quint64 number;
+        int position;
+        int kind;
+    };
+
     const PathList &candidates;
-    std::vector<std::pair<quint64, int>> byNumber; // (number, position), ascending
-    std::vector<std::pair<uint, int>> byStem;      // (hash of the folded stem, position), ascending
+    std::vector<Numbered> byNumber;           // ascending by number, then position
+    std::vector<std::pair<uint, int>> byStem; // (hash of the folded stem, position), ascending
 };
