@@ -5,6 +5,8 @@
 #include "core/selection/filecopier.h"
 #include "core/selection/jobrunner.h"
 #include "core/selection/matchrules.h"
+#include "core/selection/messageindex.h"
+#include "core/selection/messagereader.h"
 #include "core/selection/pathlist.h"
 #include "core/selection/selectionjob.h"
 #include "core/selection/stemindex.h"
@@ -69,6 +71,62 @@ long peakMemoryKiB()
     struct rusage usage = {};
     ::getrusage(RUSAGE_SELF, &usage);
     return usage.ru_maxrss;
+}
+
+// A client's message of 5,000 entries about these originals (numbers as written in a chat,
+// some names, some short ranges, a few groups), read and matched through the message index.
+void benchMessage(const PathList &candidates)
+{
+    if (candidates.isEmpty())
+        return;
+    QRandomGenerator random(23);
+    QString message;
+    const int entries = 5000;
+    for (int i = 0; i < entries; ++i) {
+        if (i % 1000 == 0)
+            message += QStringLiteral("\n第%1组：").arg(i / 1000 + 1);
+        const QStringView stem = MessageReader::stemOf(
+                candidates.name(random.bounded(candidates.size())));
+        quint64 number = 0;
+        const int kind = random.bounded(10);
+        if (kind < 2 || !MessageReader::lastNumber(stem, number))
+            message += stem;
+        else if (kind < 3)
+            message += QStringLiteral("%1-%2").arg(number).arg(number + 4);
+        else
+            message += QString::number(number).rightJustified(4, QLatin1Char('0'));
+        message += QStringLiteral("、");
+    }
+    double best = 1e9;
+    double reading = 0;
+    double indexing = 0;
+    MessageMatches found;
+    int read = 0;
+    for (int round = 0; round < 3; ++round) {
+        QElapsedTimer clock;
+        clock.start();
+        const PickMessage picks = MessageReader::read(message);
+        const double readSeconds = seconds(clock);
+        const MessageIndex index(candidates);
+        const double indexSeconds = seconds(clock) - readSeconds;
+        found = index.match(picks, true);
+        if (seconds(clock) < best) {
+            best = seconds(clock);
+            reading = readSeconds;
+            indexing = indexSeconds;
+        }
+        read = int(picks.entries.size());
+    }
+    figure(QStringLiteral("message, read and matched"), best,
+           QStringLiteral("best of 3, reading %1 s, index %2 s; %3 entries against %4 originals, "
+                          "%5 matched, %6 missing, %7 ambiguous")
+                   .arg(reading, 0, 'f', 3)
+                   .arg(indexing, 0, 'f', 3)
+                   .arg(read)
+                   .arg(candidates.size())
+                   .arg(found.picks.matched.size())
+                   .arg(found.picks.missing.size())
+                   .arg(found.ambiguous.size()));
 }
 
 bool syncFolder(const QString &folder)
@@ -425,6 +483,7 @@ bool measure(const Scale &scale, const QString &root, int fileSize, kelto &windo
                        .arg(firstSeconds, 0, 'f', 3)
                        .arg(indexed.matched.size())
                        .arg(indexed.missing.size()));
+        benchMessage(candidates);
         say(QStringLiteral("  %1 %2 MiB")
                     .arg(QStringLiteral("peak memory so far"), -28)
                     .arg(peakMemoryKiB() / 1024.0, 8, 'f', 1));

@@ -1,5 +1,6 @@
 #include "core/selection/filecopier.h"
 #include "core/selection/jobrunner.h"
+#include "core/selection/messagereader.h"
 #include "core/selection/selectionjob.h"
 #include "tests/coretestsupport.h"
 
@@ -86,6 +87,8 @@ private slots:
     void destinations();
     void sameNameOtherOriginal_data();
     void sameNameOtherOriginal();
+    void messagePicks_data();
+    void messagePicks();
     void failedCopy_data();
     void failedCopy();
     void outputIsOriginalsFolder_data();
@@ -320,6 +323,43 @@ void tst_selectionjob::destinations()
     QCOMPARE(QList<int>({summary.picks, summary.candidates, summary.matched, summary.copied,
                          summary.failed, summary.missing}),
              QList<int>({5, 4, 4, 4, 0, 1}));
+}
+
+void tst_selectionjob::messagePicks_data()
+{
+    QTest::addColumn<bool>("classified");
+    QTest::addColumn<QStringList>("copied");
+
+    QTest::newRow("classified: a folder per group")
+            << true
+            << QStringList{"IMG_0034.CR2=IMG_0034.CR2", "入册/IMG_0012.CR2=IMG_0012.CR2",
+                           "入册/IMG_0057.CR2=IMG_0057.CR2", "精修/IMG_0012.CR2=IMG_0012.CR2"};
+    QTest::newRow("combined: side by side")
+            << false
+            << QStringList{"IMG_0012.CR2=IMG_0012.CR2", "IMG_0034.CR2=IMG_0034.CR2",
+                           "IMG_0057.CR2=IMG_0057.CR2"};
+}
+
+// The small-image folder is not looked at; the missing list holds the entries as written.
+void tst_selectionjob::messagePicks()
+{
+    QFETCH(bool, classified);
+    QFETCH(QStringList, copied);
+    for (const char *name : {"IMG_0012.CR2", "shoot/IMG_0034.CR2", "IMG_0057.CR2"})
+        QVERIFY(writeFile(big(name), QFileInfo(name).fileName().toUtf8()));
+    QVERIFY(writeFile(small("IMG_0099.jpg"), "pick"));
+
+    SelectionJob::Settings setup = settings(classified);
+    setup.message = std::make_shared<PickMessage>(
+            MessageReader::read(u"精修：12\n入册：0012 56-58\n34 0078"));
+    JobRun run(setup);
+    QVERIFY2(run.run(), "the job did not end");
+
+    QCOMPARE(run.missing, QStringList({"56", "58", "0078"}));
+    QCOMPARE(filesBelow(out()), copied);
+    const SelectionJob::Summary summary = run.job->summary();
+    QCOMPARE(QList<int>({summary.picks, summary.candidates, summary.missing}),
+             QList<int>({5, 3, 3}));
 }
 
 void tst_selectionjob::sameNameOtherOriginal_data()

@@ -66,6 +66,10 @@
         <source>缺少以下小图文件对应的大图，是否继续复制文件？</source>
         <translation>The following small images have no original. Go on copying?</translation>
     </message>
+    <message>
+        <source>复制</source>
+        <translation>Copy</translation>
+    </message>
 </context>
 <context>
     <name>kelto</name>
@@ -247,7 +251,7 @@
     </message>
     <message>
         <source>同名而改名%1个（如“IMG_0012 (2).CR2”）</source>
-        <translation>%1 renamed for a name another original has (such as "IMG_0012 (2).CR2")</translation>
+        <translation>%1 renamed for a name another original has (such as &quot;IMG_0012 (2).CR2&quot;)</translation>
     </message>
     <message>
         <source>替换%1个，原文件已移入回收站或改名保留</source>
@@ -292,6 +296,50 @@
     <message>
         <source>规则：%1</source>
         <translation>Rules: %1</translation>
+    </message>
+    <message>
+        <source>消息是空的</source>
+        <translation>The message is empty</translation>
+    </message>
+    <message>
+        <source>消息超过 1 MiB，不像是选片消息</source>
+        <translation>The message is larger than 1 MiB; that is no list of picks</translation>
+    </message>
+    <message>
+        <source>这不是文字，读不出选片</source>
+        <translation>This is not text; no picks can be read from it</translation>
+    </message>
+    <message>
+        <source>消息中混有不同的文字编码，请存为 UTF-8 后再试</source>
+        <translation>The message mixes text encodings; save it as UTF-8 and try again</translation>
+    </message>
+    <message>
+        <source>无法读取文件：%1</source>
+        <translation>The file cannot be read: %1</translation>
+    </message>
+    <message>
+        <source>消息中没有编号、范围或文件名</source>
+        <translation>The message holds no number, range or file name</translation>
+    </message>
+    <message>
+        <source>，看不懂：%1</source>
+        <translation>; not understood: %1</translation>
+    </message>
+    <message>
+        <source>、</source>
+        <translation>, </translation>
+    </message>
+    <message>
+        <source>选片来自消息：%1项</source>
+        <translation>Picks from a message: %1 entries</translation>
+    </message>
+    <message>
+        <source>消息中共有%1项选片</source>
+        <translation>The message holds %1 entries</translation>
+    </message>
+    <message>
+        <source>未找到：</source>
+        <translation>Not found: </translation>
     </message>
 </context>
 </TS>

@@ -2,6 +2,7 @@
 
 #include "core/selection/matchrules.h"
 #include "core/selection/treecounter.h"
+#include "ui/messagedrop.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -96,6 +97,7 @@ void FolderRow::take(const QString &folder)
     label->setToolTip(folder);
     path = folder;
     QSettings().setValue(lastFolderKey(), folder);
+    emit folderTaken(folder);
     if (TreeCounter *count = counter())
         count->start(folder, counting == CountImages ? TreeCounter::Images : TreeCounter::Files,
                      pickRules ? *pickRules : MatchRules());
@@ -149,6 +151,13 @@ bool FolderRow::eventFilter(QObject *watched, QEvent *event)
     // The folders stay as they are while a run uses them.
     auto *drop = static_cast<QDropEvent *>(event);
     const QString folder = button->isEnabled() ? draggedFolder(drop->mimeData()) : QString();
+    if (folder.isEmpty() && takesMessages && button->isEnabled()
+        && MessageDrop::carriesMessage(drop->mimeData())) {
+        drop->acceptProposedAction();
+        if (event->type() == QEvent::Drop)
+            emit messageDropped(MessageDrop::read(drop->mimeData()));
+        return true;
+    }
     if (folder.isEmpty()) {
         drop->ignore();
         return true;

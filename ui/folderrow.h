@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/selection/messagereader.h"
+
 #include <QObject>
 #include <QPointer>
 #include <QString>
@@ -37,6 +39,14 @@ public:
     // The rules that tell the picks an image count counts; the window keeps them.
     void countPicksBy(const MatchRules &rules) { pickRules = &rules; }
 
+    // The row also takes a client's message dropped on it, as text or a .txt file, and hands it
+    // on through messageDropped().
+    void takeMessages() { takesMessages = true; }
+
+signals:
+    void folderTaken(const QString &folder);
+    void messageDropped(const MessageReader::Text &text);
+
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
@@ -50,4 +60,5 @@ private:
     QWidget *const window;
     QPointer<TreeCounter> treeCounter;
     const MatchRules *pickRules = nullptr; // none: the default rules
+    bool takesMessages = false;
 };

@@ -7,6 +7,7 @@
 #include "ui/adpanel.h"
 #include "ui/errorlist.h"
 #include "ui/folderrow.h"
+#include "ui/messagepicks.h"
 #include "ui/runcontroller.h"
 
 #include <QImage>
@@ -47,11 +48,16 @@ kelto::kelto(QWidget *parent)
                                  FolderRow::CountFiles, this);
     outputRow = new FolderRow(ui->seletOutput, ui->label_output, outputPath, FolderRow::NoCount,
                               this);
+    messagePicks = new MessagePicks(ui->seletDataTree, ui->label_smallPath, pickMessage, this);
+    smallImagesRow->takeMessages();
+    connect(smallImagesRow, &FolderRow::messageDropped, messagePicks, &MessagePicks::take);
+    connect(smallImagesRow, &FolderRow::folderTaken, messagePicks, &MessagePicks::clear);
     run = new RunController({ui->output_combined,
                              ui->output_classified,
                              ui->progressBar,
                              {ui->seletDataTree, ui->seletInput, ui->seletOutput}},
-                            {smallImagesPath, bigImagesPath, outputPath, matchRules}, this);
+                            {smallImagesPath, bigImagesPath, outputPath, matchRules, pickMessage},
+                            this);
     connect(run, &RunController::missingFound, this, &kelto::askAboutMissing);
     connect(run, &RunController::stopping, this, [this] {
         if (decisionDialog && waitingForDecision)

@@ -9,22 +9,26 @@
 #include <QString>
 #include <QStringList>
 
+#include <memory>
+
 class AdClient;
 class AdFeed;
 class AdPanel;
 class FolderRow;
+class MessagePicks;
 class QDataStream;
 class QLabel;
 class RunController;
 class RulesDialog;
 class errorList;
+struct PickMessage;
 
 namespace Ui {
 class kelto;
 }
 
-// The main window. It is made of parts that it holds: the three folder rows (FolderRow), the run
-// controller (RunController), the ad panel with its nine tiles (AdPanel) and the client of the ad
+// The main window. It is made of parts that it holds: the three folder rows (FolderRow), the
+// picks from a client's message (MessagePicks), the run controller (RunController), the ad panel with its nine tiles (AdPanel) and the client of the ad
 // server (AdClient); it opens the missing-images dialog (errorList). Its slots and members keep
 // their names and hand the work to those parts. The state it keeps is private.
 class kelto : public QMainWindow
@@ -87,7 +91,8 @@ private:
 
     // The missing-images dialog of a run (ui/decision.cpp): a dialog that goes away without a
     // decision stops the run; continueCopy keeps the last decision.
-    void askAboutMissing(const QStringList &missing);
+    // For picks from a message the dialog also offers copyLine to the clipboard.
+    void askAboutMissing(const QStringList &missing, const QString &copyLine);
     // The context-menu entry and shortcut that reach bt_writeConfig (ui/serverconfig.cpp).
     void addWriteConfigAction();
 
@@ -100,6 +105,8 @@ private:
     QString serverHost = QStringLiteral("127.0.0.1");
     qint32 serverPort = 8888;
     AdLinks adLinks;
+    // A client's message, while it stands in for the small-image folder.
+    std::shared_ptr<const PickMessage> pickMessage;
 
     // Matching rules (ui/rulesaction.cpp): kept in the user's settings, changed in the rules
     // dialog reached from the context menu and a shortcut, used by the small-images count and by
@@ -114,6 +121,7 @@ private:
     FolderRow *smallImagesRow = nullptr;
     FolderRow *bigImagesRow = nullptr;
     FolderRow *outputRow = nullptr;
+    MessagePicks *messagePicks = nullptr;
     RunController *run = nullptr;
     AdPanel *adPanel = nullptr;
     AdClient *client = nullptr;         // owns the connection

@@ -1,6 +1,7 @@
 #include "core/selection/selectionjob.h"
 
 #include "core/selection/filecopier.h"
+#include "core/selection/messagereader.h"
 #include "core/selection/oldfiles.h"
 #include "core/selection/pathlist.h"
 #include "core/selection/runrecord.h"
@@ -35,12 +36,12 @@ SelectionJob::~SelectionJob() = default;
 namespace {
 
 // For each match, the match of the same pick whose file its file goes with as a companion
-// ("IMG_1.CR2.xmp" with "IMG_1.CR2" beside it), or -1.
-QVector<int> companionOriginals(const StemMatches &matches, const MatchRules &rules)
+// ("IMG_1.CR2.xmp" with "IMG_1.CR2" beside it), or -1; none unless `together`.
+QVector<int> companionOriginals(const StemMatches &matches, const MatchRules &rules, bool together)
 {
     const int count = matches.matched.size();
     QVector<int> originalOf(count, -1);
-    if (!rules.companions)
+    if (!together)
         return originalOf;
     const auto key = [&rules](const QFileInfo &file, QStringView name) {
         return file.absolutePath() + QLatin1Char('\n') + rules.comparable(name);
@@ -148,12 +149,14 @@ void SelectionJob::start()
     startedAt = QDateTime::currentDateTime();
     emit phaseStarted(Listing, -1);
     // Kept as compact paths: a big-image tree may hold half a million files.
-    picks = TreeWalker::listPicks(config.smallImagesPath, config.rules, stopRequested, &ignored);
+    if (!config.message) {
+        picks = TreeWalker::listPicks(config.smallImagesPath, config.rules, stopRequested, &ignored);
+    }
     const PathList candidates = TreeWalker::list(config.bigImagesPath, TreeWalker::Files,
                                                  stopRequested, &ignored);
     {
         QMutexLocker locker(&summaryLock);
-        counts.picks = picks.size();
+        counts.picks = config.message ? int(config.message->entries.size()) : picks.size();
         counts.candidates = candidates.size();
         counts.ignored = ignored.size();
     }
@@ -163,18 +166,28 @@ void SelectionJob::start()
         return;
     }
 
-    const int total = picks.size();
+    const int total = counts.picks;
     emit phaseStarted(Matching, total);
     reportClock.start();
-    matches.reset(new StemMatches(
-            StemIndex(candidates, config.rules).match(picks, config.classified, [&](int done) {
-                if (done < total && reportClock.elapsed() < progressInterval)
-                    return;
-                reportClock.restart();
-                emit progressed(Matching, total, done);
-            })));
+    const auto progress = [&](int done) {
+        if (done < total && reportClock.elapsed() < progressInterval)
+            return;
+        reportClock.restart();
+        emit progressed(Matching, total, done);
+    };
+    QList<MessageAmbiguity> ambiguous;
+    if (config.message) {
+        MessageMatches found
+                = MessageIndex(candidates).match(*config.message, config.classified, progress);
+        matches.reset(new StemMatches(std::move(found.picks)));
+        ambiguous = found.ambiguous;
+    } else {
+        matches.reset(new StemMatches(
+                StemIndex(candidates, config.rules).match(picks, config.classified, progress)));
+    }
     {
         QMutexLocker locker(&summaryLock);
+        counts.ambiguous = ambiguous;
         counts.matched = matches->matched.size();
         counts.missing = matches->missing.size();
     }
@@ -237,7 +250,9 @@ bool SelectionJob::plan()
     // Names first: a companion is named after its original's copy, so that the companion of
     // "IMG_1 (2).CR2" is "IMG_1 (2).CR2.xmp".
     const int count = matches->matched.size();
-    const QVector<int> companionOf = companionOriginals(*matches, config.rules);
+    // A message's numbers and names take an original's companions with it, as the rule does.
+    const QVector<int> companionOf = companionOriginals(*matches, config.rules,
+                                                        config.rules.companions || config.message);
     QVector<TargetNames::Target> targets(count);
     QVector<int> companions;
     for (int k = 0; k < count; ++k) {
@@ -351,11 +366,15 @@ bool SelectionJob::roomForCopies()
 }
 
 // Where entry k goes: the output folder, or in classified mode the folder below it that mirrors
-// where the entry's pick lies below the small-image root.
+// where the entry's pick lies below the small-image root, or that is named by its group.
 QString SelectionJob::targetFolder(int entry) const
 {
     QString folder = config.outputPath;
-    if (config.classified) {
+    if (config.classified && config.message) {
+        const QString &group = matches->folders.at(entry);
+        if (!group.isEmpty())
+            folder += QLatin1Char('/') + group;
+    } else if (config.classified) {
         QString below = matches->partners.at(entry).absolutePath();
         if (below.startsWith(config.smallImagesPath))
             below.remove(0, config.smallImagesPath.size());
@@ -531,8 +550,11 @@ void SelectionJob::writeRecord(Outcome outcome)
                                 {QStringLiteral("ignored"), done.ignored}};
     record.entries.reserve(entries.size());
     for (const RunEntry &entry : qAsConst(entries)) {
-        record.entries.append({picks.path(matches->pickOf.at(entry.match)),
-                               matches->matched.at(entry.match).filePath(), entry});
+        const int pick = matches->pickOf.at(entry.match);
+        // From a message, the entry that picked it as the client wrote it.
+        record.entries.append(
+                {config.message ? config.message->entries.at(pick).text : picks.path(pick),
+                 matches->matched.at(entry.match).filePath(), entry});
     }
     if (matches)
         record.missing = matches->missing;

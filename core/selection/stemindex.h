@@ -20,7 +20,10 @@ struct StemMatches
     QFileInfoList matched;  // one candidate per (pick, candidate) match
     QFileInfoList partners; // the pick of each match, same index; only when asked for
     QStringList missing;    // full paths of the picks without any candidate
-    QVector<int> pickOf;    // the position of each match's pick in the pick list
+    QVector<int>
+            pickOf; // the position of each match's pick in the pick list (for a message: its entries)
+    QStringList folders; // picks from a message: each match's folder below the output
+                         // folder (its group), same index; only when asked for
 };
 
 // Finds, for a pick's file name, every candidate whose stem it contains, without comparing the
