@@ -524,7 +524,8 @@ void tst_commandline::list_data()
     const QStringList picked = {"day.2.jpg=day.2.jpg", "IMG_0002.CR2=IMG_0002.CR2",
                                 "精修/IMG_0002.CR2=IMG_0002.CR2", "精修/IMG_10.NEF=IMG_10.NEF"};
     QTest::newRow("a message on standard input")
-            << classified << message << 0
+            << classified + " --report %R/record.json --ignore-case --whole-names --companions"
+            << message << 0
             << QStringList{"未找到：0078", "not understood: 56- (neither a number",
                            "2 picked originals of several shots: "}
             << picked;
@@ -598,6 +599,21 @@ void tst_commandline::list()
         QStringList stems = ambiguous.at(0).toObject().value("stems").toVariant().toStringList();
         stems.sort();
         QCOMPARE(stems, QStringList({"IMG_0002", "day.2"}));
+    }
+    if (arguments.contains("--report")) {
+        // The record names, for each copy, the entry that took it as the client wrote it.
+        const QJsonObject record
+                = QJsonDocument::fromJson(fileContent(path("record.json"))).object();
+        QStringList taken;
+        for (const QJsonValue &value : record.value("entries").toArray()) {
+            const QJsonObject entry = value.toObject();
+            taken.append(entry.value("pick").toString() + ' '
+                         + entry.value("target").toString().mid(out().size() + 1));
+        }
+        taken.sort();
+        QCOMPARE(taken, QStringList({"10 精修/IMG_10.NEF", "2 IMG_0002.CR2", "2 day.2.jpg",
+                                     "IMG_0002.jpg 精修/IMG_0002.CR2"}));
+        QCOMPARE(record.value("rules").toObject().value("wholeNames").toBool(), true);
     }
 }
 

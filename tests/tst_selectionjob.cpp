@@ -328,28 +328,42 @@ void tst_selectionjob::destinations()
 void tst_selectionjob::messagePicks_data()
 {
     QTest::addColumn<bool>("classified");
+    QTest::addColumn<QString>("rules");
     QTest::addColumn<QStringList>("copied");
 
+    // 34 takes two shoots' IMG_0034.CR2 with their sidecars: the second one and its sidecar
+    // numbered alike.
+    const QStringList combined = {
+            "IMG_0012.CR2=IMG_0012.CR2",     "IMG_0034 (2).CR2.xmp=IMG_0034.CR2.xmp",
+            "IMG_0034 (2).CR2=IMG_0034.CR2", "IMG_0034.CR2.xmp=IMG_0034.CR2.xmp",
+            "IMG_0034.CR2=IMG_0034.CR2",     "IMG_0057.CR2=IMG_0057.CR2"};
     QTest::newRow("classified: a folder per group")
-            << true
-            << QStringList{"IMG_0034.CR2=IMG_0034.CR2", "入册/IMG_0012.CR2=IMG_0012.CR2",
-                           "入册/IMG_0057.CR2=IMG_0057.CR2", "精修/IMG_0012.CR2=IMG_0012.CR2"};
-    QTest::newRow("combined: side by side")
-            << false
-            << QStringList{"IMG_0012.CR2=IMG_0012.CR2", "IMG_0034.CR2=IMG_0034.CR2",
-                           "IMG_0057.CR2=IMG_0057.CR2"};
+            << true << QString()
+            << QStringList{
+                       "IMG_0034 (2).CR2.xmp=IMG_0034.CR2.xmp", "IMG_0034 (2).CR2=IMG_0034.CR2",
+                       "IMG_0034.CR2.xmp=IMG_0034.CR2.xmp",     "IMG_0034.CR2=IMG_0034.CR2",
+                       "入册/IMG_0012.CR2=IMG_0012.CR2",        "入册/IMG_0057.CR2=IMG_0057.CR2",
+                       "精修/IMG_0012.CR2=IMG_0012.CR2"};
+    QTest::newRow("combined: side by side") << false << QString() << combined;
+    // Names are compared ignoring case anyway, a message holds no pick file names, and sidecars
+    // come with their originals anyway.
+    QTest::newRow("combined, every rule on")
+            << false << "case whole companions formats=heic" << combined;
 }
 
 // The small-image folder is not looked at; the missing list holds the entries as written.
 void tst_selectionjob::messagePicks()
 {
     QFETCH(bool, classified);
+    QFETCH(QString, rules);
     QFETCH(QStringList, copied);
-    for (const char *name : {"IMG_0012.CR2", "shoot/IMG_0034.CR2", "IMG_0057.CR2"})
+    for (const char *name : {"IMG_0012.CR2", "shoot/IMG_0034.CR2", "shoot/IMG_0034.CR2.xmp",
+                             "shoot2/IMG_0034.CR2", "shoot2/IMG_0034.CR2.xmp", "IMG_0057.CR2"})
         QVERIFY(writeFile(big(name), QFileInfo(name).fileName().toUtf8()));
     QVERIFY(writeFile(small("IMG_0099.jpg"), "pick"));
 
     SelectionJob::Settings setup = settings(classified);
+    setup.rules = rulesFrom(rules);
     setup.message = std::make_shared<PickMessage>(
             MessageReader::read(u"精修：12\n入册：0012 56-58\n34 0078"));
     JobRun run(setup);
@@ -358,8 +372,8 @@ void tst_selectionjob::messagePicks()
     QCOMPARE(run.missing, QStringList({"56", "58", "0078"}));
     QCOMPARE(filesBelow(out()), copied);
     const SelectionJob::Summary summary = run.job->summary();
-    QCOMPARE(QList<int>({summary.picks, summary.candidates, summary.missing}),
-             QList<int>({5, 3, 3}));
+    QCOMPARE(QList<int>({summary.picks, summary.candidates, summary.missing, summary.renamed}),
+             QList<int>({5, 6, 3, 2}));
 }
 
 void tst_selectionjob::sameNameOtherOriginal_data()
