@@ -4,6 +4,9 @@
 
 #include "core/selection/filecopier.h"
 #include "core/selection/jobrunner.h"
+#include "core/selection/matchrules.h"
+#include "core/selection/messageindex.h"
+#include "core/selection/messagereader.h"
 #include "core/selection/pathlist.h"
 #include "core/selection/selectionjob.h"
 #include "core/selection/stemindex.h"
@@ -128,6 +131,62 @@ double median(QVector<double> values)
 double best(const QVector<double> &values)
 {
     return values.isEmpty() ? 0 : *std::min_element(values.begin(), values.end());
+}
+
+// A client's message of 5,000 entries about these originals (numbers as written in a chat,
+// some names, some short ranges, a few groups), read and matched through the message index.
+void benchMessage(const PathList &candidates)
+{
+    if (candidates.isEmpty())
+        return;
+    QRandomGenerator random(23);
+    QString message;
+    const int entries = 5000;
+    for (int i = 0; i < entries; ++i) {
+        if (i % 1000 == 0)
+            message += QStringLiteral("\n第%1组：").arg(i / 1000 + 1);
+        const QStringView stem = MessageReader::stemOf(
+                candidates.name(random.bounded(candidates.size())));
+        quint64 number = 0;
+        const int kind = random.bounded(10);
+        if (kind < 2 || !MessageReader::lastNumber(stem, number))
+            message += stem;
+        else if (kind < 3)
+            message += QStringLiteral("%1-%2").arg(number).arg(number + 4);
+        else
+            message += QString::number(number).rightJustified(4, QLatin1Char('0'));
+        message += QStringLiteral("、");
+    }
+    double best = 1e9;
+    double reading = 0;
+    double indexing = 0;
+    MessageMatches found;
+    int read = 0;
+    for (int round = 0; round < 3; ++round) {
+        QElapsedTimer clock;
+        clock.start();
+        const PickMessage picks = MessageReader::read(message);
+        const double readSeconds = seconds(clock);
+        const MessageIndex index(candidates);
+        const double indexSeconds = seconds(clock) - readSeconds;
+        found = index.match(picks, true);
+        if (seconds(clock) < best) {
+            best = seconds(clock);
+            reading = readSeconds;
+            indexing = indexSeconds;
+        }
+        read = int(picks.entries.size());
+    }
+    figure(QStringLiteral("message, read and matched"), best,
+           QStringLiteral("best of 3, reading %1 s, index %2 s; %3 entries against %4 originals, "
+                          "%5 matched, %6 missing, %7 ambiguous")
+                   .arg(reading, 0, 'f', 3)
+                   .arg(indexing, 0, 'f', 3)
+                   .arg(read)
+                   .arg(candidates.size())
+                   .arg(found.picks.matched.size())
+                   .arg(found.picks.missing.size())
+                   .arg(found.ambiguous.size()));
 }
 
 bool syncFolder(const QString &folder)
@@ -720,6 +779,36 @@ bool measure(const Scale &scale, const QString &root, int fileSize, int rounds, 
                        .arg(firstSeconds, 0, 'f', 3)
                        .arg(indexed.matched.size())
                        .arg(indexed.missing.size()));
+        benchMessage(candidates);
+        say(QStringLiteral("  %1 %2 MiB")
+                    .arg(QStringLiteral("peak memory so far"), -28)
+                    .arg(peakMemoryKiB() / 1024.0, 8, 'f', 1));
+
+        // Every rule on: still the index, on the picks those rules tell.
+        MatchRules allRules;
+        allRules.ignoreCase = true;
+        allRules.wholeNames = true;
+        MatchRules::parsePickFormats(QStringLiteral("jpg,jpeg,png,heic,tif,tiff,webp"),
+                                     allRules.pickFormats);
+        allRules.companions = true;
+        const PathList rulePicks = TreeWalker::listPicks(small, allRules);
+        StemMatches ruled;
+        double ruledSeconds = 1e9;
+        for (int round = 0; round < 3; ++round) {
+            clock.restart();
+            ruled = StemMatches();
+            ruled = StemIndex(candidates, allRules).match(rulePicks, false);
+            ruledSeconds = qMin(ruledSeconds, seconds(clock));
+        }
+        figure(QStringLiteral("matching, every rule on"), ruledSeconds,
+               QStringLiteral("best of 3, %1 x the defaults; %2 picks, %3 matched, %4 missing")
+                       .arg(ruledSeconds / indexedSeconds, 0, 'f', 2)
+                       .arg(rulePicks.size())
+                       .arg(ruled.matched.size())
+                       .arg(ruled.missing.size()));
+        say(QStringLiteral("  %1 %2 MiB")
+                    .arg(QStringLiteral("peak memory so far"), -28)
+                    .arg(peakMemoryKiB() / 1024.0, 8, 'f', 1));
 
         if (scale.candidates <= 20000) {
             QFileInfoList pickInfos;
@@ -742,6 +831,23 @@ bool measure(const Scale &scale, const QString &root, int fileSize, int rounds, 
             figure(QStringLiteral("matching, every pair"), referenceSeconds,
                    QStringLiteral("best of 3, %1 x the indexed time; lists identical: %2")
                            .arg(referenceSeconds / indexedSeconds, 0, 'f', 1)
+                           .arg(same ? "yes" : "NO"));
+            if (!same)
+                return false;
+
+            QFileInfoList rulePickInfos;
+            for (int i = 0; i < rulePicks.size(); ++i)
+                rulePickInfos.append(rulePicks.fileInfo(i));
+            clock.restart();
+            reference = StemIndex::matchEveryPair(rulePickInfos, candidateInfos, false, allRules);
+            referenceSeconds = seconds(clock);
+            same = reference.missing == ruled.missing
+                   && reference.matched.size() == ruled.matched.size();
+            for (int k = 0; same && k < ruled.matched.size(); ++k)
+                same = reference.matched.at(k).filePath() == ruled.matched.at(k).filePath();
+            figure(QStringLiteral("every pair, every rule on"), referenceSeconds,
+                   QStringLiteral("once, %1 x the indexed time; lists identical: %2")
+                           .arg(referenceSeconds / ruledSeconds, 0, 'f', 1)
                            .arg(same ? "yes" : "NO"));
             if (!same)
                 return false;

@@ -1,6 +1,7 @@
 #include "core/commandlinerun.h"
 
 #include "core/selection/jobrunner.h"
+#include "core/selection/messagereader.h"
 #include "core/wholefile.h"
 
 #include <QCommandLineParser>
@@ -97,11 +98,27 @@ const char *helpTail = QT_TRANSLATE_NOOP(
         "formats (heic, webp, tif, ...) or suffix cases (.Jpg) and names that are not\n"
         "valid in the file-name encoding are listed as left out.\n"
         "\n"
+        "Matching rules, each off unless asked for: --ignore-case, --whole-names,\n"
+        "--pick-formats, --companions. The command line never reads the rules kept by\n"
+        "the window: a script gives the same result wherever it runs.\n"
+        "\n"
+        "With --list in place of --small the picks are a client's message, as a text file\n"
+        "(UTF-8 or GBK, at most 1 MiB) or on standard input (-): numbers (12, 0012) pick\n"
+        "every file whose name without suffix ends in that number, ranges (56-60, 56~60,\n"
+        "1234-40) every number between, names (IMG_0078, DSC_1234.JPG) the files of\n"
+        "that name ignoring case. A line \"heading: entries\" groups its entries;\n"
+        "--classified puts each group into a sub-folder of its own. Entries without a\n"
+        "file are printed as one line to paste back to the client.\n"
+        "\n"
+        "A message's names are always compared ignoring case and its numbers and names\n"
+        "always take the files named after an original with a further suffix\n"
+        "(IMG_0012.CR2.xmp), so the rules change nothing for --list.\n"
+        "\n"
         "Exit codes: 0 done; 1 some copies failed (the others were made), or the\n"
-        "missing list or the record could not be written; 2 bad arguments or folders;\n"
-        "3 picks without an original and --stop-if-missing (nothing copied); 4 not\n"
-        "enough free space on the output disk for the copies still to write (nothing\n"
-        "copied); 130 stopped by Ctrl+C (the copies made so far are kept).\n");
+        "missing list or the record could not be written; 2 bad arguments, folders or\n"
+        "message; 3 picks without an original and --stop-if-missing (nothing copied);\n"
+        "4 not enough free space on the output disk for the copies still to write\n"
+        "(nothing copied); 130 stopped by Ctrl+C (the copies made so far are kept).\n");
 
 } // namespace
 
@@ -163,8 +180,30 @@ int CommandLineRun::prepare(const QStringList &arguments)
                                         tr("Print a JSON report on standard output."));
     const QCommandLineOption quietOption(QStringLiteral("quiet"),
                                          tr("Show no progress and no summary."));
-    parser.addOptions({smallOption, bigOption, outOption, classifiedOption, dryRunOption,
-                       stopOption, missingListOption, reportOption, jsonOption, quietOption});
+    const QCommandLineOption ignoreCaseOption(
+            QStringLiteral("ignore-case"),
+            tr("Compare names ignoring case: img_0030.jpg finds IMG_0030.CR2."));
+    const QCommandLineOption wholeNamesOption(
+            QStringLiteral("whole-names"),
+            tr("Count a name only where no letter or digit touches it: IMG_123 is not found in "
+               "IMG_1234.jpg."));
+    const QCommandLineOption pickFormatsOption(
+            QStringLiteral("pick-formats"),
+            tr("The suffixes of picks, comma-separated, ignoring case (default: jpg, jpeg, png, "
+               "JPG, JPEG, PNG with case)."),
+            QStringLiteral("list"));
+    const QCommandLineOption companionsOption(
+            QStringLiteral("companions"),
+            tr("Copy the files named after a matched original's whole name (IMG_1.CR2.xmp) with "
+               "it."));
+    const QCommandLineOption listOption(
+            QStringLiteral("list"),
+            tr("The picks as a client's message, in place of --small: a text file, or - for "
+               "standard input."),
+            QStringLiteral("file"));
+    parser.addOptions({smallOption, listOption, bigOption, outOption, classifiedOption, dryRunOption,
+                       stopOption, missingListOption, reportOption, jsonOption, quietOption,
+                       ignoreCaseOption, wholeNamesOption, pickFormatsOption, companionsOption});
 
     const auto usageError = [](const QString &message) {
         std::fprintf(stderr, "zanora: %s\n%s\n", message.toLocal8Bit().constData(),
@@ -188,7 +227,11 @@ int CommandLineRun::prepare(const QStringList &arguments)
     if (!parser.positionalArguments().isEmpty())
         return usageError(
                 tr("unexpected argument '%1'").arg(parser.positionalArguments().constFirst()));
-    for (const QCommandLineOption *option : {&smallOption, &bigOption, &outOption}) {
+    if (parser.isSet(smallOption) && parser.isSet(listOption))
+        return usageError(tr("--small and --list cannot be given together"));
+    if (!parser.isSet(smallOption) && !parser.isSet(listOption))
+        return usageError(tr("--small or --list is required"));
+    for (const QCommandLineOption *option : {&bigOption, &outOption}) {
         if (!parser.isSet(*option))
             return usageError(tr("--%1 is required").arg(option->names().constFirst()));
     }
@@ -201,6 +244,13 @@ int CommandLineRun::prepare(const QStringList &arguments)
     missingListPath = parser.value(missingListOption);
     if (parser.isSet(reportOption))
         config.recordPath = QFileInfo(parser.value(reportOption)).absoluteFilePath();
+    config.rules.ignoreCase = parser.isSet(ignoreCaseOption);
+    config.rules.wholeNames = parser.isSet(wholeNamesOption);
+    config.rules.companions = parser.isSet(companionsOption);
+    if (parser.isSet(pickFormatsOption)
+        && !MatchRules::parsePickFormats(parser.value(pickFormatsOption), config.rules.pickFormats))
+        return usageError(tr("--pick-formats '%1': give suffixes such as heic,tif")
+                                  .arg(parser.value(pickFormatsOption)));
 
     // Every folder is checked before anything is listed. Paths are made absolute, not
     // canonical, as the window's folder choosers give them.
@@ -219,11 +269,50 @@ int CommandLineRun::prepare(const QStringList &arguments)
         }
         return true;
     };
-    if (!folder(smallOption, false, config.smallImagesPath)
+    if (parser.isSet(listOption) && !readList(parser.value(listOption)))
+        return UsageError;
+    if ((!config.message && !folder(smallOption, false, config.smallImagesPath))
         || !folder(bigOption, false, config.bigImagesPath)
         || !folder(outOption, true, config.outputPath))
         return UsageError;
     return -1;
+}
+
+// Reads the message of --list; false, having said why, when it holds no entry.
+bool CommandLineRun::readList(const QString &given)
+{
+    MessageReader::Text read;
+    if (given == QLatin1String("-")) {
+        QFile in;
+        if (in.open(stdin, QIODevice::ReadOnly))
+            read = MessageReader::readDevice(&in);
+        else
+            read = {QString(), MessageReader::TextError::Unreadable, in.errorString()};
+    } else {
+        read = MessageReader::readFile(given);
+    }
+    const QString name = given == QLatin1String("-") ? tr("standard input")
+                                                     : QStringLiteral("'%1'").arg(given);
+    if (read.error != MessageReader::TextError::None) {
+        QString reason = MessageReader::describe(read.error);
+        if (!read.detail.isEmpty())
+            reason += QStringLiteral(": ") + read.detail;
+        tell(QStringLiteral("zanora: ") + tr("--list %1: %2; nothing copied").arg(name, reason));
+        return false;
+    }
+    auto message = std::make_shared<PickMessage>(MessageReader::read(read.text));
+    for (const MessageWord &word : qAsConst(message->notUnderstood)) {
+        notUnderstood.append(word.text);
+        tell(QStringLiteral("zanora: ")
+             + tr("not understood: %1 (%2)").arg(word.text, MessageReader::describe(word.reason)));
+    }
+    if (message->entries.isEmpty()) {
+        tell(QStringLiteral("zanora: ")
+             + tr("--list %1: no number, range or name in the message; nothing copied").arg(name));
+        return false;
+    }
+    config.message = message;
+    return true;
 }
 
 int CommandLineRun::run()
@@ -309,8 +398,14 @@ void CommandLineRun::onMissingFound(const QStringList &paths, const IgnoredFiles
     ignoredFiles = ignored;
     for (const IgnoredFile &file : ignored)
         tell(QStringLiteral("zanora: ") + tr("left out: %1: %2").arg(file.path, file.reasonText()));
-    for (const QString &path : paths)
-        tell(QStringLiteral("zanora: ") + tr("no original for %1").arg(path));
+    if (config.message) {
+        // One line to paste back to the client.
+        if (!paths.isEmpty())
+            tell(QStringLiteral("未找到：") + paths.join(QStringLiteral("、")));
+    } else {
+        for (const QString &path : paths)
+            tell(QStringLiteral("zanora: ") + tr("no original for %1").arg(path));
+    }
     writeMissingList();
     const bool stop = stopIfMissing && !paths.isEmpty();
     if (stop) {
@@ -327,7 +422,7 @@ void CommandLineRun::writeMissingList()
         return;
     QByteArray bytes;
     for (const QString &path : qAsConst(missingPicks))
-        bytes += QFile::encodeName(path) + '\n';
+        bytes += (config.message ? path.toUtf8() : QFile::encodeName(path)) + '\n';
     QSaveFile file(missingListPath);
     if (openWholeFile(file) && commitWholeFile(file, bytes))
         return;
@@ -379,17 +474,29 @@ void CommandLineRun::onFinished(SelectionJob::Outcome outcome)
     }
 
     clearProgress();
+    for (const MessageAmbiguity &each : summary.ambiguous) {
+        tell(QStringLiteral("zanora: %1 picked originals of several shots: %2")
+                     .arg(each.entry, each.stems.join(QStringLiteral(", "))));
+    }
     if (!quiet) {
         qint64 nsecs = 0;
         for (qint64 phaseNsecs : summary.phaseNsecs)
             nsecs += phaseNsecs;
-        const QString line
-                = config.dryRun ? tr("%1 picks, %2 candidates, %3 matched, %4 planned, %5 failed, "
-                                     "%6 missing, %7 skipped, %8 replaced, %9 renamed, "
-                                     "%10 left out, %11 s")
-                                : tr("%1 picks, %2 candidates, %3 matched, %4 copied, %5 failed, "
-                                     "%6 missing, %7 skipped, %8 replaced, %9 renamed, "
-                                     "%10 left out, %11 s");
+        QString line = config.dryRun
+                               ? tr("%1 picks, %2 candidates, %3 matched, %4 planned, %5 failed, "
+                                    "%6 missing, %7 skipped, %8 replaced, %9 renamed, "
+                                    "%10 left out, %11 s")
+                               : tr("%1 picks, %2 candidates, %3 matched, %4 copied, %5 failed, "
+                                    "%6 missing, %7 skipped, %8 replaced, %9 renamed, "
+                                    "%10 left out, %11 s");
+        if (config.message) {
+            line = config.dryRun ? tr("%1 entries, %2 candidates, %3 matched, %4 planned, "
+                                      "%5 failed, %6 missing, %7 skipped, %8 replaced, "
+                                      "%9 renamed, %10 left out, %11 s")
+                                 : tr("%1 entries, %2 candidates, %3 matched, %4 copied, "
+                                      "%5 failed, %6 missing, %7 skipped, %8 replaced, "
+                                      "%9 renamed, %10 left out, %11 s");
+        }
         tell(QStringLiteral("zanora: ")
              + line.arg(summary.picks)
                        .arg(summary.candidates)
@@ -436,9 +543,10 @@ QByteArray CommandLineRun::jsonReport(const SelectionJob::Summary &summary, int 
                           : code == StoppedForMissing ? "stopped"
                           : code == NotEnoughSpace    ? "not enough space"
                                                       : "completed";
-    const QJsonObject report{
+    QJsonObject report{
             {QStringLiteral("outcome"), QLatin1String(outcome)},
             {QStringLiteral("dryRun"), config.dryRun},
+            {QStringLiteral("rules"), config.rules.toJson()},
             {QStringLiteral("picks"), summary.picks},
             {QStringLiteral("candidates"), summary.candidates},
             {QStringLiteral("matched"), summary.matched},
@@ -456,6 +564,19 @@ QByteArray CommandLineRun::jsonReport(const SelectionJob::Summary &summary, int 
                                                : QJsonValue(config.recordPath)},
             {QStringLiteral("seconds"), seconds},
     };
+    if (config.message) {
+        // The entries as the client wrote them, in place of the count of missing picks.
+        QJsonArray ambiguous;
+        for (const MessageAmbiguity &each : summary.ambiguous) {
+            ambiguous.append(
+                    QJsonObject{{QStringLiteral("entry"), each.entry},
+                                {QStringLiteral("stems"), QJsonArray::fromStringList(each.stems)}});
+        }
+        report.insert(QStringLiteral("entries"), summary.picks);
+        report.insert(QStringLiteral("missing"), QJsonArray::fromStringList(missingPicks));
+        report.insert(QStringLiteral("notUnderstood"), QJsonArray::fromStringList(notUnderstood));
+        report.insert(QStringLiteral("ambiguous"), ambiguous);
+    }
     return QJsonDocument(report).toJson(QJsonDocument::Compact);
 }
 

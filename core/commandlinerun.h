@@ -27,7 +27,7 @@ public:
     enum ExitCode {
         Success = 0,
         Failures = 1,          // a copy, or the list of missing picks, could not be written
-        UsageError = 2,        // bad arguments or folder arguments; nothing was listed
+        UsageError = 2,        // bad arguments, folders or message; nothing was listed
         StoppedForMissing = 3, // --stop-if-missing and a pick without original: nothing copied
         NotEnoughSpace = 4,    // the output volume has too little room: nothing copied
         Interrupted = 130,     // Ctrl+C
@@ -52,6 +52,7 @@ private:
     // Reads and checks the arguments and creates the output folder: -1 when a run is to follow,
     // else the exit code of what was asked (help, version, an error).
     int prepare(const QStringList &arguments);
+    bool readList(const QString &given);
     int run();
     void onPhaseStarted(SelectionJob::Phase phase, int total);
     void onMissingFound(const QStringList &paths, const IgnoredFiles &ignored);
@@ -76,9 +77,10 @@ private:
     QTimer interruptPoll;
     bool interrupted = false;
 
-    QStringList missingPicks;
+    QStringList missingPicks; // or the message's entries without an original
     IgnoredFiles ignoredFiles;
     QList<QPair<QString, QString>> renamedCopies; // source, target
+    QStringList notUnderstood;                    // the message's words that read as no entry
     bool missingListWritten = false;
     bool missingListFailed = false;
     QList<Failure> failedCopies;

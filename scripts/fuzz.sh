@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Runs one fuzz target of fuzz/ for a while:  scripts/fuzz.sh TARGET [SECONDS [LIBFUZZER-OPTIONS...]]
-# TARGET is the part after fuzz_ (framecodec, adlinks, adimage, serverconfig, adset);
+# TARGET is the part after fuzz_ (framecodec, adlinks, adimage, serverconfig, adset, message);
 # scripts/fuzz.sh --list names them. Builds into build-fuzz/ (clang, libFuzzer, AddressSanitizer,
 # UndefinedBehaviorSanitizer). The seeds in fuzz/corpus/TARGET are only read; what the fuzzer
 # learns goes to build-fuzz/corpus/TARGET, and an input that fails to

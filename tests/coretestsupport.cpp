@@ -1,5 +1,7 @@
 #include "tests/coretestsupport.h"
 
+#include "core/selection/matchrules.h"
+
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
@@ -346,4 +348,20 @@ ScratchMount::~ScratchMount()
         runTool(QStringLiteral("umount"), {QStringLiteral("-l"), path()}, &ignored);
     if (!loopDevice.isEmpty())
         runTool(QStringLiteral("losetup"), {QStringLiteral("-d"), loopDevice}, &ignored);
+}
+
+MatchRules rulesFrom(const QString &words)
+{
+    MatchRules rules;
+    for (const QString &word : words.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+        if (word == QLatin1String("case"))
+            rules.ignoreCase = true;
+        else if (word == QLatin1String("whole"))
+            rules.wholeNames = true;
+        else if (word == QLatin1String("companions"))
+            rules.companions = true;
+        else if (word.startsWith(QLatin1String("formats=")))
+            MatchRules::parsePickFormats(word.mid(8), rules.pickFormats);
+    }
+    return rules;
 }

@@ -7,6 +7,8 @@
 #include <QTemporaryDir>
 #include <QtGlobal>
 
+struct MatchRules;
+
 // Helpers for every test program; those that need a window are in testsupport.h.
 
 // A fresh temporary folder made the process's working folder for as long as the object lives.
@@ -157,3 +159,7 @@ private:
 // Where the object's clicked() signal leads, as its object dump lists the connections: one
 // "--> Class::objectName slot()" line for each.
 QStringList clickedConnections(QObject *object);
+
+// Rules from words, for test tables: "case", "whole", "companions", "formats=heic,Tif" (the list
+// as --pick-formats takes it); anything else, or "", leaves the default.
+MatchRules rulesFrom(const QString &words);

@@ -91,3 +91,13 @@ void KeltoProbe::setAdLink(int index, const QString &link)
 {
     window.adLinks.at(std::size_t(index)) = link;
 }
+
+MatchRules KeltoProbe::matchRules() const
+{
+    return window.matchRules;
+}
+
+void KeltoProbe::setMatchRules(const MatchRules &rules)
+{
+    window.setMatchRules(rules);
+}

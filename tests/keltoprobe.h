@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/selection/matchrules.h"
+
 #include <QString>
 #include <QtGlobal>
 
@@ -37,6 +39,9 @@ public:
     void setServerHost(const QString &host);
     qint32 serverPort() const;
     void setServerPort(qint32 port);
+
+    MatchRules matchRules() const;
+    void setMatchRules(const MatchRules &rules); // as the rules dialog sets them
 
     const std::array<QString, 9> &adLinks() const;
     void setAdLinks(const std::array<QString, 9> &links);

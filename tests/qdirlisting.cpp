@@ -3,6 +3,8 @@
 
 #include "tests/qdirlisting.h"
 
+#include "core/selection/matchrules.h"
+
 #include <QDir>
 
 namespace {
@@ -18,7 +20,8 @@ bool hasImageSuffix(const QFileInfo &entry)
 // `ancestors` holds the canonical paths of the folders from the root down to `path`, both
 // included. A folder link that leads back to one of them would make the walk endless, so such a
 // folder is neither listed nor entered. Links to anywhere else are followed like plain folders.
-void listTree(const QString &path, Keep keep, QStringList &ancestors, QFileInfoList &result)
+void listTree(const QString &path, Keep keep, const MatchRules *rules, QStringList &ancestors,
+              QFileInfoList &result)
 {
     QDir dir(path);
     dir.setFilter(QDir::Dirs | QDir::Files | QDir::NoDotAndDotDot);
@@ -31,10 +34,11 @@ void listTree(const QString &path, Keep keep, QStringList &ancestors, QFileInfoL
             if (keep == Keep::Folders)
                 result.append(entry);
             ancestors.append(canonical);
-            listTree(entry.filePath(), keep, ancestors, result);
+            listTree(entry.filePath(), keep, rules, ancestors, result);
             ancestors.removeLast();
         } else if (keep == Keep::Files
-                   || (keep == Keep::Images && entry.isFile() && hasImageSuffix(entry))) {
+                   || (keep == Keep::Images && entry.isFile()
+                       && (rules ? rules->isPick(entry.fileName()) : hasImageSuffix(entry)))) {
             result.append(entry);
         }
     }
@@ -42,13 +46,27 @@ void listTree(const QString &path, Keep keep, QStringList &ancestors, QFileInfoL
 
 } // namespace
 
-QFileInfoList listTreeByQDir(const QString &root, TreeWalker::Listing keep)
+namespace {
+
+QFileInfoList listFrom(const QString &root, TreeWalker::Listing keep, const MatchRules *rules)
 {
     QFileInfoList result;
     QStringList ancestors;
     const QString canonicalRoot = QFileInfo(root).canonicalFilePath();
     if (!canonicalRoot.isEmpty())
         ancestors.append(canonicalRoot);
-    listTree(root, keep, ancestors, result);
+    listTree(root, keep, rules, ancestors, result);
     return result;
+}
+
+} // namespace
+
+QFileInfoList listTreeByQDir(const QString &root, TreeWalker::Listing keep)
+{
+    return listFrom(root, keep, nullptr);
+}
+
+QFileInfoList listPicksByQDir(const QString &root, const MatchRules &rules)
+{
+    return listFrom(root, TreeWalker::Images, &rules);
 }

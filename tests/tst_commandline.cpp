@@ -34,8 +34,8 @@ QString program()
 #endif
 }
 
-// Runs the real program without any display.
-Ran zanora(const QStringList &arguments)
+// Runs the real program without any display, input given on its standard input.
+Ran zanora(const QStringList &arguments, const QByteArray &input = QByteArray())
 {
     QProcess process;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
@@ -44,6 +44,8 @@ Ran zanora(const QStringList &arguments)
     environment.insert(QStringLiteral("ZANORA_LANG"), QStringLiteral("en")); // the texts checked
     process.setProcessEnvironment(environment);
     process.start(program(), arguments);
+    process.write(input);
+    process.closeWriteChannel();
     Ran ran;
     if (process.waitForFinished(120000) && process.exitStatus() == QProcess::NormalExit)
         ran = {process.exitCode(), process.readAllStandardOutput(),
@@ -86,6 +88,10 @@ private slots:
     void interrupted();
     void killed_data();
     void killed();
+    void rules_data();
+    void rules();
+    void list_data();
+    void list();
 
 private:
     QString path(const char *name) const { return root->filePath(QLatin1String(name)); }
@@ -116,7 +122,7 @@ void tst_commandline::init()
                                "img_0002.jpg", "nothing.jpeg", "notes.txt"}));
     for (const char *original :
          {"2019/IMG_0001.CR2", "2019/IMG_0001.JPG", "2019/IMG_0001.xmp", "A/IMG_1.jpg",
-          "B/IMG_1.jpg", "IMG_10.NEF", "IMG_0002.CR2", "day.2.jpg"})
+          "B/IMG_1.jpg", "IMG_10.NEF", "IMG_0002.CR2", "day.2.jpg", "2019/IMG_0001.CR2.pp3"})
         QVERIFY(writeFile(big() + QLatin1Char('/') + QLatin1String(original), original));
 }
 
@@ -178,7 +184,7 @@ void tst_commandline::sameFilesAsRunObject()
     QStringList counts;
     for (const char *key : {"picks", "candidates", "matched", "copied", "failed", "missing"})
         counts.append(key + QStringLiteral("=%1").arg(report.value(key).toInt()));
-    QCOMPARE(counts, QStringList({"picks=7", "candidates=8", "matched=12", "copied=12", "failed=0",
+    QCOMPARE(counts, QStringList({"picks=7", "candidates=9", "matched=12", "copied=12", "failed=0",
                                   "missing=2"}));
 }
 
@@ -325,6 +331,67 @@ void tst_commandline::notEnoughSpace()
              "not enough space");
 }
 
+void tst_commandline::rules_data()
+{
+    QTest::addColumn<QString>("options");
+    QTest::addColumn<QString>("says");
+    QTest::addColumn<QString>("reported"); // the report's "rules"
+
+    const QString defaults = R"("pickFormats":["jpg","jpeg","png","JPG","JPEG","PNG"],)"
+                             R"("pickFormatsIgnoreCase":false)";
+    QTest::newRow("defaults") << ""
+                              << "7 picks, 9 candidates, 12 matched, 12 copied, 0 failed, 2 missing"
+                              << R"({"companions":false,"ignoreCase":false,)" + defaults
+                                         + R"(,"wholeNames":false})";
+    QTest::newRow("ignore case") << "--ignore-case"
+                                 << "13 matched, 13 copied, 0 failed, 1 missing"
+                                 << R"({"companions":false,"ignoreCase":true,)" + defaults
+                                            + R"(,"wholeNames":false})";
+    QTest::newRow("whole names") << "--whole-names"
+                                 << "10 matched, 10 copied, 0 failed, 2 missing"
+                                 << R"({"companions":false,"ignoreCase":false,)" + defaults
+                                            + R"(,"wholeNames":true})";
+    QTest::newRow("pick formats")
+            << "--pick-formats .JPG"
+            << "5 picks, 9 candidates, 9 matched, 9 copied, 0 failed, 1 "
+            << R"({"companions":false,"ignoreCase":false,"pickFormats":["JPG"],)"
+               R"("pickFormatsIgnoreCase":true,"wholeNames":false})";
+    QTest::newRow("companions") << "--companions"
+                                << "14 matched, 14 copied, 0 failed, 2 missing"
+                                << R"({"companions":true,"ignoreCase":false,)" + defaults
+                                           + R"(,"wholeNames":false})";
+    QTest::newRow("bad pick formats") << "--pick-formats tar.gz"
+                                      << "--pick-formats 'tar.gz': give suffixes such as heic,tif"
+                                      << "";
+}
+
+// Each rule from its option, in the summary's counts and in the report.
+void tst_commandline::rules()
+{
+    QFETCH(QString, options);
+    QFETCH(QString, says);
+    QFETCH(QString, reported);
+    QStringList arguments = {"--small", small(), "--big", big(), "--out", out(), "--json"};
+    arguments += options.split(' ', Qt::SkipEmptyParts);
+    const Ran ran = zanora(arguments << "--report" << path("record.json"));
+    QVERIFY2(ran.err.contains(says), qPrintable(ran.err));
+    if (reported.isEmpty()) {
+        QCOMPARE(ran.code, 2);
+        return;
+    }
+    QCOMPARE(ran.code, 0);
+    const QJsonObject rules = QJsonDocument::fromJson(ran.out).object().value("rules").toObject();
+    QCOMPARE(QString::fromUtf8(QJsonDocument(rules).toJson(QJsonDocument::Compact)), reported);
+    // The record holds the same rules beside the run's mode.
+    QJsonObject recorded = QJsonDocument::fromJson(fileContent(path("record.json")))
+                                   .object()
+                                   .value("rules")
+                                   .toObject();
+    QCOMPARE(recorded.take("mode").toString(), "combined");
+    QCOMPARE(recorded.take("dryRun").toBool(), false);
+    QCOMPARE(recorded, rules);
+}
+
 // Ctrl+C during a large copy: the copy under way leaves nothing behind, the ones before it stay
 // whole, exit code 130.
 void tst_commandline::interrupted()
@@ -442,6 +509,112 @@ void tst_commandline::killed()
         QVERIFY2(fileContent(output + '/' + name) == fileContent(shots + '/' + name),
                  qPrintable(name + " is not a whole copy"));
 #endif
+}
+
+void tst_commandline::list_data()
+{
+    QTest::addColumn<QString>("arguments"); // %B, %O, %R as above
+    QTest::addColumn<QByteArray>("input");
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QStringList>("says");
+    QTest::addColumn<QStringList>("files"); // when the code is 0
+
+    const QString classified = QStringLiteral("--list - --big %B --out %O --classified --json");
+    const QByteArray message = QStringLiteral("精修：10 IMG_0002.jpg\n2 0078 56-").toUtf8();
+    const QStringList picked = {"day.2.jpg=day.2.jpg", "IMG_0002.CR2=IMG_0002.CR2",
+                                "精修/IMG_0002.CR2=IMG_0002.CR2", "精修/IMG_10.NEF=IMG_10.NEF"};
+    QTest::newRow("a message on standard input")
+            << classified + " --report %R/record.json --ignore-case --whole-names --companions"
+            << message << 0
+            << QStringList{"未找到：0078", "not understood: 56- (neither a number",
+                           "2 picked originals of several shots: "}
+            << picked;
+    QTest::newRow("a GBK file") << "--list %R/message.txt --big %B --out %O --classified"
+                                << QByteArray() << 0 << QStringList{"4 entries, 9 candidates"}
+                                << picked;
+    QTest::newRow("an empty message")
+            << classified << QByteArray("\n") << 2
+            << QStringList{"--list standard input: the message is empty; nothing copied"}
+            << QStringList();
+    QTest::newRow("a message without an entry")
+            << classified << QStringLiteral("老师好，谢谢").toUtf8() << 2
+            << QStringList{"no number, range or name in the message; nothing copied"}
+            << QStringList();
+    QTest::newRow("a range too long")
+            << classified << QByteArray("1-999999999") << 2
+            << QStringList{"not understood: 1-999999999 (a range of more than 10000 numbers)",
+                           "no number, range or name"}
+            << QStringList();
+    QTest::newRow("binary data") << classified
+                                 << QByteArray("\x7F"
+                                               "ELF\x02\x01\x01\x00",
+                                               8)
+                                 << 2 << QStringList{"not text"} << QStringList();
+    QTest::newRow("a file of 100 MB") << "--list %R/big.txt --big %B --out %O" << QByteArray() << 2
+                                      << QStringList{"larger than 1 MiB"} << QStringList();
+    QTest::newRow("both kinds of picks")
+            << "--list - --small %B --big %B --out %O" << message << 2
+            << QStringList{"--small and --list cannot be given"} << QStringList();
+}
+
+// --list reads a message as the picks; a message that picks nothing is refused before anything
+// is listed or made.
+void tst_commandline::list()
+{
+    QFETCH(QString, arguments);
+    QFETCH(QByteArray, input);
+    QFETCH(int, code);
+    QFETCH(QStringList, says);
+    QFETCH(QStringList, files);
+    // The GBK row's message, written in GBK whatever the test's locale.
+    static const char gbk[] = "\xBE\xAB\xD0\xDE\xA3\xBA"
+                              "10 IMG_0002.jpg\n2 0078 56-";
+    QVERIFY(writeFile(path("message.txt"), QByteArray(gbk)));
+    QFile sparse(path("big.txt"));
+    QVERIFY(sparse.open(QIODevice::WriteOnly) && sparse.resize(100 << 20));
+    sparse.close();
+
+    QString expanded = arguments;
+    expanded.replace("%B", big()).replace("%O", out()).replace("%R", root->path());
+    const Ran ran = zanora(expanded.split(' '), input);
+    for (const QString &text : says)
+        QVERIFY2(ran.err.contains(text), qPrintable(ran.err));
+    QCOMPARE(ran.code, code);
+    if (code != 0) {
+        QVERIFY2(!QFileInfo::exists(out()), "the output folder was made despite the error");
+        return;
+    }
+    QStringList written = filesBelow(out());
+    std::sort(written.begin(), written.end(), [](const QString &a, const QString &b) {
+        return a.compare(b, Qt::CaseInsensitive) < 0;
+    });
+    QCOMPARE(written, files);
+    if (!ran.out.isEmpty()) {
+        const QJsonObject report = QJsonDocument::fromJson(ran.out).object();
+        QCOMPARE(report.value("entries").toInt(), 4);
+        QCOMPARE(report.value("missing").toVariant().toStringList(), QStringList{"0078"});
+        QCOMPARE(report.value("notUnderstood").toVariant().toStringList(), QStringList{"56-"});
+        const QJsonArray ambiguous = report.value("ambiguous").toArray();
+        QCOMPARE(ambiguous.size(), 1);
+        QStringList stems = ambiguous.at(0).toObject().value("stems").toVariant().toStringList();
+        stems.sort();
+        QCOMPARE(stems, QStringList({"IMG_0002", "day.2"}));
+    }
+    if (arguments.contains("--report")) {
+        // The record names, for each copy, the entry that took it as the client wrote it.
+        const QJsonObject record
+                = QJsonDocument::fromJson(fileContent(path("record.json"))).object();
+        QStringList taken;
+        for (const QJsonValue &value : record.value("entries").toArray()) {
+            const QJsonObject entry = value.toObject();
+            taken.append(entry.value("pick").toString() + ' '
+                         + entry.value("target").toString().mid(out().size() + 1));
+        }
+        taken.sort();
+        QCOMPARE(taken, QStringList({"10 精修/IMG_10.NEF", "2 IMG_0002.CR2", "2 day.2.jpg",
+                                     "IMG_0002.jpg 精修/IMG_0002.CR2"}));
+        QCOMPARE(record.value("rules").toObject().value("wholeNames").toBool(), true);
+    }
 }
 
 QTEST_GUILESS_MAIN(tst_commandline)

@@ -1,5 +1,6 @@
 #include "core/selection/filecopier.h"
 #include "core/selection/jobrunner.h"
+#include "core/selection/messagereader.h"
 #include "core/selection/selectionjob.h"
 #include "tests/coretestsupport.h"
 
@@ -86,6 +87,8 @@ private slots:
     void destinations();
     void sameNameOtherOriginal_data();
     void sameNameOtherOriginal();
+    void messagePicks_data();
+    void messagePicks();
     void failedCopy_data();
     void failedCopy();
     void outputIsOriginalsFolder_data();
@@ -144,25 +147,45 @@ void tst_selectionjob::matchingRules_data()
     QTest::addColumn<QStringList>("picks");
     QTest::addColumn<QStringList>("copied");
     QTest::addColumn<QStringList>("missing");
+    QTest::addColumn<QString>("rules");
+    QTest::addColumn<bool>("classified");
 
     QTest::newRow("edited pick takes raw, jpeg and sidecar")
             << QStringList{"IMG_0001.CR2", "IMG_0001.JPG", "IMG_0001.xmp", "IMG_0002.CR2"}
             << QStringList{"IMG_0001-edit.jpg"}
             << QStringList{"IMG_0001.CR2=IMG_0001.CR2", "IMG_0001.JPG=IMG_0001.JPG",
                            "IMG_0001.xmp=IMG_0001.xmp"}
-            << QStringList{};
+            << QStringList{} << "" << false;
     QTest::newRow("case on both sides")
             << QStringList{"img_0001.JPG", "IMG_0002.cr2"}
             << QStringList{"IMG_0001.jpg", "IMG_0002.JPG", "IMG_0002.Jpg"}
-            << QStringList{"IMG_0002.cr2=IMG_0002.cr2"} << QStringList{"IMG_0001.jpg"};
+            << QStringList{"IMG_0002.cr2=IMG_0002.cr2"} << QStringList{"IMG_0001.jpg"} << ""
+            << false;
     QTest::newRow("several candidates from several shoots")
             << QStringList{"shoot 1/IMG_1.CR2", "shoot 2/IMG_10.CR2", "shoot 2/IMG_2.CR2"}
             << QStringList{"album/IMG_10.jpg"}
             << QStringList{"IMG_1.CR2=shoot 1/IMG_1.CR2", "IMG_10.CR2=shoot 2/IMG_10.CR2"}
-            << QStringList{};
+            << QStringList{} << "" << false;
     QTest::newRow("missing list in listing order")
             << QStringList{"x.CR2"} << QStringList{"b/z.png", "A.jpeg", "x.jpg", "c.PNG"}
-            << QStringList{"x.CR2=x.CR2"} << QStringList{"A.jpeg", "b/z.png", "c.PNG"};
+            << QStringList{"x.CR2=x.CR2"} << QStringList{"A.jpeg", "b/z.png", "c.PNG"} << ""
+            << false;
+    QTest::newRow("companions, combined")
+            << QStringList{"IMG_0021.CR2", "IMG_0021.CR2.xmp", "IMG_0021.NEF.dop", "IMG_0022.CR2"}
+            << QStringList{"IMG_0021_small.jpg"}
+            << QStringList{"IMG_0021.CR2.xmp=IMG_0021.CR2.xmp", "IMG_0021.CR2=IMG_0021.CR2"}
+            << QStringList{} << "companions" << false;
+    QTest::newRow("companions, classified")
+            << QStringList{"shoot/IMG_0021.CR2", "shoot/IMG_0021.CR2.pp3", "IMG_0021.CR2.pp3"}
+            << QStringList{"album/IMG_0021_small.jpg"}
+            << QStringList{"album/IMG_0021.CR2.pp3=shoot/IMG_0021.CR2.pp3",
+                           "album/IMG_0021.CR2=shoot/IMG_0021.CR2"}
+            << QStringList{} << "companions" << true;
+    QTest::newRow("case, whole names and formats")
+            << QStringList{"IMG_0030.CR2", "IMG_123.CR2", "IMG_1234.CR2", "1.jpg"}
+            << QStringList{"img_0030.Jpg", "IMG_1234_small.HEIC", "IMG_0012.jpg", "IMG_5.gif"}
+            << QStringList{"IMG_0030.CR2=IMG_0030.CR2", "IMG_1234.CR2=IMG_1234.CR2"}
+            << QStringList{"IMG_0012.jpg"} << "case whole formats=jpg,heic" << false;
 }
 
 void tst_selectionjob::matchingRules()
@@ -171,12 +194,16 @@ void tst_selectionjob::matchingRules()
     QFETCH(QStringList, picks);
     QFETCH(QStringList, copied);
     QFETCH(QStringList, missing);
+    QFETCH(QString, rules);
+    QFETCH(bool, classified);
     for (const QString &name : originals)
         QVERIFY(writeFile(big(name), name.toUtf8()));
     for (const QString &name : picks)
         QVERIFY(writeFile(small(name), "pick"));
 
-    JobRun run(settings());
+    SelectionJob::Settings runSettings = settings(classified);
+    runSettings.rules = rulesFrom(rules);
+    JobRun run(runSettings);
     QVERIFY2(run.run(), "the job did not end");
 
     QStringList missingPaths;
@@ -299,36 +326,101 @@ void tst_selectionjob::destinations()
              QList<int>({5, 4, 4, 4, 0, 1}));
 }
 
+void tst_selectionjob::messagePicks_data()
+{
+    QTest::addColumn<bool>("classified");
+    QTest::addColumn<QString>("rules");
+    QTest::addColumn<QStringList>("copied");
+
+    // 34 takes two shoots' IMG_0034.CR2 with their sidecars: the second one and its sidecar
+    // numbered alike.
+    const QStringList combined = {
+            "IMG_0012.CR2=IMG_0012.CR2",     "IMG_0034 (2).CR2.xmp=IMG_0034.CR2.xmp",
+            "IMG_0034 (2).CR2=IMG_0034.CR2", "IMG_0034.CR2.xmp=IMG_0034.CR2.xmp",
+            "IMG_0034.CR2=IMG_0034.CR2",     "IMG_0057.CR2=IMG_0057.CR2"};
+    QTest::newRow("classified: a folder per group")
+            << true << QString()
+            << QStringList{
+                       "IMG_0034 (2).CR2.xmp=IMG_0034.CR2.xmp", "IMG_0034 (2).CR2=IMG_0034.CR2",
+                       "IMG_0034.CR2.xmp=IMG_0034.CR2.xmp",     "IMG_0034.CR2=IMG_0034.CR2",
+                       "入册/IMG_0012.CR2=IMG_0012.CR2",        "入册/IMG_0057.CR2=IMG_0057.CR2",
+                       "精修/IMG_0012.CR2=IMG_0012.CR2"};
+    QTest::newRow("combined: side by side") << false << QString() << combined;
+    // Names are compared ignoring case anyway, a message holds no pick file names, and sidecars
+    // come with their originals anyway.
+    QTest::newRow("combined, every rule on")
+            << false << "case whole companions formats=heic" << combined;
+}
+
+// The small-image folder is not looked at; the missing list holds the entries as written.
+void tst_selectionjob::messagePicks()
+{
+    QFETCH(bool, classified);
+    QFETCH(QString, rules);
+    QFETCH(QStringList, copied);
+    for (const char *name : {"IMG_0012.CR2", "shoot/IMG_0034.CR2", "shoot/IMG_0034.CR2.xmp",
+                             "shoot2/IMG_0034.CR2", "shoot2/IMG_0034.CR2.xmp", "IMG_0057.CR2"})
+        QVERIFY(writeFile(big(name), QFileInfo(name).fileName().toUtf8()));
+    QVERIFY(writeFile(small("IMG_0099.jpg"), "pick"));
+
+    SelectionJob::Settings setup = settings(classified);
+    setup.rules = rulesFrom(rules);
+    setup.message = std::make_shared<PickMessage>(
+            MessageReader::read(u"精修：12\n入册：0012 56-58\n34 0078"));
+    JobRun run(setup);
+    QVERIFY2(run.run(), "the job did not end");
+
+    QCOMPARE(run.missing, QStringList({"56", "58", "0078"}));
+    QCOMPARE(filesBelow(out()), copied);
+    const SelectionJob::Summary summary = run.job->summary();
+    QCOMPARE(QList<int>({summary.picks, summary.candidates, summary.missing, summary.renamed}),
+             QList<int>({5, 6, 3, 2}));
+}
+
 void tst_selectionjob::sameNameOtherOriginal_data()
 {
     QTest::addColumn<bool>("classified");
     QTest::addColumn<QStringList>("originals"); // each holds its own path
     QTest::addColumn<QStringList>("picks");
     QTest::addColumn<QStringList>("copied");
+    QTest::addColumn<QString>("rules");
 
     QTest::newRow("two bodies, one counter")
             << false << QStringList{"A/IMG_0012.CR2", "B/IMG_0012.CR2"}
             << QStringList{"IMG_0012_small.jpg"}
-            << QStringList{"IMG_0012 (2).CR2=B/IMG_0012.CR2", "IMG_0012.CR2=A/IMG_0012.CR2"};
+            << QStringList{"IMG_0012 (2).CR2=B/IMG_0012.CR2", "IMG_0012.CR2=A/IMG_0012.CR2"}
+            << QString();
     // A, B, A, B: the second pick sends each original to the name it already has.
     QTest::newRow("two picks of both")
             << false << QStringList{"A/IMG_1.jpg", "B/IMG_1.jpg"}
             << QStringList{"IMG_1.jpg", "IMG_1 (2).jpg"}
-            << QStringList{"IMG_1 (2).jpg=B/IMG_1.jpg", "IMG_1.jpg=A/IMG_1.jpg"};
+            << QStringList{"IMG_1 (2).jpg=B/IMG_1.jpg", "IMG_1.jpg=A/IMG_1.jpg"} << QString();
     QTest::newRow("numbered name already an original")
             << false << QStringList{"A/IMG_1.CR2", "B/IMG_1.CR2", "C/IMG_1 (2).CR2"}
             << QStringList{"IMG_1 (2).jpg"}
             << QStringList{"IMG_1 (2) (2).CR2=C/IMG_1 (2).CR2", "IMG_1 (2).CR2=B/IMG_1.CR2",
-                           "IMG_1.CR2=A/IMG_1.CR2"};
+                           "IMG_1.CR2=A/IMG_1.CR2"}
+            << QString();
     QTest::newRow("names told apart ignoring case")
             << false << QStringList{"A/IMG_1.CR2", "B/img_1.CR2"} << QStringList{"IMG_1 img_1.jpg"}
-            << QStringList{"IMG_1.CR2=A/IMG_1.CR2", "img_1 (2).CR2=B/img_1.CR2"};
+            << QStringList{"IMG_1.CR2=A/IMG_1.CR2", "img_1 (2).CR2=B/img_1.CR2"} << QString();
     QTest::newRow("classified, per mirrored folder")
             << true << QStringList{"A/IMG_1.CR2", "B/IMG_1.CR2"}
             << QStringList{"x/IMG_1.jpg", "y/IMG_1-2.jpg", "IMG_1-3.jpg"}
             << QStringList{"IMG_1 (2).CR2=B/IMG_1.CR2",   "IMG_1.CR2=A/IMG_1.CR2",
                            "x/IMG_1 (2).CR2=B/IMG_1.CR2", "x/IMG_1.CR2=A/IMG_1.CR2",
-                           "y/IMG_1 (2).CR2=B/IMG_1.CR2", "y/IMG_1.CR2=A/IMG_1.CR2"};
+                           "y/IMG_1 (2).CR2=B/IMG_1.CR2", "y/IMG_1.CR2=A/IMG_1.CR2"}
+            << QString();
+    // A companion follows its original's new name.
+    QTest::newRow("companions of a renamed original")
+            << false
+            << QStringList{"A/IMG_0012.CR2", "A/IMG_0012.CR2.xmp", "B/IMG_0012.CR2",
+                           "B/IMG_0012.CR2.xmp"}
+            << QStringList{"IMG_0012.jpg"}
+            << QStringList{"IMG_0012 (2).CR2.xmp=B/IMG_0012.CR2.xmp",
+                           "IMG_0012 (2).CR2=B/IMG_0012.CR2", "IMG_0012.CR2.xmp=A/IMG_0012.CR2.xmp",
+                           "IMG_0012.CR2=A/IMG_0012.CR2"}
+            << "companions";
 }
 
 void tst_selectionjob::sameNameOtherOriginal()
@@ -337,12 +429,15 @@ void tst_selectionjob::sameNameOtherOriginal()
     QFETCH(QStringList, originals);
     QFETCH(QStringList, picks);
     QFETCH(QStringList, copied);
+    QFETCH(QString, rules);
     for (const QString &name : originals)
         QVERIFY(writeFile(big(name), name.toUtf8()));
     for (const QString &name : picks)
         QVERIFY(writeFile(small(name), "pick"));
 
-    JobRun run(settings(classified));
+    SelectionJob::Settings config = settings(classified);
+    config.rules = rulesFrom(rules);
+    JobRun run(config);
     QVERIFY2(run.run(), "the job did not end");
 
     QCOMPARE(filesBelow(out()), copied);

@@ -1,3 +1,4 @@
+#include "core/selection/matchrules.h"
 #include "core/selection/pathlist.h"
 #include "core/selection/treewalker.h"
 #include "tests/coretestsupport.h"
@@ -35,6 +36,10 @@ private slots:
     void cleanup();
     void listings_data();
     void listings();
+    void picks_data();
+    void picks();
+    void pickFormats_data();
+    void pickFormats();
     void missingRoot();
     void rootWithTrailingSlash();
     void pathsThroughLinks();
@@ -141,6 +146,54 @@ void tst_treelisting::listings()
     QCOMPARE(relative(root, listed(root, TreeWalker::Folders)), folders);
     QCOMPARE(relative(root, listed(root, TreeWalker::Files)), files);
     QCOMPARE(relative(root, listed(root, TreeWalker::Images)), images);
+    // The default rules tell the same picks.
+    QCOMPARE(relative(root, TreeWalker::listPicks(root, MatchRules()).paths()), images);
+}
+
+void tst_treelisting::picks_data()
+{
+    QTest::addColumn<QString>("rules");
+    QTest::addColumn<QStringList>("picks");
+    QTest::newRow("default") << "" << QStringList{"c.jpg"};
+    QTest::newRow("formats ignore case")
+            << "formats=heic,tiff,webp" << QStringList{"a.HEIC", "d.tiff", "e.webp"};
+    QTest::newRow("the defaults, set, ignore case")
+            << "formats=jpg,jpeg,png" << QStringList{"b.Jpg", "c.jpg"};
+    QTest::newRow("case ignored leaves the formats alone") << "case" << QStringList{"c.jpg"};
+}
+
+void tst_treelisting::picks()
+{
+    QFETCH(QString, rules);
+    QFETCH(QStringList, picks);
+    const QString root = tree->path();
+    QVERIFY(makeTree(root, {"a.HEIC", "b.Jpg", "c.jpg", "d.tiff", "e.webp", "f.heic.txt", "g",
+                            ".h.heic", "i.webp/", "i.webp/in.txt"}));
+    QCOMPARE(relative(root, TreeWalker::listPicks(root, rulesFrom(rules)).paths()), picks);
+}
+
+void tst_treelisting::pickFormats_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("valid");
+    QTest::addColumn<QStringList>("formats");
+    QTest::newRow("commas and blanks")
+            << " heic, .TIF  webp,," << true << QStringList{"heic", "TIF", "webp"};
+    QTest::newRow("twins in other case kept once")
+            << "jpg,JPG,Jpg,png" << true << QStringList{"jpg", "png"};
+    QTest::newRow("empty") << " , " << false << QStringList{};
+    QTest::newRow("a dot inside") << "tar.gz" << false << QStringList{};
+    QTest::newRow("a slash") << "jpg,a/b" << false << QStringList{};
+}
+
+void tst_treelisting::pickFormats()
+{
+    QFETCH(QString, text);
+    QFETCH(bool, valid);
+    QFETCH(QStringList, formats);
+    QStringList parsed = {"untouched"};
+    QCOMPARE(MatchRules::parsePickFormats(text, parsed), valid);
+    QCOMPARE(parsed, valid ? formats : QStringList{"untouched"});
 }
 
 void tst_treelisting::missingRoot()

@@ -25,6 +25,53 @@
     </message>
 </context>
 <context>
+    <name>RulesDialog</name>
+    <message>
+        <source>规则</source>
+        <translation>Rules</translation>
+    </message>
+    <message>
+        <source>忽略大小写（img_0030.jpg 对应 IMG_0030.CR2）</source>
+        <translation>Ignore case (img_0030.jpg finds IMG_0030.CR2)</translation>
+    </message>
+    <message>
+        <source>只认完整的名字（IMG_123 不再匹配 IMG_1234.jpg）</source>
+        <translation>Whole names only (IMG_123 no longer matches IMG_1234.jpg)</translation>
+    </message>
+    <message>
+        <source>小图格式：</source>
+        <translation>Pick formats:</translation>
+    </message>
+    <message>
+        <source>jpg, jpeg, png, JPG, JPEG, PNG（默认，区分大小写）</source>
+        <translation>jpg, jpeg, png, JPG, JPEG, PNG (default, case matters)</translation>
+    </message>
+    <message>
+        <source>用逗号分隔的后缀，如 jpg, heic, tif, webp；填写后不区分大小写</source>
+        <translation>Suffixes separated by commas, such as jpg, heic, tif, webp; once set, case does not matter</translation>
+    </message>
+    <message>
+        <source>格式无效：请填写用逗号分隔的后缀，如 heic, tif</source>
+        <translation>Formats not understood: give suffixes separated by commas, such as heic, tif</translation>
+    </message>
+    <message>
+        <source>连带附属文件（IMG_0021.CR2.xmp 随 IMG_0021.CR2 一起复制）</source>
+        <translation>Companion files (IMG_0021.CR2.xmp is copied with IMG_0021.CR2)</translation>
+    </message>
+    <message>
+        <source>恢复默认</source>
+        <translation>Restore defaults</translation>
+    </message>
+    <message>
+        <source>确定</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>取消</source>
+        <translation>Cancel</translation>
+    </message>
+</context>
+<context>
     <name>errorList</name>
     <message>
         <source>Dialog</source>
@@ -41,6 +88,10 @@
     <message>
         <source>缺少以下小图文件对应的大图，是否继续复制文件？</source>
         <translation>The following small images have no original. Go on copying?</translation>
+    </message>
+    <message>
+        <source>复制</source>
+        <translation>Copy</translation>
     </message>
 </context>
 <context>
@@ -240,6 +291,78 @@
     <message>
         <source>详情见记录：%1</source>
         <translation>Record of the run: %1</translation>
+    </message>
+    <message>
+        <source>规则</source>
+        <translation>Rules</translation>
+    </message>
+    <message>
+        <source>匹配规则不是默认规则：可在右键菜单“规则”或按 Ctrl+R 修改</source>
+        <translation>The matching rules are not the defaults: change them with “Rules” in the context menu or Ctrl+R</translation>
+    </message>
+    <message>
+        <source>忽略大小写</source>
+        <translation>case ignored</translation>
+    </message>
+    <message>
+        <source>只认完整的名字</source>
+        <translation>whole names only</translation>
+    </message>
+    <message>
+        <source>小图格式 %1</source>
+        <translation>pick formats %1</translation>
+    </message>
+    <message>
+        <source>连带附属文件</source>
+        <translation>companion files</translation>
+    </message>
+    <message>
+        <source>规则：%1</source>
+        <translation>Rules: %1</translation>
+    </message>
+    <message>
+        <source>消息是空的</source>
+        <translation>The message is empty</translation>
+    </message>
+    <message>
+        <source>消息超过 1 MiB，不像是选片消息</source>
+        <translation>The message is larger than 1 MiB; that is no list of picks</translation>
+    </message>
+    <message>
+        <source>这不是文字，读不出选片</source>
+        <translation>This is not text; no picks can be read from it</translation>
+    </message>
+    <message>
+        <source>消息中混有不同的文字编码，请存为 UTF-8 后再试</source>
+        <translation>The message mixes text encodings; save it as UTF-8 and try again</translation>
+    </message>
+    <message>
+        <source>无法读取文件：%1</source>
+        <translation>The file cannot be read: %1</translation>
+    </message>
+    <message>
+        <source>消息中没有编号、范围或文件名</source>
+        <translation>The message holds no number, range or file name</translation>
+    </message>
+    <message>
+        <source>，看不懂：%1</source>
+        <translation>; not understood: %1</translation>
+    </message>
+    <message>
+        <source>、</source>
+        <translation>, </translation>
+    </message>
+    <message>
+        <source>选片来自消息：%1项</source>
+        <translation>Picks from a message: %1 entries</translation>
+    </message>
+    <message>
+        <source>消息中共有%1项选片</source>
+        <translation>The message holds %1 entries</translation>
+    </message>
+    <message>
+        <source>未找到：</source>
+        <translation>Not found: </translation>
     </message>
 </context>
 </TS>

@@ -23,10 +23,12 @@ void kelto::receive_from_errorlist(bool decision)
         run->decide(decision);
 }
 
-void kelto::askAboutMissing(const QStringList &missing)
+void kelto::askAboutMissing(const QStringList &missing, const QString &copyLine)
 {
     waitingForDecision = true;
     bt_toErrorList(missing);
+    if (!copyLine.isEmpty())
+        decisionDialog->offerCopyLine(copyLine);
     connect(decisionDialog, &QObject::destroyed, this, [this] {
         if (!waitingForDecision)
             return;

@@ -1,7 +1,10 @@
 #include "ui/errorlist.h"
 #include "ui_errorlist.h"
 
+#include <QClipboard>
 #include <QFontMetrics>
+#include <QGuiApplication>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -50,6 +53,20 @@ void errorList::fitQuestion()
     question->setStyleSheet(
             QString(question->styleSheet())
                     .replace(pointSize, QString::number(size) + QLatin1String("pt")));
+}
+
+void errorList::offerCopyLine(const QString &line)
+{
+    if (copyLine.isNull()) {
+        auto *copy = new QPushButton(tr("复制"), this);
+        copy->setObjectName(QStringLiteral("copyMissing"));
+        copy->setGeometry(320, 530, 131, 31);
+        copy->show();
+        connect(copy, &QPushButton::clicked, this,
+                [this] { QGuiApplication::clipboard()->setText(copyLine); });
+    }
+    copyLine = line;
+    findChild<QPushButton *>(QStringLiteral("copyMissing"))->setToolTip(line);
 }
 
 void errorList::receiveErrorList(QStringList errorMessages)

@@ -15,6 +15,10 @@ public:
     explicit errorList(QWidget *parent = nullptr);
     ~errorList() override;
 
+    // Adds a button between the two that puts the line on the clipboard, for a list of what a
+    // client's message asked for and was not found.
+    void offerCopyLine(const QString &line);
+
 signals:
     void jugement(bool decision);
 
@@ -31,4 +35,5 @@ private:
     Ui::errorList *ui;
     bool delivered = false;
     bool listsEntries = false;
+    QString copyLine;
 };

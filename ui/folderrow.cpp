@@ -1,6 +1,8 @@
 #include "ui/folderrow.h"
 
+#include "core/selection/matchrules.h"
 #include "core/selection/treecounter.h"
+#include "ui/messagedrop.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -95,8 +97,10 @@ void FolderRow::take(const QString &folder)
     label->setToolTip(folder);
     path = folder;
     QSettings().setValue(lastFolderKey(), folder);
+    emit folderTaken(folder);
     if (TreeCounter *count = counter())
-        count->start(folder, counting == CountImages ? TreeCounter::Images : TreeCounter::Files);
+        count->start(folder, counting == CountImages ? TreeCounter::Images : TreeCounter::Files,
+                     pickRules ? *pickRules : MatchRules());
 }
 
 // The row's folder, else the one chosen last; folders that are gone are passed over, and with
@@ -147,6 +151,13 @@ bool FolderRow::eventFilter(QObject *watched, QEvent *event)
     // The folders stay as they are while a run uses them.
     auto *drop = static_cast<QDropEvent *>(event);
     const QString folder = button->isEnabled() ? draggedFolder(drop->mimeData()) : QString();
+    if (folder.isEmpty() && takesMessages && button->isEnabled()
+        && MessageDrop::carriesMessage(drop->mimeData())) {
+        drop->acceptProposedAction();
+        if (event->type() == QEvent::Drop)
+            emit messageDropped(MessageDrop::read(drop->mimeData()));
+        return true;
+    }
     if (folder.isEmpty()) {
         drop->ignore();
         return true;

@@ -1,9 +1,12 @@
 #pragma once
 
+#include "core/selection/messagereader.h"
+
 #include <QObject>
 #include <QPointer>
 #include <QString>
 
+struct MatchRules;
 class QLabel;
 class QPushButton;
 class QWidget;
@@ -33,6 +36,17 @@ public:
 
     TreeCounter *counter();
 
+    // The rules that tell the picks an image count counts; the window keeps them.
+    void countPicksBy(const MatchRules &rules) { pickRules = &rules; }
+
+    // The row also takes a client's message dropped on it, as text or a .txt file, and hands it
+    // on through messageDropped().
+    void takeMessages() { takesMessages = true; }
+
+signals:
+    void folderTaken(const QString &folder);
+    void messageDropped(const MessageReader::Text &text);
+
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
@@ -45,4 +59,6 @@ private:
     const Counting counting;
     QWidget *const window;
     QPointer<TreeCounter> treeCounter;
+    const MatchRules *pickRules = nullptr; // none: the default rules
+    bool takesMessages = false;
 };

@@ -7,6 +7,7 @@
 #include "ui/adpanel.h"
 #include "ui/errorlist.h"
 #include "ui/folderrow.h"
+#include "ui/messagepicks.h"
 #include "ui/runcontroller.h"
 
 #include <QImage>
@@ -42,15 +43,21 @@ kelto::kelto(QWidget *parent)
     // The parts are made before anything can open a box, whose event loop could reach a slot.
     smallImagesRow = new FolderRow(ui->seletDataTree, ui->label_smallPath, smallImagesPath,
                                    FolderRow::CountImages, this);
+    smallImagesRow->countPicksBy(matchRules);
     bigImagesRow = new FolderRow(ui->seletInput, ui->label_bigPath, bigImagesPath,
                                  FolderRow::CountFiles, this);
     outputRow = new FolderRow(ui->seletOutput, ui->label_output, outputPath, FolderRow::NoCount,
                               this);
+    messagePicks = new MessagePicks(ui->seletDataTree, ui->label_smallPath, pickMessage, this);
+    smallImagesRow->takeMessages();
+    connect(smallImagesRow, &FolderRow::messageDropped, messagePicks, &MessagePicks::take);
+    connect(smallImagesRow, &FolderRow::folderTaken, messagePicks, &MessagePicks::clear);
     run = new RunController({ui->output_combined,
                              ui->output_classified,
                              ui->progressBar,
                              {ui->seletDataTree, ui->seletInput, ui->seletOutput}},
-                            {smallImagesPath, bigImagesPath, outputPath}, this);
+                            {smallImagesPath, bigImagesPath, outputPath, matchRules, pickMessage},
+                            this);
     connect(run, &RunController::missingFound, this, &kelto::askAboutMissing);
     connect(run, &RunController::stopping, this, [this] {
         if (decisionDialog && waitingForDecision)
@@ -84,6 +91,7 @@ kelto::kelto(QWidget *parent)
     ui->progressBar->reset();
 
     addWriteConfigAction();
+    addRulesAction();
 }
 
 kelto::~kelto()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/adlink/adlinkcodec.h"
+#include "core/selection/matchrules.h"
 
 #include <QFileInfoList>
 #include <QMainWindow>
@@ -8,20 +9,26 @@
 #include <QString>
 #include <QStringList>
 
+#include <memory>
+
 class AdClient;
 class AdFeed;
 class AdPanel;
 class FolderRow;
+class MessagePicks;
 class QDataStream;
+class QLabel;
 class RunController;
+class RulesDialog;
 class errorList;
+struct PickMessage;
 
 namespace Ui {
 class kelto;
 }
 
-// The main window. It is made of parts that it holds: the three folder rows (FolderRow), the run
-// controller (RunController), the ad panel with its nine tiles (AdPanel) and the client of the ad
+// The main window. It is made of parts that it holds: the three folder rows (FolderRow), the
+// picks from a client's message (MessagePicks), the run controller (RunController), the ad panel with its nine tiles (AdPanel) and the client of the ad
 // server (AdClient); it opens the missing-images dialog (errorList). Its slots and members keep
 // their names and hand the work to those parts. The state it keeps is private.
 class kelto : public QMainWindow
@@ -61,6 +68,7 @@ private slots:
     void bt_combinedOutput();
     void bt_classifiedOutput();
     void bt_writeConfig();
+    void bt_rules();
     void receive_from_errorlist(bool decision);
     void bt_GG1();
     void bt_GG2();
@@ -83,7 +91,8 @@ private:
 
     // The missing-images dialog of a run (ui/decision.cpp): a dialog that goes away without a
     // decision stops the run; continueCopy keeps the last decision.
-    void askAboutMissing(const QStringList &missing);
+    // For picks from a message the dialog also offers copyLine to the clipboard.
+    void askAboutMissing(const QStringList &missing, const QString &copyLine);
     // The context-menu entry and shortcut that reach bt_writeConfig (ui/serverconfig.cpp).
     void addWriteConfigAction();
 
@@ -96,10 +105,23 @@ private:
     QString serverHost = QStringLiteral("127.0.0.1");
     qint32 serverPort = 8888;
     AdLinks adLinks;
+    // A client's message, while it stands in for the small-image folder.
+    std::shared_ptr<const PickMessage> pickMessage;
+
+    // Matching rules (ui/rulesaction.cpp): kept in the user's settings, changed in the rules
+    // dialog reached from the context menu and a shortcut, used by the small-images count and by
+    // runs. Only rules other than the defaults show, in a note on the footer band.
+    void addRulesAction();
+    void setMatchRules(const MatchRules &rules);
+    void showRulesNote();
+    MatchRules matchRules;
+    QLabel *rulesNote = nullptr; // made the first time it has something to say
+    QPointer<RulesDialog> rulesDialog;
 
     FolderRow *smallImagesRow = nullptr;
     FolderRow *bigImagesRow = nullptr;
     FolderRow *outputRow = nullptr;
+    MessagePicks *messagePicks = nullptr;
     RunController *run = nullptr;
     AdPanel *adPanel = nullptr;
     AdClient *client = nullptr;         // owns the connection

@@ -24,6 +24,7 @@ struct RunController::Run
 
     JobRunner runner;
     bool classified = false;
+    bool fromMessage = false;
     QPushButton *button = nullptr; // the button that started the run and now stops it
     QString buttonText;
     QPointer<QShortcut> stopKey; // a child of the window
@@ -65,7 +66,8 @@ void RunController::run(bool classified)
             stop();
         return;
     }
-    if (folders.smallImages.isEmpty() || folders.bigImages.isEmpty() || folders.output.isEmpty()) {
+    if ((folders.smallImages.isEmpty() && !folders.message) || folders.bigImages.isEmpty()
+        || folders.output.isEmpty()) {
         RunNotices::showBox(QCoreApplication::translate("kelto", "警告"),
                             QCoreApplication::translate("kelto", "路径错误，请选择正确的路径"));
         return;
@@ -77,10 +79,13 @@ void RunController::run(bool classified)
     settings.outputPath = folders.output;
     settings.classified = classified;
     settings.recordPath = RunNotices::recordPath();
+    settings.rules = folders.rules;
+    settings.message = folders.message;
 
     current.reset(new Run(settings));
     Run *run = current.get();
     run->classified = classified;
+    run->fromMessage = folders.message != nullptr;
     run->button = classified ? controls.classified : controls.combined;
     run->buttonText = run->button->text();
     // The folders must not change under a run, nor a second run start beside it.
@@ -116,14 +121,21 @@ void RunController::run(bool classified)
         bytesLine = new CopyProgressLine(bar);
     connect(job, &SelectionJob::copyProgressed, bytesLine, &CopyProgressLine::showProgress);
     // Files left out of the run are told first, in a box of their own; the missing picks follow.
+    // Files left out of the run are told first, in a box of their own; the missing picks follow,
+    // from a message with the line to send back to the client.
     connect(job, &SelectionJob::missingFound, this,
             [this, run](const QStringList &missing, const IgnoredFiles &ignored) {
+                const QString copyLine
+                        = run->fromMessage ? QCoreApplication::translate("kelto", "未找到：")
+                                                     + missing.join(QCoreApplication::translate(
+                                                             "kelto", "、"))
+                                           : QString();
                 if (ignored.isEmpty()) {
-                    emit missingFound(missing);
+                    emit missingFound(missing, copyLine);
                     return;
                 }
                 run->failureBox = RunNotices::askAboutIgnored(
-                        ignored, [this, missing](QMessageBox::StandardButton answer) {
+                        ignored, [this, missing, copyLine](QMessageBox::StandardButton answer) {
                             if (!current)
                                 return;
                             if (answer != QMessageBox::Yes)
@@ -131,7 +143,7 @@ void RunController::run(bool classified)
                             else if (missing.isEmpty())
                                 current->job()->decide(true);
                             else
-                                emit missingFound(missing);
+                                emit missingFound(missing, copyLine);
                         });
             });
     connect(job, &SelectionJob::notEnoughSpace, this,

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/selection/matchrules.h"
+
 #include <QList>
 #include <QObject>
 #include <QPointer>
@@ -10,6 +12,7 @@
 
 class CopyProgressLine;
 class JobRunner;
+struct PickMessage;
 class QMessageBox;
 class QProgressBar;
 class QPushButton;
@@ -40,6 +43,9 @@ public:
         const QString &smallImages;
         const QString &bigImages;
         const QString &output;
+        const MatchRules &rules; // which files are picks and how they match
+        // A client's message, if one was taken, stands in for the small-image folder.
+        const std::shared_ptr<const PickMessage> &message;
     };
 
     RunController(const Controls &controls, const Folders &folders, QWidget *window);
@@ -55,8 +61,10 @@ public:
     bool isRunning() const { return current != nullptr; }
 
 signals:
-    // The picks without an original; the run waits for decide().
-    void missingFound(const QStringList &missing);
+    // The picks without an original; the run waits for decide(). For picks from a message
+    // copyLine holds its entries not found, as written, in one line to paste back to the client;
+    // it is empty otherwise.
+    void missingFound(const QStringList &missing, const QString &copyLine);
     // A stop was asked for while the run may wait for an answer to missingFound().
     void stopping();
 

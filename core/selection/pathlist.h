@@ -27,6 +27,9 @@ public:
         const int start = i == 0 ? 0 : nameEnds[i - 1];
         return QStringView(names).mid(start, nameEnds[i] - start);
     }
+    // The path of the folder holding entry i, "/" at its end. Entries of one folder listed apart
+    // (a sub-folder's listing between them) may hold different but equal strings.
+    const QString &folder(int i) const { return folders.at(folderOf[i]); }
     QString path(int i) const;
     QFileInfo fileInfo(int i) const { return QFileInfo(path(i)); }
     QStringList paths() const;

@@ -1,6 +1,7 @@
 #include "core/selection/selectionjob.h"
 
 #include "core/selection/filecopier.h"
+#include "core/selection/messagereader.h"
 #include "core/selection/oldfiles.h"
 #include "core/selection/pathlist.h"
 #include "core/selection/runrecord.h"
@@ -10,11 +11,14 @@
 #include "core/selection/treewalker.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QLoggingCategory>
 #include <QSet>
 #include <QStorageInfo>
 #include <QTimer>
+
+#include <algorithm>
 
 Q_LOGGING_CATEGORY(lcSelection, "zanora.selection")
 Q_LOGGING_CATEGORY(lcCopyFailures, "zanora.selection.failures")
@@ -30,6 +34,42 @@ SelectionJob::SelectionJob(const Settings &settings, QObject *parent)
 }
 
 SelectionJob::~SelectionJob() = default;
+
+namespace {
+
+// For each match, the match of the same pick whose file its file goes with as a companion
+// ("IMG_1.CR2.xmp" with "IMG_1.CR2" beside it), or -1; none unless `together`.
+QVector<int> companionOriginals(const StemMatches &matches, const MatchRules &rules, bool together)
+{
+    const int count = matches.matched.size();
+    QVector<int> originalOf(count, -1);
+    if (!together)
+        return originalOf;
+    const auto key = [&rules](const QFileInfo &file, QStringView name) {
+        return file.absolutePath() + QLatin1Char('\n') + rules.comparable(name);
+    };
+    // A pick's matches lie side by side.
+    QHash<QString, int> byName;
+    for (int first = 0, end = 0; first < count; first = end) {
+        byName.clear();
+        for (end = first; end < count && matches.pickOf.at(end) == matches.pickOf.at(first); ++end)
+            byName.insert(key(matches.matched.at(end), matches.matched.at(end).fileName()), end);
+        for (int k = first; k < end; ++k) {
+            const QFileInfo &file = matches.matched.at(k);
+            const QString name = file.fileName();
+            const int dot = name.lastIndexOf(QLatin1Char('.'));
+            if (dot <= 0)
+                continue;
+            const int original = byName.value(key(file, QStringView(name).left(dot)), -1);
+            if (original >= 0
+                && rules.isCompanionName(name, matches.matched.at(original).fileName()))
+                originalOf[k] = original;
+        }
+    }
+    return originalOf;
+}
+
+} // namespace
 
 SelectionJob::Summary SelectionJob::summary() const
 {
@@ -112,12 +152,14 @@ void SelectionJob::start()
     startedAt = QDateTime::currentDateTime();
     emit phaseStarted(Listing, -1);
     // Kept as compact paths: a big-image tree may hold half a million files.
-    picks = TreeWalker::list(config.smallImagesPath, TreeWalker::Images, stopRequested, &ignored);
+    if (!config.message) {
+        picks = TreeWalker::listPicks(config.smallImagesPath, config.rules, stopRequested, &ignored);
+    }
     const PathList candidates = TreeWalker::list(config.bigImagesPath, TreeWalker::Files,
                                                  stopRequested, &ignored);
     {
         QMutexLocker locker(&summaryLock);
-        counts.picks = picks.size();
+        counts.picks = config.message ? int(config.message->entries.size()) : picks.size();
         counts.candidates = candidates.size();
         counts.ignored = ignored.size();
     }
@@ -127,18 +169,28 @@ void SelectionJob::start()
         return;
     }
 
-    const int total = picks.size();
+    const int total = counts.picks;
     emit phaseStarted(Matching, total);
     reportClock.start();
-    matches.reset(
-            new StemMatches(StemIndex(candidates).match(picks, config.classified, [&](int done) {
-                if (done < total && reportClock.elapsed() < progressInterval)
-                    return;
-                reportClock.restart();
-                emit progressed(Matching, total, done);
-            })));
+    const auto progress = [&](int done) {
+        if (done < total && reportClock.elapsed() < progressInterval)
+            return;
+        reportClock.restart();
+        emit progressed(Matching, total, done);
+    };
+    QList<MessageAmbiguity> ambiguous;
+    if (config.message) {
+        MessageMatches found
+                = MessageIndex(candidates).match(*config.message, config.classified, progress);
+        matches.reset(new StemMatches(std::move(found.picks)));
+        ambiguous = found.ambiguous;
+    } else {
+        matches.reset(new StemMatches(
+                StemIndex(candidates, config.rules).match(picks, config.classified, progress)));
+    }
     {
         QMutexLocker locker(&summaryLock);
+        counts.ambiguous = ambiguous;
         counts.matched = matches->matched.size();
         counts.missing = matches->missing.size();
     }
@@ -206,8 +258,39 @@ bool SelectionJob::plan()
         return found.hasId ? originalIds.contains({found.device, found.inode})
                            : copier->mustKeep(target);
     };
+    // Names first: a companion is named after its original's copy, so that the companion of
+    // "IMG_1 (2).CR2" is "IMG_1 (2).CR2.xmp".
+    const int count = matches->matched.size();
+    // A message's numbers and names take an original's companions with it, as the rule does.
+    const QVector<int> companionOf = companionOriginals(*matches, config.rules,
+                                                        config.rules.companions || config.message);
+    QVector<TargetNames::Target> targets(count);
+    QVector<int> companions;
+    for (int k = 0; k < count; ++k) {
+        if (companionOf.at(k) >= 0)
+            companions.append(k);
+        else
+            targets[k] = names.assign(targetFolder(k), matches->matched.at(k).fileName(),
+                                      matches->matched.at(k).filePath());
+    }
+    // Shorter names first: the companion of a companion comes after it.
+    std::stable_sort(companions.begin(), companions.end(), [this](int a, int b) {
+        return matches->matched.at(a).fileName().size() < matches->matched.at(b).fileName().size();
+    });
+    for (const int k : qAsConst(companions)) {
+        const QFileInfo &original = matches->matched.at(companionOf.at(k));
+        const QString ownName = matches->matched.at(k).fileName();
+        const QString target = targets.at(companionOf.at(k)).path;
+        const QString name = target.mid(target.lastIndexOf(QLatin1Char('/')) + 1)
+                             + ownName.mid(original.fileName().size());
+        targets[k] = names.assign(targetFolder(k), name, matches->matched.at(k).filePath());
+        targets[k].renamed = targets.at(k).path.mid(targets.at(k).path.lastIndexOf(QLatin1Char('/'))
+                                                    + 1)
+                             != ownName;
+    }
+
     QSet<QString> swept;
-    for (int k = 0; k < matches->matched.size(); ++k) {
+    for (int k = 0; k < count; ++k) {
         if (stopFlag)
             return false;
         const QFileInfo &original = matches->matched.at(k);
@@ -217,8 +300,7 @@ bool SelectionJob::plan()
             swept.insert(folder);
             removedLeftovers += FileCopier::removeLeftovers(folder);
         }
-        const TargetNames::Target placed = names.assign(folder, original.fileName(),
-                                                        original.filePath());
+        const TargetNames::Target &placed = targets.at(k);
         RunEntry entry;
         entry.match = k;
         entry.target = placed.path;
@@ -295,11 +377,15 @@ bool SelectionJob::roomForCopies()
 }
 
 // Where entry k goes: the output folder, or in classified mode the folder below it that mirrors
-// where the entry's pick lies below the small-image root.
+// where the entry's pick lies below the small-image root, or that is named by its group.
 QString SelectionJob::targetFolder(int entry) const
 {
     QString folder = config.outputPath;
-    if (config.classified) {
+    if (config.classified && config.message) {
+        const QString &group = matches->folders.at(entry);
+        if (!group.isEmpty())
+            folder += QLatin1Char('/') + group;
+    } else if (config.classified) {
         QString below = matches->partners.at(entry).absolutePath();
         if (below.startsWith(config.smallImagesPath))
             below.remove(0, config.smallImagesPath.size());
@@ -476,6 +562,10 @@ void SelectionJob::writeRecord(Outcome outcome)
                                                                 ? QStringLiteral("classified")
                                                                 : QStringLiteral("combined")},
                                {QStringLiteral("dryRun"), config.dryRun}};
+    // The matching rules as --json gives them, beside the run's mode.
+    const QJsonObject matching = config.rules.toJson();
+    for (auto rule = matching.begin(); rule != matching.end(); ++rule)
+        record.rules.insert(rule.key(), rule.value());
     record.started = startedAt;
     record.ended = QDateTime::currentDateTime();
     record.outcome = QLatin1String(outcome == Completed        ? "completed"
@@ -494,8 +584,11 @@ void SelectionJob::writeRecord(Outcome outcome)
                                 {QStringLiteral("ignored"), done.ignored}};
     record.entries.reserve(entries.size());
     for (const RunEntry &entry : qAsConst(entries)) {
-        record.entries.append({picks.path(matches->pickOf.at(entry.match)),
-                               matches->matched.at(entry.match).filePath(), entry});
+        const int pick = matches->pickOf.at(entry.match);
+        // From a message, the entry that picked it as the client wrote it.
+        record.entries.append(
+                {config.message ? config.message->entries.at(pick).text : picks.path(pick),
+                 matches->matched.at(entry.match).filePath(), entry});
     }
     if (matches)
         record.missing = matches->missing;

@@ -3,6 +3,7 @@
 #include "core/selection/timeleft.h"
 
 #include "core/selection/ignoredfile.h"
+#include "core/selection/matchrules.h"
 #include "core/selection/runentry.h"
 #include "core/selection/targetnames.h"
 
@@ -20,12 +21,15 @@
 #include <QStringList>
 #include <QVector>
 
+#include "core/selection/messageindex.h"
+
 #include <atomic>
 #include <memory>
 
 class FileCopier;
 class OldFiles;
 class TargetCheck;
+struct PickMessage;
 struct StemMatches;
 
 // Each copy that failed, with source, target and reason, as a warning; everything else the job
@@ -66,6 +70,10 @@ public:
         bool dryRun = false;       // work out every copy, report it through copied(), write nothing
         QString recordPath;        // where the run's record goes (RunRecord); empty: nowhere
         qint64 bytesPerSecond = 0; // copy no faster than this (a test's pace); 0: no limit
+        MatchRules rules;          // which files are picks and how they match
+        // The picks as a client's message, in place of the small-image tree: each entry picks
+        // originals, and in classified mode each group of entries goes into a folder of its own.
+        std::shared_ptr<const PickMessage> message;
     };
 
     // How far the copying is in bytes, sent with progressed() while copying. Entries skipped or
@@ -81,7 +89,7 @@ public:
     // Counts and per-phase times of a run, complete once finished() has been emitted.
     struct Summary
     {
-        int picks = 0;
+        int picks = 0; // from a message: its entries
         int candidates = 0;
         int matched = 0;  // entries of the matched list, one per (pick, original) match
         int copied = 0;   // entries done, skipped ones included; in a dry run: planned
@@ -91,8 +99,9 @@ public:
         int failed = 0;
         int missing = 0;
         int ignored = 0;
-        qint64 phaseNsecs[4] = {}; // by Phase; copying includes the waits for answers
-        QString recordError;       // why the record could not be written; empty when it was
+        qint64 phaseNsecs[4] = {};         // by Phase; copying includes the waits for answers
+        QString recordError;               // why the record could not be written; empty when it was
+        QList<MessageAmbiguity> ambiguous; // from a message: numbers that picked several kinds
     };
 
     explicit SelectionJob(const Settings &settings, QObject *parent = nullptr);
@@ -124,8 +133,9 @@ signals:
     // Matching and copying report at most every progressInterval, and at their ends.
     void progressed(SelectionJob::Phase phase, int total, int done);
     void copyProgressed(const SelectionJob::CopyProgress &progress);
-    // The picks without any original, by full path in listing order, and the files left out of
-    // the run (see IgnoredFile), when there are any of either; the run waits for decide().
+    // The picks without any original, by full path in listing order, or the message's entries
+    // without one as written, and the files left out of the run (see IgnoredFile), when there
+    // are any of either; the run waits for decide().
     void missingFound(const QStringList &missing, const IgnoredFiles &ignored);
     // A copy failed; the run waits for answerFailure().
     void copyFailed(const QString &source, const QString &target, const QString &reason);

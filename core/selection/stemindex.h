@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/selection/matchrules.h"
+
 #include <QFileInfoList>
 #include <QString>
 #include <QStringList>
@@ -18,7 +20,10 @@ struct StemMatches
     QFileInfoList matched;  // one candidate per (pick, candidate) match
     QFileInfoList partners; // the pick of each match, same index; only when asked for
     QStringList missing;    // full paths of the picks without any candidate
-    QVector<int> pickOf;    // the position of each match's pick in the pick list
+    QVector<int>
+            pickOf; // the position of each match's pick in the pick list (for a message: its entries)
+    QStringList folders; // picks from a message: each match's folder below the output
+                         // folder (its group), same index; only when asked for
 };
 
 // Finds, for a pick's file name, every candidate whose stem it contains, without comparing the
@@ -26,15 +31,19 @@ struct StemMatches
 // the substrings whose lengths occur among them, each looked up in the hash table. Stems are
 // kept once each, most of them as views into the candidates' names, which must therefore outlive
 // the index.
+//
+// The rules change what is hashed and cut, never the way: with case ignored stems and names are
+// folded first; with whole names only the substrings that stand alone are looked up. Companions
+// are found through a hash table of the candidates by folder and name without the last suffix.
 class StemIndex
 {
 public:
-    explicit StemIndex(const PathList &candidates);
+    explicit StemIndex(const PathList &candidates, const MatchRules &rules = MatchRules());
 
     // The file name with every occurrence of "." followed by its suffix removed, with case.
     static QString stemOf(const QString &fileName);
 
-    // Candidate positions whose stem occurs in fileName, ascending.
+    // Candidate positions whose stem occurs in fileName, with their companions, ascending.
     void lookup(QStringView fileName, std::vector<int> &positions) const;
 
     // Matches every pick in order; progress is told the number of picks done after each one.
@@ -43,16 +52,25 @@ public:
 
     // The same result by testing every pick against every candidate.
     static StemMatches matchEveryPair(const QFileInfoList &picks, const QFileInfoList &candidates,
-                                      bool keepPartners);
+                                      bool keepPartners, const MatchRules &rules = MatchRules());
 
 private:
     int find(QStringView text, uint hash) const;
+    QStringView keep(const QString &text);
+    QStringView folded(QStringView stem);
+    void indexCompanions();
+    uint companionHash(int folder, QStringView base) const;
+    void addCompanions(std::vector<int> &found) const;
 
-    const PathList &candidates;     // most stems are views into their names,
-    QStringList unusualStems;       // the rest into these
+    const PathList &candidates; // most stems are views into their names,
+    std::vector<QString> pool;  // the rest into these chunks, never reallocated
+    const MatchRules rules;
     std::vector<QStringView> stems; // distinct and not empty, by stem number
     std::vector<int> table;         // open addressing: stem number or -1, size a power of two
     std::vector<int> firstOfStem;   // positions of stem i: positions[firstOfStem[i] ..
     std::vector<int> positions;     //                               firstOfStem[i + 1])
     std::vector<int> lengths;       // distinct stem lengths, ascending
+    // With companions: candidates with a suffix, hashed by folder and name without the suffix.
+    std::vector<int> folderOf;       // by candidate: one number per folder path
+    std::vector<int> companionTable; // open addressing: candidate position or -1
 };

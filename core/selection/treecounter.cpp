@@ -18,7 +18,7 @@ TreeCounter::~TreeCounter()
     }
 }
 
-void TreeCounter::start(const QString &root, Counted counted)
+void TreeCounter::start(const QString &root, Counted counted, const MatchRules &rules)
 {
     if (stopCurrent)
         *stopCurrent = true;
@@ -28,8 +28,7 @@ void TreeCounter::start(const QString &root, Counted counted)
     const auto stop = std::make_shared<std::atomic_bool>(false);
     stopCurrent = stop;
     const quint64 count = ++currentCount;
-    const TreeWalker::Listing listing = counted == Images ? TreeWalker::Images : TreeWalker::Files;
-    QThread *thread = QThread::create([this, root, listing, stop, count] {
+    QThread *thread = QThread::create([this, root, counted, rules, stop, count] {
         Result result;
         result.root = root;
         TreeWalker walker(root);
@@ -37,7 +36,8 @@ void TreeCounter::start(const QString &root, Counted counted)
         const bool complete = walker.walk([&](const TreeWalker::Entry &entry) {
             if (entry.kind() == TreeWalker::Folder)
                 ++result.folders;
-            if (TreeWalker::belongs(listing, entry.kind(), entry.name()))
+            if (counted == Images ? entry.kind() == TreeWalker::File && rules.isPick(entry.name())
+                                  : entry.kind() != TreeWalker::Folder)
                 ++result.entries;
             return true;
         });

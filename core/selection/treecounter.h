@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/selection/matchrules.h"
+
 #include <QList>
 #include <QObject>
 #include <QString>
@@ -23,7 +25,8 @@ public:
     // Abandons the count and waits for its thread, which notices within one file system call.
     ~TreeCounter() override;
 
-    void start(const QString &root, Counted counted);
+    // Images are the files the rules count as picks.
+    void start(const QString &root, Counted counted, const MatchRules &rules = MatchRules());
 
     // While held, a count that ends keeps its numbers back until release(); start() drops them.
     void hold();

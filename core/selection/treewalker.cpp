@@ -1,5 +1,6 @@
 #include "core/selection/treewalker.h"
 
+#include "core/selection/matchrules.h"
 #include "core/selection/pathlist.h"
 #include "core/selection/treewalker_p.h"
 
@@ -113,8 +114,13 @@ bool TreeWalker::walkFolder(const QString &folder, const QString &canonical, QSt
     return true;
 }
 
-PathList TreeWalker::list(const QString &root, Listing listing, const ListingStop &stopRequested,
-                          IgnoredFiles *ignored)
+namespace {
+
+// The entries `belongs` takes, in walk order. With `ignored` given, it is also told the names
+// that do not decode and the files `leftOut` gives a reason for.
+template<typename Belongs, typename LeftOut>
+PathList listTree(const QString &root, const ListingStop &stopRequested, IgnoredFiles *ignored,
+                  const Belongs &belongs, const LeftOut &leftOut)
 {
     PathList result;
     if (stopRequested && stopRequested())
@@ -128,19 +134,50 @@ PathList TreeWalker::list(const QString &root, Listing listing, const ListingSto
                      isFolder ? IgnoredFile::UndecodableFolder : IgnoredFile::UndecodableName});
         });
     }
-    walker.walk([&](const Entry &entry) {
-        if (entry.kind() == Folder && stopRequested && stopRequested())
+    walker.walk([&](const TreeWalker::Entry &entry) {
+        if (entry.kind() == TreeWalker::Folder && stopRequested && stopRequested())
             return false;
         IgnoredFile::Reason reason;
-        if (belongs(listing, entry.kind(), entry.name()))
+        if (belongs(entry))
             result.append(entry.folder(), entry.name());
-        else if (ignored && listing == Images && entry.kind() == File
-                 && IgnoredFile::leftOutPicture(entry.name(), &reason))
+        else if (ignored && entry.kind() == TreeWalker::File && leftOut(entry.name(), &reason))
             ignored->append({entry.path(), reason});
         return true;
     });
     result.squeeze();
     return result;
+}
+
+} // namespace
+
+PathList TreeWalker::list(const QString &root, Listing listing, const ListingStop &stopRequested,
+                          IgnoredFiles *ignored)
+{
+    return listTree(
+            root, stopRequested, ignored,
+            [listing](const Entry &entry) { return belongs(listing, entry.kind(), entry.name()); },
+            [listing](QStringView name, IgnoredFile::Reason *reason) {
+                return listing == Images && IgnoredFile::leftOutPicture(name, reason);
+            });
+}
+
+PathList TreeWalker::listPicks(const QString &root, const MatchRules &rules,
+                               const ListingStop &stopRequested, IgnoredFiles *ignored)
+{
+    return listTree(
+            root, stopRequested, ignored,
+            [&rules](const Entry &entry) {
+                return entry.kind() == File && rules.isPick(entry.name());
+            },
+            [&rules](QStringView name, IgnoredFile::Reason *reason) {
+                if (!IgnoredFile::leftOutPicture(name, reason))
+                    return false;
+                // A studio's own formats are compared ignoring case: what they leave out is
+                // left out for its format.
+                if (!rules.pickFormats.isEmpty())
+                    *reason = IgnoredFile::PictureFormat;
+                return true;
+            });
 }
 
 bool TreeWalker::belongs(Listing listing, Kind kind, QStringView name)

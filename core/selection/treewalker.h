@@ -12,6 +12,7 @@
 #include <functional>
 
 class PathList;
+struct MatchRules;
 
 // Asked before a listing reads the root and before it enters each folder; once it answers true
 // the listing ends early with what it has found so far.
@@ -86,6 +87,11 @@ public:
     enum Listing { Folders, Files, Images };
     static PathList list(const QString &root, Listing listing,
                          const ListingStop &stopRequested = {}, IgnoredFiles *ignored = nullptr);
+    // Every file the rules count as a pick; with the default rules the Images listing, and what
+    // `ignored` is told as for it.
+    static PathList listPicks(const QString &root, const MatchRules &rules,
+                              const ListingStop &stopRequested = {},
+                              IgnoredFiles *ignored = nullptr);
 
     // Whether an entry of this kind and name belongs to the listing.
     static bool belongs(Listing listing, Kind kind, QStringView name);

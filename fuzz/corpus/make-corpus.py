@@ -72,7 +72,7 @@ def gg_files(items, count=None):
 
 
 def main():
-    for target in ("framecodec", "adlinks", "adimage", "serverconfig", "adset"):
+    for target in ("framecodec", "adlinks", "adimage", "serverconfig", "adset", "message"):
         shutil.rmtree(os.path.join(HERE, target), ignore_errors=True)
 
     links = ["www.example.com"] * 9
@@ -106,6 +106,12 @@ def main():
     write("serverconfig", "port-as-text", b'{"HostIP": "h", "HostPORT": "8888", "x": [1, {}]}')
     write("serverconfig", "fraction", b'{"HostPORT": 8888.5}')
     write("serverconfig", "array", b'[1, "HostIP"]')
+
+    chat = "老师好，我选了 12、34，56-60 还有 IMG_0078 和 0099~0101\n精修：1234-40 56到60\n"
+    write("message", "chat-utf8", b"\x00" + chat.encode("utf-8"))
+    write("message", "chat-gbk", b"\x00" + chat.encode("gbk"))
+    write("message", "pasted-utf16", b"\x01" + chat.encode("utf-16-le"))
+    write("message", "refused", b"\x00" + "56- 5--6 1-999999999 60-56 ..: a/b：12".encode("utf-8"))
 
 
 if __name__ == "__main__":
