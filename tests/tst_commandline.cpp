@@ -275,7 +275,8 @@ void tst_commandline::rerunRecord()
     }
     const QString edited = out() + "/IMG_10.NEF";
     QVERIFY(writeFile(edited, "retouched"));
-    QVERIFY(writeFile(small() + "/IMG_0002.jpg", "a new pick"));
+    // Not IMG_0002.jpg: where names ignore case that would only rewrite img_0002.jpg.
+    QVERIFY(writeFile(small() + "/IMG_0002_new.jpg", "a new pick"));
 
     const Ran plan = zanora(QStringList(arguments) << "--dry-run");
     QVERIFY2(plan.out.contains(QFile::encodeName(big() + "/IMG_10.NEF\t" + edited + "\treplace\n")),
