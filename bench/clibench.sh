@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Times the command-line run (zanora --small --big --out) on the large generated trees of
 # selectionbench (100,000 candidates, 3,000 picks) beside the floor of the same work: find over
 # both trees, cp of exactly the matched files (each once) and sync -f of the output. Rounds

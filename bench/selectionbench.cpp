@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Times a selection run on generated trees of realistic shoots at two scales, against a floor
 // of the same work done by find, cp and sync -f. Every measured run writes into a fresh folder;
 // everything is deleted only at the end.

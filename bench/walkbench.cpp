@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Times the tree walker against the QDir walk the listings were first built on and against find,
 // on a generated tree of empty files (warm cache), with the peak memory of each; then picks the
 // tree as the big-image folder in a window and reports the longest pause of a 5 ms timer on the

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # `cpack -G DEB` in the build folder packs what `cmake --install` installs into a Debian package
 # (zanora_<version>_<arch>.deb). The library dependencies come from dpkg-shlibdeps (dpkg-dev).
 set(CPACK_PACKAGE_NAME zanora)

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Cross-builds Zanora for 64-bit Windows on Debian with mingw-w64 (posix threads) against the Qt
 # for Windows that scripts/windows.sh builds, and runs the Windows programs (tests) under Wine.
 #

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Windows resources for a program: the icon, a version resource and the manifest (long-path
 # awareness, supported systems, no elevation).
 #   zanora_windows_resources(<target> <file name> <description>)

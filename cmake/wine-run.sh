@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Runs a Windows program of the cross build under Wine: the cross-compiling emulator of
 # cmake/mingw-w64-x86_64.cmake, so CTest runs every test program through it.
 #

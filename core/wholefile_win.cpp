@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/wholefile.h"
 #include "core/longpath_win.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // An ad image as a tile meets it: the guard first, then, for what it accepts, the decoding a tile
 // does (every frame of a gif, as an animation plays them). What the decoder makes must stay
 // within what the guard read from the header, so the guard's limits hold for the real work;

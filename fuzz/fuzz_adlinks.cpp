@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The link file and the link policy. A decoded link file encodes and decodes to the same links,
 // and whatever the policy lets a click open is an http or https link with a host and no user
 // info, also as the desktop reads it back from its text.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The ad-set handler on any answer from the server, each time in a fresh working folder. Every
 // call returns (libFuzzer's -timeout), and afterwards the working folder holds nothing but the
 // store GG/ with plain files in it: the link file and images stored as <base>.dat or .dats.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The frame receiver fed as a socket feeds it: the stream arrives in chunks whose sizes the input
 // chooses, and what it reads must be what an independent reading of the whole stream finds.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A client's message as any bytes: decoded as a file would be, or taken as UTF-16 units the way
 // pasted text arrives, then read. Whatever the reading, its entries must keep the format's
 // bounds and every group must make a folder name of one level.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The configuration reader on any config.json, with its boxes answered. Reading shows at most
 // two boxes; the settings it leaves are written back by the writer, and that file reads back to
 // the same settings without a box.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Runs one fuzz target of fuzz/ for a while:  scripts/fuzz.sh TARGET [SECONDS [LIBFUZZER-OPTIONS...]]
 # TARGET is the part after fuzz_ (framecodec, adlinks, adimage, serverconfig, adset, message);
 # scripts/fuzz.sh --list names them. Builds into build-fuzz/ (clang, libFuzzer, AddressSanitizer,

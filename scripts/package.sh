@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the Debian package zanora_<version>_<arch>.deb with cpack from a build folder (build/
 # unless named; configured and built first if need be) and checks it:
 #   - each manual page in dist/man/ renders without a warning from man or groff, names the

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs what is missing, builds, and starts Zanora in a working folder of its own (run/).
 # Without a display it runs the program under Xvfb, saves a screenshot of the window to
 # run/zanora-screenshot.png and exits.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the program and the whole test suite with AddressSanitizer and UndefinedBehaviorSanitizer
 # (clang, any report fatal) into build-asan/ and runs the tests through CTest.
 cd "$(dirname "$0")/.."

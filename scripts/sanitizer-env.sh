@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Sourced by sanitize.sh and fuzz.sh: how the sanitizers report. Every report is fatal; leaks are
 # reported except those listed in lsan.supp, which Qt's own start-up and platform plugin leave.
 scripts_dir="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs the Debian 12 packages the build, the tests, the demo and the package need, if any are
 # missing, then configures and builds the project into build/ (Qt 5).
 cd "$(dirname "$0")/.."

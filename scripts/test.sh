@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs what is missing, then runs every check, one step after the other:
 #   qt5        build/ against Qt 5.15: build, the whole suite, the end-to-end test under Xvfb
 #   qt6        build-qt6/ against Qt 6.4: the same

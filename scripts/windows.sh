@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The Windows build, made on Debian 12 with mingw-w64 and tested under Wine.
 #
 #   scripts/windows.sh [--test]   install what is missing, build Qt for Windows (once), cross-build
@@ -35,7 +36,7 @@ mode=${1:---test}
 case "$mode" in
 --qt | --build | --test | --package) ;;
 -h | --help)
-    sed -n '2,/^cd /p' "$0" | sed '$d; s/^# \{0,1\}//'
+    sed -n '3,/^cd /p' "$0" | sed '$d; s/^# \{0,1\}//'
     exit 0
     ;;
 *)

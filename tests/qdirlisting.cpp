@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The listings as they were first written: QDir::entryInfoList folder by folder. Kept as the
 // reference for the tree walker.
 

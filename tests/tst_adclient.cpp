@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/adlink/adclient.h"
 #include "tests/coretestsupport.h"
 #include "tests/wirebytes.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/adlink/adfeed.h"
 #include "tests/filesizelimit.h"
 #include "tests/loopbackserver.h"

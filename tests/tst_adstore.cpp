@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/adlink/adlinkcodec.h"
 #include "tests/filesizelimit.h"
 #include "tests/testsupport.h"

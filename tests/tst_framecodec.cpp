@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/adlink/framecodec.h"
 #include "tests/pipe.h"
 #include "tests/wirebytes.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/uilanguage.h"
 #include "tests/testsupport.h"
 #include "ui/errorlist.h"

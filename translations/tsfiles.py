@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Keeps translations/*.ts in step with the sources.
 
   tsfiles.py update --lupdate LUPDATE   refreshes each .ts from its sources with lupdate

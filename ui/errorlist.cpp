@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/errorlist.h"
 #include "ui_errorlist.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/kelto.h"
 #include "ui/rulesdialog.h"
 #include "ui_kelto.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/selection/runentry.h"
 
 const char *RunEntry::outcomeName(Outcome outcome)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/longpath_win.h"
 #include "core/selection/targetcheck.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/selection/targetnames.h"
 
 TargetNames::Target TargetNames::assign(const QString &folder, const QString &fileName,

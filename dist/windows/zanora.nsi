@@ -1,3 +1,4 @@
+; SPDX-License-Identifier: GPL-3.0-or-later
 ; The Zanora installer for 64-bit Windows, built by scripts/windows.sh --package with makensis:
 ;   makensis -DVERSION=3.1 -DSTAGE=<unpacked zip folder> -DFILES=<files.nsh> -DOUTFILE=<setup.exe>
 ;            -DLICENSE=<LICENSE.txt> zanora.nsi

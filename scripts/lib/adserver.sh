@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Sourced: the stand-in ad server for a demo or a test start of the program.
 #
 #   start_adserver LOG COMMAND...   starts COMMAND (the ad server with its --port and --ads) in the

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Sourced by every script: strict mode, a one-line message for any command that fails, and one
 # way to install Debian packages that are missing.
 set -euo pipefail

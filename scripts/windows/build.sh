@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Sourced by scripts/windows.sh: the cross build, Wine, and the whole suite under Wine.
 
 wine_env() {

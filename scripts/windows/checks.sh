@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Sourced by scripts/windows.sh: the packaged program under Wine, as a Windows user meets it.
 #   check_zip        the unpacked zip started with WINEPATH unset, filled from the demo ad set
 #   check_console    zanora-cli.exe from cmd: --help, a --json run through paths of more than 300

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Sourced by scripts/windows.sh: Qt 5.15 qtbase for Windows, built once from Debian's own source
 # package into $qt_win (the cache), with its licence texts and the name of the source it came from.
 

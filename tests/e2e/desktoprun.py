@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """A whole classified run of the real zanora program on a real X server, driven with xdotool.
 
 The program starts in a working folder of its own against the stand-in ad server with the demo

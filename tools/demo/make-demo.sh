@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Draws the demo ad set (ads/) and the title picture (myTitle.png) with ImageMagick.
 # The results are kept in the repository; run this only to change them.
 cd "$(dirname "$0")"
