@@ -61,7 +61,8 @@ kelto::kelto(QWidget *parent)
                             this);
     connect(run, &RunController::missingFound, this, &kelto::askAboutMissing);
     connect(run, &RunController::stopping, this, [this] {
-        if (decisionDialog && waitingForDecision)
+        // Not the pointer first: while the dialog is being destroyed it is no errorList any more.
+        if (waitingForDecision && decisionDialog)
             decisionDialog->reject();
     });
 
