@@ -99,10 +99,14 @@ void tst_filecopier::copies_data()
 {
     QTest::addColumn<bool>("unnamedFiles");
     QTest::addColumn<int>("size");
+    QTest::addColumn<QList<qint64>>("pieces"); // the progress told as it goes
+    const qint64 piece = FileCopier::pieceSize;
     for (const bool unnamed : {true, false}) {
-        newRow("empty", unnamed) << 0;
-        newRow("just over a buffer", unnamed) << 128 * 1024 + 1;
-        newRow("several megabytes", unnamed) << 3 * 1024 * 1024 + 5;
+        newRow("empty", unnamed) << 0 << QList<qint64>();
+        newRow("just over a buffer", unnamed) << 128 * 1024 + 1 << QList<qint64>();
+        newRow("several megabytes", unnamed) << 3 * 1024 * 1024 + 5 << QList<qint64>();
+        newRow("several pieces", unnamed)
+                << int(2 * piece + 5) << QList<qint64>{piece, 2 * piece, 2 * piece + 5};
     }
 }
 
@@ -119,9 +123,12 @@ void tst_filecopier::copies()
     QVERIFY(setOddModificationTime(source));
 
     FileCopier copier(unnamedFiles);
+    QList<qint64> told;
+    copier.setPieceDone([&told](qint64 copied) { told.append(copied); });
     const QString target = dst + QStringLiteral("/IMG_0001.CR2");
     QCOMPARE(copier.copy(source, target), FileCopier::Copied);
     QVERIFY(copier.flush());
+    QTEST(told, "pieces");
 
     QCOMPARE(readFile(target), content);
     QCOMPARE(modificationTime(target), modificationTime(source));

@@ -2,6 +2,7 @@
 #include "core/selection/filecopier.h"
 #include "core/selection/jobrunner.h"
 #include "core/selection/messagereader.h"
+#include "core/selection/runrecord.h"
 #include "core/selection/selectionjob.h"
 #include "tests/coretestsupport.h"
 
@@ -103,6 +104,8 @@ private slots:
     void stop_data();
     void stop();
     void timeLeftOnThrottledCopy();
+    void recordAsQtWritesIt_data();
+    void recordAsQtWritesIt();
 
 private:
     SelectionJob::Settings settings(bool classified = false) const
@@ -812,6 +815,71 @@ void tst_selectionjob::timeLeftOnThrottledCopy()
              qPrintable(QStringLiteral("halfway the estimate was %1 ms, the rest took %2 ms")
                                 .arg(halfwayEstimate)
                                 .arg(rest)));
+}
+
+void tst_selectionjob::recordAsQtWritesIt_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("outcome");
+    QTest::addColumn<bool>("pending");
+    QTest::addColumn<QString>("detail");
+
+    const QChar lone[] = {QChar(0xd800), QLatin1Char('x'), QChar(0xdc00)};
+    QTest::newRow("plain") << "IMG_0001.CR2" << int(RunEntry::Copied) << false << QString();
+    QTest::newRow("escapes") << "a\"b\\c\td\ne\x01\x1f\x7f.CR2" << int(RunEntry::Failed) << false
+                             << "size differs:\r\b\f";
+    QTest::newRow("wide characters")
+            << QStringLiteral("婚礼 é 🎉.CR2") << int(RunEntry::Replaced) << false << "回收站/x";
+    QTest::newRow("lone surrogates") << QString(lone, 3) << int(RunEntry::Renamed) << false
+                                     << QString();
+    QTest::newRow("not done") << "IMG_2.NEF" << int(RunEntry::Skipped) << true << "copied before";
+}
+
+// The record's entry list is written by hand for speed: it must read as the document would.
+void tst_selectionjob::recordAsQtWritesIt()
+{
+    QFETCH(QString, name);
+    QFETCH(int, outcome);
+    QFETCH(bool, pending);
+    QFETCH(QString, detail);
+
+    RunRecord record;
+    record.outcome = QStringLiteral("completed");
+    record.notes.insert(QStringLiteral("removedTemporaries"), QJsonArray{name});
+    QJsonObject reference;
+    QJsonArray referenceEntries;
+    for (int k = 0; k < 3; ++k) {
+        RunEntry entry;
+        entry.target = QStringLiteral("/out/%1/").arg(k) + name;
+        entry.outcome = RunEntry::Outcome(outcome);
+        entry.pending = pending;
+        entry.renamed = entry.outcome == RunEntry::Renamed;
+        entry.detail = detail;
+        entry.bytes = qint64(k) << 40;
+        record.entries.append({name, QStringLiteral("/big/") + name, entry});
+        QJsonObject object{{"pick", name},
+                           {"original", QStringLiteral("/big/") + name},
+                           {"target", entry.target},
+                           {"outcome", QLatin1String(pending ? "not done"
+                                                             : RunEntry::outcomeName(entry.outcome))},
+                           {"bytes", double(entry.bytes)}};
+        if (entry.renamed)
+            object.insert("renamed", true);
+        if (!detail.isEmpty() && !pending)
+            object.insert(entry.outcome == RunEntry::Replaced ? "movedTo" : "reason", detail);
+        referenceEntries.append(object);
+    }
+    for (const bool empty : {false, true}) {
+        if (empty) {
+            record.entries.clear();
+            referenceEntries = QJsonArray();
+        }
+        const QByteArray written = record.toJson();
+        QJsonObject expected = QJsonDocument::fromJson(written).object();
+        QVERIFY2(expected.contains("entries"), written.left(300).constData());
+        expected.insert("entries", referenceEntries);
+        QCOMPARE(written, QJsonDocument(expected).toJson(QJsonDocument::Indented));
+    }
 }
 
 QTEST_MAIN(tst_selectionjob)

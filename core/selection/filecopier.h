@@ -10,6 +10,7 @@
 #include <QVector>
 
 #include <atomic>
+#include <functional>
 #include <string>
 
 // Copies files for a selection run: each copy is written to a file without a name (or, where the
@@ -50,6 +51,10 @@ public:
     // The flag that asks a copy under way to stop; it may be set from any thread.
     void setStopFlag(const std::atomic<bool> *flag) { stopFlag = flag; }
 
+    // Told how many bytes of the file under way are copied, after each piece of a file of more
+    // than one piece, on the thread that copies: a large file shows its progress as it goes.
+    void setPieceDone(std::function<void(qint64)> callback) { pieceDone = std::move(callback); }
+
     // Files a copy must never replace, such as the originals of a run whose output folder lies
     // among them: a target that is one of them fails instead, unless it is already identical to
     // the source (an earlier copy, now among the originals of a run made again).
@@ -84,6 +89,7 @@ private:
 
     bool unnamedFiles;
     const std::atomic<bool> *stopFlag = nullptr;
+    std::function<void(qint64)> pieceDone;
     QFileInfoList intact;
     QSet<QString> intactKeys; // identities of the intact files, made when first needed
     bool intactKnown = false;

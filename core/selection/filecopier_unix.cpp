@@ -208,7 +208,11 @@ FileCopier::Outcome FileCopier::copy(const QString &source, const QString &targe
 
     qint64 copied = 0;
     qint64 waited = 0; // the bytes of this copy known to be on the disk
-    const auto written = [&](qint64 total) { boundWriteOut(out.fd, waited, total); };
+    const auto written = [&](qint64 total) {
+        boundWriteOut(out.fd, waited, total);
+        if (pieceDone)
+            pieceDone(total);
+    };
     switch (copyData(
             in.fd, out.fd, copied, [this] { return stopRequested(); }, written)) {
     case DataOutcome::Done:

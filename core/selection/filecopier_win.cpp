@@ -159,6 +159,8 @@ FileCopier::Outcome FileCopier::copyData(const QString &source, const std::wstri
             return Failed;
         }
         copied += read;
+        if (pieceDone && size.QuadPart > pieceSize)
+            pieceDone(copied);
     }
     if (copied != size.QuadPart) {
         error = QStringLiteral("the source changed size while it was copied");

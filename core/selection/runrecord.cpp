@@ -9,26 +9,124 @@
 #include <QJsonDocument>
 #include <QSaveFile>
 
+namespace {
+
+// A string as QJsonDocument writes it: quotes, backslashes and control characters escaped, a
+// lone surrogate (a Windows file name may hold one) as \uXXXX, the rest as UTF-8.
+void appendString(QByteArray &out, const QString &text)
+{
+    static const char hex[] = "0123456789abcdef";
+    const auto escape = [&out](uint code) {
+        out += "\\u";
+        for (int shift = 12; shift >= 0; shift -= 4)
+            out += hex[(code >> shift) & 0xf];
+    };
+    out += '"';
+    const QChar *c = text.constData();
+    const QChar *const end = c + text.size();
+    for (; c < end; ++c) {
+        const ushort u = c->unicode();
+        if (u >= 0x80) {
+            if (QChar::isHighSurrogate(u) && c + 1 < end && (c + 1)->isLowSurrogate()) {
+                const uint code = QChar::surrogateToUcs4(u, (c + 1)->unicode());
+                ++c;
+                out += char(0xf0 | (code >> 18));
+                out += char(0x80 | ((code >> 12) & 0x3f));
+                out += char(0x80 | ((code >> 6) & 0x3f));
+                out += char(0x80 | (code & 0x3f));
+            } else if (QChar::isSurrogate(u)) {
+                escape(u);
+            } else if (u < 0x800) {
+                out += char(0xc0 | (u >> 6));
+                out += char(0x80 | (u & 0x3f));
+            } else {
+                out += char(0xe0 | (u >> 12));
+                out += char(0x80 | ((u >> 6) & 0x3f));
+                out += char(0x80 | (u & 0x3f));
+            }
+            continue;
+        }
+        if (u >= 0x20 && u != '"' && u != '\\') {
+            out += char(u);
+            continue;
+        }
+        switch (u) {
+        case '"':
+            out += "\\\"";
+            break;
+        case '\\':
+            out += "\\\\";
+            break;
+        case '\b':
+            out += "\\b";
+            break;
+        case '\f':
+            out += "\\f";
+            break;
+        case '\n':
+            out += "\\n";
+            break;
+        case '\r':
+            out += "\\r";
+            break;
+        case '\t':
+            out += "\\t";
+            break;
+        default:
+            escape(u);
+        }
+    }
+    out += '"';
+}
+
+void appendMember(QByteArray &out, const char *key, const QString &value, bool last = false)
+{
+    out += "            \"";
+    out += key;
+    out += "\": ";
+    appendString(out, value);
+    out += last ? "\n" : ",\n";
+}
+
+// The entry list as QJsonDocument's indented form of it at the top level of the record, keys in
+// its order. Written by hand: with a hundred thousand entries, objects of QJsonValues would take
+// most of the time the record takes.
+QByteArray entryListJson(const QVector<RunRecord::Entry> &entries)
+{
+    if (entries.isEmpty())
+        return QByteArrayLiteral("[\n    ]");
+    QByteArray out;
+    out.reserve(entries.size() * 400);
+    out += "[\n";
+    for (const RunRecord::Entry &each : entries) {
+        const RunEntry &entry = each.entry;
+        out += "        {\n            \"bytes\": ";
+        out += QByteArray::number(entry.bytes);
+        out += ",\n";
+        const bool replaced = !entry.pending && entry.outcome == RunEntry::Replaced;
+        if (replaced)
+            appendMember(out, "movedTo", entry.detail);
+        appendMember(out, "original", each.original);
+        appendMember(out, "outcome",
+                     QLatin1String(entry.pending ? "not done"
+                                                 : RunEntry::outcomeName(entry.outcome)));
+        appendMember(out, "pick", each.pick);
+        if (!replaced && !entry.pending && !entry.detail.isEmpty())
+            appendMember(out, "reason", entry.detail);
+        if (entry.renamed)
+            out += "            \"renamed\": true,\n";
+        appendMember(out, "target", entry.target, true);
+        out += "        },\n";
+    }
+    out.chop(2);
+    out += "\n    ]";
+    return out;
+}
+
+} // namespace
+
 QByteArray RunRecord::toJson() const
 {
-    QJsonArray entryList;
-    for (const Entry &each : entries) {
-        const RunEntry &entry = each.entry;
-        QJsonObject object{
-                {QStringLiteral("pick"), each.pick},
-                {QStringLiteral("original"), each.original},
-                {QStringLiteral("target"), entry.target},
-                {QStringLiteral("outcome"),
-                 QLatin1String(entry.pending ? "not done" : RunEntry::outcomeName(entry.outcome))},
-                {QStringLiteral("bytes"), double(entry.bytes)}};
-        if (entry.renamed)
-            object.insert(QStringLiteral("renamed"), true);
-        if (!entry.pending && entry.outcome == RunEntry::Replaced)
-            object.insert(QStringLiteral("movedTo"), entry.detail);
-        else if (!entry.pending && !entry.detail.isEmpty())
-            object.insert(QStringLiteral("reason"), entry.detail);
-        entryList.append(object);
-    }
     QJsonArray ignoredList;
     for (const IgnoredFile &file : ignored) {
         ignoredList.append(QJsonObject{{QStringLiteral("path"), file.path},
@@ -44,13 +142,17 @@ QByteArray RunRecord::toJson() const
             {QStringLiteral("ended"), ended.toString(Qt::ISODateWithMs)},
             {QStringLiteral("outcome"), outcome},
             {QStringLiteral("counts"), counts},
-            {QStringLiteral("entries"), entryList},
             {QStringLiteral("missing"), QJsonArray::fromStringList(missing)},
             {QStringLiteral("ignored"), ignoredList},
     };
     for (auto it = notes.constBegin(); it != notes.constEnd(); ++it)
         record.insert(it.key(), it.value());
-    return QJsonDocument(record).toJson(QJsonDocument::Indented);
+    // The entries go in where the document would have put them, before "folders".
+    QByteArray json = QJsonDocument(record).toJson(QJsonDocument::Indented);
+    const int folders = json.indexOf("\n    \"folders\": ");
+    Q_ASSERT(folders > 0);
+    json.insert(folders + 5, "\"entries\": " + entryListJson(entries) + ",\n    ");
+    return json;
 }
 
 bool RunRecord::write(const QString &path, QString *error) const

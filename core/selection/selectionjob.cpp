@@ -20,6 +20,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <thread>
 
 Q_LOGGING_CATEGORY(lcSelection, "zanora.selection")
 Q_LOGGING_CATEGORY(lcCopyFailures, "zanora.selection.failures")
@@ -213,6 +214,7 @@ void SelectionJob::beginCopying()
     phaseClock.restart();
     copier.reset(new FileCopier);
     copier->setStopFlag(&stopFlag);
+    copier->setPieceDone([this](qint64 copied) { reportPiece(copied); });
     copier->keepIntact(matches->matched);
     check.reset(new TargetCheck);
     check->setStopFlag(&stopFlag);
@@ -517,6 +519,18 @@ void SelectionJob::reportCopies(bool always)
     emit copyProgressed({bytesDone, timeLeft.totalBytes(), timeLeft.msecsLeft(), fileUnderWay()});
 }
 
+// A file of several pieces is under way, `copied` bytes of it done: the bytes and the time left
+// move with it, not only when it is done.
+void SelectionJob::reportPiece(qint64 copied)
+{
+    if (reportClock.elapsed() < progressInterval)
+        return;
+    reportClock.restart();
+    const qint64 done = bytesDone + copied;
+    timeLeft.add(copyClock.elapsed(), done);
+    emit copyProgressed({done, timeLeft.totalBytes(), timeLeft.msecsLeft(), fileUnderWay()});
+}
+
 // The original copied next; empty once every entry is done.
 QString SelectionJob::fileUnderWay() const
 {
@@ -538,12 +552,19 @@ void SelectionJob::finish(Outcome outcome)
     state = State::Done;
     if (copying) {
         emit phaseStarted(Flushing, -1);
-        if (!copier->flush())
-            qCWarning(lcSelection) << "flushing the copies failed:" << copier->lastError();
+        // The record is made while the copies go to the disk: one waits for the disk, the other
+        // for the processor. Its end is the end of the copying.
+        std::thread flushing([this] {
+            if (!copier->flush())
+                qCWarning(lcSelection) << "flushing the copies failed:" << copier->lastError();
+        });
+        if (!config.recordPath.isEmpty())
+            writeRecord(outcome);
+        flushing.join();
         endPhase(Flushing);
-    }
-    if (!config.recordPath.isEmpty())
+    } else if (!config.recordPath.isEmpty()) {
         writeRecord(outcome);
+    }
     // What only the run needed goes on this thread, not on the one that deletes the job; the
     // matched list and the entries stay for runEntries() and sourceOf().
     copier.reset();

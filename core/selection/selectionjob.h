@@ -161,6 +161,7 @@ private:
     bool copyOne();
     bool failed(const QString &reason);
     void reportCopies(bool always = true);
+    void reportPiece(qint64 copied);
     void finish(Outcome outcome);
     void writeRecord(Outcome outcome);
     void endPhase(Phase phase);
