@@ -16,12 +16,17 @@ namespace {
 void appendString(QByteArray &out, const QString &text)
 {
     static const char hex[] = "0123456789abcdef";
-    const auto escape = [&out](uint code) {
-        out += "\\u";
+    // At most six bytes for each UTF-16 unit, and the quotes.
+    const int from = out.size();
+    out.resize(from + 6 * text.size() + 2);
+    char *cursor = out.data() + from;
+    const auto escape = [&cursor](uint code) {
+        *cursor++ = '\\';
+        *cursor++ = 'u';
         for (int shift = 12; shift >= 0; shift -= 4)
-            out += hex[(code >> shift) & 0xf];
+            *cursor++ = hex[(code >> shift) & 0xf];
     };
-    out += '"';
+    *cursor++ = '"';
     const QChar *c = text.constData();
     const QChar *const end = c + text.size();
     for (; c < end; ++c) {
@@ -30,53 +35,54 @@ void appendString(QByteArray &out, const QString &text)
             if (QChar::isHighSurrogate(u) && c + 1 < end && (c + 1)->isLowSurrogate()) {
                 const uint code = QChar::surrogateToUcs4(u, (c + 1)->unicode());
                 ++c;
-                out += char(0xf0 | (code >> 18));
-                out += char(0x80 | ((code >> 12) & 0x3f));
-                out += char(0x80 | ((code >> 6) & 0x3f));
-                out += char(0x80 | (code & 0x3f));
+                *cursor++ = char(0xf0 | (code >> 18));
+                *cursor++ = char(0x80 | ((code >> 12) & 0x3f));
+                *cursor++ = char(0x80 | ((code >> 6) & 0x3f));
+                *cursor++ = char(0x80 | (code & 0x3f));
             } else if (QChar::isSurrogate(u)) {
                 escape(u);
             } else if (u < 0x800) {
-                out += char(0xc0 | (u >> 6));
-                out += char(0x80 | (u & 0x3f));
+                *cursor++ = char(0xc0 | (u >> 6));
+                *cursor++ = char(0x80 | (u & 0x3f));
             } else {
-                out += char(0xe0 | (u >> 12));
-                out += char(0x80 | ((u >> 6) & 0x3f));
-                out += char(0x80 | (u & 0x3f));
+                *cursor++ = char(0xe0 | (u >> 12));
+                *cursor++ = char(0x80 | ((u >> 6) & 0x3f));
+                *cursor++ = char(0x80 | (u & 0x3f));
             }
             continue;
         }
         if (u >= 0x20 && u != '"' && u != '\\') {
-            out += char(u);
+            *cursor++ = char(u);
             continue;
         }
+        *cursor++ = '\\';
         switch (u) {
         case '"':
-            out += "\\\"";
-            break;
         case '\\':
-            out += "\\\\";
+            *cursor++ = char(u);
             break;
         case '\b':
-            out += "\\b";
+            *cursor++ = 'b';
             break;
         case '\f':
-            out += "\\f";
+            *cursor++ = 'f';
             break;
         case '\n':
-            out += "\\n";
+            *cursor++ = 'n';
             break;
         case '\r':
-            out += "\\r";
+            *cursor++ = 'r';
             break;
         case '\t':
-            out += "\\t";
+            *cursor++ = 't';
             break;
         default:
+            --cursor;
             escape(u);
         }
     }
-    out += '"';
+    *cursor++ = '"';
+    out.resize(int(cursor - out.constData()));
 }
 
 void appendMember(QByteArray &out, const char *key, const QString &value, bool last = false)
