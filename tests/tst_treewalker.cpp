@@ -127,6 +127,15 @@ void tst_treewalker::sameAsQDirWalk_data()
     QTest::newRow("links between two folders") << QStringList{
             "root/a/",           "root/b/", "root/a/x.png", "root/b/y.png", "root/a/l -> root/b",
             "root/b/l -> root/a"} << "root";
+    // More folders than wait to be taken while a reader goes ahead, side by side and nested.
+    QStringList wide = {"root/"};
+    QString deep = "root/";
+    for (int i = 0; i < 70; ++i) {
+        wide << QString("root/w%1/in/").arg(i) << QString("root/w%1/in/f.jpg").arg(i);
+        deep += QString("d%1/").arg(i % 7);
+        wide << deep << deep + "g.png";
+    }
+    QTest::newRow("many folders, deep and wide") << wide << "root";
     QTest::newRow("dangling links, pipes")
             << QStringList{"root/gone.jpg -> nowhere", "root/gone -> nowhere/", "root/here.jpg",
                            "root/pipe.jpg|", "root/to_pipe.jpg -> root/pipe.jpg"}

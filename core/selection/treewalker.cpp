@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/selection/treewalker.h"
 
+#include "core/selection/folderreadahead.h"
 #include "core/selection/matchrules.h"
 #include "core/selection/pathlist.h"
 #include "core/selection/treewalker_p.h"
@@ -56,6 +57,14 @@ void sortByName(std::vector<FolderEntry> &entries)
     entries.swap(sorted);
 }
 
+// A folder's entries in the order the folder gives them, and, when wanted, those left out for
+// their names. Sorting is left to the walk: the reader is the slower of the two threads.
+bool readEntries(const QString &path, FolderReadAhead::Folder &folder, const std::atomic_bool *stop,
+                 bool wantUndecodable)
+{
+    return readFolder(path, folder.entries, stop, wantUndecodable ? &folder.undecodable : nullptr);
+}
+
 } // namespace
 
 bool TreeWalker::walk(const Visitor &visit) const
@@ -64,24 +73,37 @@ bool TreeWalker::walk(const Visitor &visit) const
     const QString canonical = QFileInfo(root).canonicalFilePath();
     if (!canonical.isEmpty())
         ancestors.append(canonical);
-    return walkFolder(folderPrefix(root), canonical, ancestors, visit);
+    const bool wantUndecodable = bool(undecodable);
+    FolderReadAhead readAhead([wantUndecodable](const QString &path, FolderReadAhead::Folder &folder,
+                                                const std::atomic_bool *stop) {
+        return readEntries(path, folder, stop, wantUndecodable);
+    });
+    return walkFolder(folderPrefix(root), canonical, ancestors, visit, readAhead);
 }
 
 // `ancestors` holds the canonical paths of the folders from the root down to this one. A folder
 // link leading back to one of them would make the walk endless, so such a folder is neither
 // visited nor entered.
 bool TreeWalker::walkFolder(const QString &folder, const QString &canonical, QStringList &ancestors,
-                            const Visitor &visit) const
+                            const Visitor &visit, FolderReadAhead &readAhead) const
 {
-    std::vector<FolderEntry> entries;
-    std::vector<UndecodableEntry> leftOut;
-    if (!readFolder(folder, entries, stop, undecodable ? &leftOut : nullptr))
+    FolderReadAhead::Folder read;
+    if (!readAhead.take(folder, read) && !readEntries(folder, read, stop, bool(undecodable)))
         return false;
-    std::sort(leftOut.begin(), leftOut.end(),
+    std::sort(read.undecodable.begin(), read.undecodable.end(),
               [](const UndecodableEntry &a, const UndecodableEntry &b) { return a.name < b.name; });
-    for (const UndecodableEntry &entry : leftOut)
+    sortByName(read.entries);
+    const std::vector<FolderEntry> &entries = read.entries;
+    for (const UndecodableEntry &entry : read.undecodable)
         undecodable(folder, entry.name, entry.folder);
-    sortByName(entries);
+    // The folders entered next, read on the other thread meanwhile. Links are only read once
+    // the walk has made sure they do not lead back up.
+    QStringList next;
+    for (const FolderEntry &entry : entries) {
+        if (entry.kind == Folder && entry.plainFolder)
+            next.append(folder % entry.name % QLatin1Char('/'));
+    }
+    readAhead.expect(next);
 
     for (const FolderEntry &entry : entries) {
         if (stop && stop->load(std::memory_order_relaxed))
@@ -107,7 +129,7 @@ bool TreeWalker::walkFolder(const QString &folder, const QString &canonical, QSt
             return false;
         ancestors.append(entryCanonical);
         const bool completed = walkFolder(folder % entry.name % QLatin1Char('/'), entryCanonical,
-                                          ancestors, visit);
+                                          ancestors, visit, readAhead);
         ancestors.removeLast();
         if (!completed)
             return false;

@@ -12,6 +12,7 @@
 #include <atomic>
 #include <functional>
 
+class FolderReadAhead;
 class PathList;
 struct MatchRules;
 
@@ -102,7 +103,7 @@ public:
 
 private:
     bool walkFolder(const QString &folder, const QString &canonical, QStringList &ancestors,
-                    const Visitor &visit) const;
+                    const Visitor &visit, FolderReadAhead &readAhead) const;
 
     QString root;
     const std::atomic_bool *stop = nullptr;
