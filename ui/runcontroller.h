@@ -8,6 +8,7 @@
 #include <QPointer>
 #include <QString>
 #include <QStringList>
+#include <QThreadPool>
 
 #include <memory>
 
@@ -81,6 +82,8 @@ private:
     const Folders folders;
     QWidget *const window;
     std::unique_ptr<Run> current; // the run going on, if any
+    // Deletes ended runs off the GUI thread; its thread goes as soon as it has nothing to do.
+    QThreadPool disposal;
     // The bytes and time left below the bar while a run copies; made by the first run, so that
     // the window at rest holds nothing more.
     QPointer<CopyProgressLine> bytesLine;

@@ -97,12 +97,12 @@ void appendMember(QByteArray &out, const char *key, const QString &value, bool l
 // The entry list as QJsonDocument's indented form of it at the top level of the record, keys in
 // its order. Written by hand: with a hundred thousand entries, objects of QJsonValues would take
 // most of the time the record takes.
-QByteArray entryListJson(const QVector<RunRecord::Entry> &entries)
+void appendEntryList(QByteArray &out, const QVector<RunRecord::Entry> &entries)
 {
-    if (entries.isEmpty())
-        return QByteArrayLiteral("[\n    ]");
-    QByteArray out;
-    out.reserve(entries.size() * 400);
+    if (entries.isEmpty()) {
+        out += "[\n    ]";
+        return;
+    }
     out += "[\n";
     for (const RunRecord::Entry &each : entries) {
         const RunEntry &entry = each.entry;
@@ -126,7 +126,31 @@ QByteArray entryListJson(const QVector<RunRecord::Entry> &entries)
     }
     out.chop(2);
     out += "\n    ]";
-    return out;
+}
+
+// Room enough for the entry list, so that the record is never copied to grow: each string's
+// UTF-8 (three bytes for most characters beyond ASCII), the names and the indentation, and the
+// room appendString() asks for while it writes the last one.
+qsizetype entryListRoom(const QVector<RunRecord::Entry> &entries)
+{
+    const auto bytes = [](const QString &text) {
+        qsizetype size = text.size();
+        for (const QChar c : text)
+            size += c.unicode() >= 0x80 ? 2 : 0;
+        return size;
+    };
+    qsizetype room = 16;
+    qsizetype longest = 0;
+    for (const RunRecord::Entry &each : entries) {
+        const qsizetype strings[] = {bytes(each.pick), bytes(each.original),
+                                     bytes(each.entry.target), bytes(each.entry.detail)};
+        for (const qsizetype size : strings) {
+            room += size + 8; // quotes, and escapes now and then
+            longest = qMax(longest, size);
+        }
+        room += 300;
+    }
+    return room + 6 * longest;
 }
 
 } // namespace
@@ -154,10 +178,16 @@ QByteArray RunRecord::toJson() const
     for (auto it = notes.constBegin(); it != notes.constEnd(); ++it)
         record.insert(it.key(), it.value());
     // The entries go in where the document would have put them, before "folders".
-    QByteArray json = QJsonDocument(record).toJson(QJsonDocument::Indented);
-    const int folders = json.indexOf("\n    \"folders\": ");
-    Q_ASSERT(folders > 0);
-    json.insert(folders + 5, "\"entries\": " + entryListJson(entries) + ",\n    ");
+    const QByteArray document = QJsonDocument(record).toJson(QJsonDocument::Indented);
+    const int folders = document.indexOf("\n    \"folders\": ") + 5;
+    Q_ASSERT(folders > 5);
+    QByteArray json;
+    json.reserve(document.size() + entryListRoom(entries));
+    json.append(document.constData(), folders);
+    json += "\"entries\": ";
+    appendEntryList(json, entries);
+    json += ",\n    ";
+    json.append(document.constData() + folders, document.size() - folders);
     return json;
 }
 

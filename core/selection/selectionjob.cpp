@@ -605,13 +605,22 @@ void SelectionJob::writeRecord(Outcome outcome)
                                 {QStringLiteral("missing"), done.missing},
                                 {QStringLiteral("ignored"), done.ignored}};
     record.entries.reserve(entries.size());
+    // A pick's path made once for all its originals, and shared.
+    QVector<QString> pickPaths(config.message ? 0 : picks.size());
     for (const RunEntry &entry : qAsConst(entries)) {
         const int pick = matches->pickOf.at(entry.match);
-        // From a message, the entry that picked it as the client wrote it.
-        record.entries.append(
-                {config.message ? config.message->entries.at(pick).text : picks.path(pick),
-                 matches->matched.at(entry.match).filePath(), entry});
+        QString pickText;
+        if (config.message) {
+            // the entry that picked it as the client wrote it
+            pickText = config.message->entries.at(pick).text;
+        } else {
+            if (pickPaths.at(pick).isNull())
+                pickPaths[pick] = picks.path(pick);
+            pickText = pickPaths.at(pick);
+        }
+        record.entries.append({pickText, matches->matched.at(entry.match).filePath(), entry});
     }
+    pickPaths.clear();
     if (matches)
         record.missing = matches->missing;
     record.ignored = ignored;

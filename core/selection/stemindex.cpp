@@ -30,8 +30,14 @@ StemIndex::StemIndex(const PathList &candidates, const MatchRules &rules)
     while (tableSize < size_t(count) * 2)
         tableSize *= 2;
     table.assign(tableSize, -1);
+    // Nearly every candidate has a stem of its own in a large archive: room for all of them
+    // at once, rather than twice the room while the list grows.
+    stems.reserve(count);
     std::vector<int> idOfCandidate(count, -1);
-    std::vector<int> perStem;
+    // Counted per stem in firstOfStem[id + 1] first, then summed up.
+    firstOfStem.assign(1, 0);
+    firstOfStem.reserve(size_t(count) + 1);
+    std::vector<bool> lengthSeen;
     for (int i = 0; i < count; ++i) {
         const QStringView name = candidates.name(i);
         QStringView stem = name;
@@ -55,25 +61,35 @@ StemIndex::StemIndex(const PathList &candidates, const MatchRules &rules)
                 slot = (slot + 1) & (table.size() - 1);
             table[slot] = id;
             stems.push_back(stem);
-            perStem.push_back(0);
-            lengths.push_back(int(stem.size()));
+            firstOfStem.push_back(0);
+            const size_t length = size_t(stem.size());
+            if (length >= lengthSeen.size())
+                lengthSeen.resize(length + 1);
+            if (!lengthSeen[length]) {
+                lengthSeen[length] = true;
+                lengths.push_back(int(length));
+            }
         }
         idOfCandidate[i] = id;
-        ++perStem[id];
+        ++firstOfStem[size_t(id) + 1];
     }
+    if (stems.size() < stems.capacity() / 4 * 3)
+        stems.shrink_to_fit();
+    firstOfStem.shrink_to_fit();
 
-    firstOfStem.assign(perStem.size() + 1, 0);
-    for (size_t id = 0; id < perStem.size(); ++id)
-        firstOfStem[id + 1] = firstOfStem[id] + perStem[id];
+    // Each stem's positions ascending: the ends first, then every candidate put in from the
+    // back, which leaves each stem's start where its end was.
+    for (size_t id = 1; id < firstOfStem.size(); ++id)
+        firstOfStem[id] += firstOfStem[id - 1];
     positions.resize(firstOfStem.back());
-    std::vector<int> filled(firstOfStem.begin(), firstOfStem.end() - 1);
-    for (int i = 0; i < count; ++i) {
+    for (size_t id = 0; id + 1 < firstOfStem.size(); ++id)
+        firstOfStem[id] = firstOfStem[id + 1];
+    for (int i = count - 1; i >= 0; --i) {
         if (idOfCandidate[i] >= 0)
-            positions[filled[idOfCandidate[i]]++] = i;
+            positions[--firstOfStem[idOfCandidate[i]]] = i;
     }
 
     std::sort(lengths.begin(), lengths.end());
-    lengths.erase(std::unique(lengths.begin(), lengths.end()), lengths.end());
 
     if (rules.companions)
         indexCompanions();
