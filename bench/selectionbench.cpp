@@ -18,6 +18,8 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QDateTime>
+#include <QDirIterator>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -31,6 +33,8 @@
 #include <QSet>
 #include <QTcpServer>
 #include <QTemporaryDir>
+
+#include <optional>
 #include <QTimer>
 
 #include <algorithm>
@@ -38,6 +42,7 @@
 #include <fcntl.h>
 #include <functional>
 #include <malloc.h>
+#include <optional>
 #include <sys/resource.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
@@ -210,9 +215,13 @@ bool writeBenchFile(const QString &path, const QByteArray &content)
     return file.open(QIODevice::WriteOnly) && file.write(content) == content.size();
 }
 
+// Counted without a list of names: a giant run's output holds eighty thousand.
 int filesIn(const QString &folder)
 {
-    return int(QDir(folder).entryList(QDir::Files | QDir::Hidden).size());
+    int count = 0;
+    for (QDirIterator it(folder, QDir::Files | QDir::Hidden); it.hasNext(); it.next())
+        ++count;
+    return count;
 }
 
 // A big-image tree of shoot folders, each shot by one camera whose counter runs on from shoot
@@ -436,6 +445,15 @@ JobTimes runJob(const QString &small, const QString &big, const QString &out)
 
 // Runs the job again into the output of an earlier run, first with nothing new, then with 5 %
 // more picks, each of an original no pick took before: what is there already must cost little.
+// Set when the trees of an earlier benchmark are measured again: its outputs stay, and each of
+// this run's goes beside them under a name of its own.
+QString outputStamp;
+
+QString outputFolder(const QString &root, const char *name)
+{
+    return root + QStringLiteral("/out-") + outputStamp + QLatin1String(name);
+}
+
 bool measureRerun(const QString &small, const QString &big, const QString &out,
                   const JobTimes &first, const QStringList &matchedFiles)
 {
@@ -631,8 +649,10 @@ bool measure(const Scale &scale, const QString &root, int fileSize, int rounds, 
 
     QElapsedTimer clock;
     clock.start();
-    generate(big, small, scale, fileSize);
-    syncFolder(root); // the generated trees must not be flushed by a measured step
+    if (outputStamp.isEmpty() || !QFileInfo::exists(big)) {
+        generate(big, small, scale, fileSize);
+        syncFolder(root); // the generated trees must not be flushed by a measured step
+    }
     figure(QStringLiteral("generating (not measured)"), seconds(clock),
            QStringLiteral("peak memory so far %1 MiB").arg(peakMemoryKiB() / 1024.0, 0, 'f', 1));
 
@@ -656,11 +676,11 @@ bool measure(const Scale &scale, const QString &root, int fileSize, int rounds, 
         QString note;
         double job = 0;
         if (jobFirst) {
-            job = runJobAlone(small, big, root + QStringLiteral("/out-job") + suffix, note,
+            job = runJobAlone(small, big, outputFolder(root, "job") + suffix, note,
                               round == 0 ? &firstJobSummary : nullptr);
             figure(QStringLiteral("job alone (no window)"), job, note);
         }
-        const QString runOut = root + QStringLiteral("/out-run") + suffix;
+        const QString runOut = outputFolder(root, "run") + suffix;
         QDir().mkpath(runOut);
         KeltoProbe(window).setOutputPath(runOut);
         Answerer answerer;
@@ -668,6 +688,8 @@ bool measure(const Scale &scale, const QString &root, int fileSize, int rounds, 
         // The run ended when its box showed, not at the next tick that noticed it.
         if (!answerer.boxes.isEmpty())
             run.seconds = answerer.lastShown - run.clicked;
+        if (round == 0)
+            runPeakKiB = peakMemoryKiB(); // before the bench's own steps
         const int runFiles = filesIn(runOut);
         const bool ok = run.ended
                         && answerer.boxes == QStringList{QStringLiteral("已成功完成选图")};
@@ -685,7 +707,6 @@ bool measure(const Scale &scale, const QString &root, int fileSize, int rounds, 
         if (!ok)
             return false;
         if (round == 0) {
-            runPeakKiB = peakMemoryKiB();
             // What was copied, each file once, for the floor's cp.
             const PathList picks = TreeWalker::list(small, TreeWalker::Images);
             const PathList candidates = TreeWalker::list(big, TreeWalker::Files);
@@ -707,12 +728,12 @@ bool measure(const Scale &scale, const QString &root, int fileSize, int rounds, 
         }
 
         if (!jobFirst) {
-            job = runJobAlone(small, big, root + QStringLiteral("/out-job") + suffix, note,
+            job = runJobAlone(small, big, outputFolder(root, "job") + suffix, note,
                               round == 0 ? &firstJobSummary : nullptr);
             figure(QStringLiteral("job alone (no window)"), job, note);
         }
         Floor floor;
-        if (!runFloor(small, big, matchedFiles, root + QStringLiteral("/out-floor") + suffix, floor))
+        if (!runFloor(small, big, matchedFiles, outputFolder(root, "floor") + suffix, floor))
             return false;
         figure(QStringLiteral("floor, total"), floor.total(),
                QStringLiteral("find %1, cp %2, sync -f %3 s; %4 distinct files of %5 entries")
@@ -744,7 +765,7 @@ bool measure(const Scale &scale, const QString &root, int fileSize, int rounds, 
     ratio(QStringLiteral("whole run / job alone"), runPerJob);
     ratio(QStringLiteral("whole run / floor"), runPerFloor);
     // Again into the job's output of the first round: what is there already must cost little.
-    if (!measureRerun(small, big, root + QStringLiteral("/out-job-0"),
+    if (!measureRerun(small, big, outputFolder(root, "job-0"),
                       {jobTimes.first(), firstJobSummary}, matchedFiles))
         return false;
 
@@ -854,7 +875,7 @@ bool measure(const Scale &scale, const QString &root, int fileSize, int rounds, 
                 return false;
         }
 
-        const QString copyOut = root + QStringLiteral("/out-copy");
+        const QString copyOut = outputFolder(root, "copy");
         QDir().mkpath(copyOut);
         clock.restart();
         FileCopier copier;
@@ -874,7 +895,7 @@ bool measure(const Scale &scale, const QString &root, int fileSize, int rounds, 
     // A run stopped with its button in the middle of the copying, once a tenth of the copies
     // are made and a few milliseconds into the next one.
     if (scale.fileSize > 0) {
-        const QString stopOut = root + QStringLiteral("/out-stop");
+        const QString stopOut = outputFolder(root, "stop");
         QDir().mkpath(stopOut);
         KeltoProbe(window).setOutputPath(stopOut);
         Answerer answerer;
@@ -950,17 +971,32 @@ int main(int argc, char **argv)
             QStringLiteral("Rounds of whole run, job alone and floor (default 1); the median "
                            "and the best are printed."),
             QStringLiteral("N"), QStringLiteral("1"));
-    parser.addOptions({dirOption, scaleOption, sizeOption, keepOption, roundsOption});
+    const QCommandLineOption reuseOption(
+            QStringLiteral("reuse"),
+            QStringLiteral("Measure again the trees in a data folder that --keep left (made "
+                           "where missing); the folder stays."),
+            QStringLiteral("folder"));
+    parser.addOptions({dirOption, scaleOption, sizeOption, keepOption, roundsOption, reuseOption});
     parser.process(app);
     const int rounds = qMax(1, parser.value(roundsOption).toInt());
 
-    QTemporaryDir data(
-            QDir(parser.value(dirOption)).filePath(QStringLiteral("zanora-bench-XXXXXX")));
-    if (!data.isValid()) {
-        say(QStringLiteral("cannot create a data folder in %1").arg(parser.value(dirOption)));
+    const bool reuse = parser.isSet(reuseOption);
+    if (reuse)
+        outputStamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-hhmmss-"));
+    // A fresh data folder, or the one asked to be measured again.
+    std::optional<QTemporaryDir> made;
+    QString dataPath = QDir(parser.value(reuseOption)).absolutePath();
+    if (!reuse) {
+        made.emplace(QDir(parser.value(dirOption)).filePath(QStringLiteral("zanora-bench-XXXXXX")));
+        made->setAutoRemove(false);
+        dataPath = made->path();
+    }
+    if (!reuse ? !made->isValid() : !QFileInfo(dataPath).isDir()) {
+        say(QStringLiteral("cannot use a data folder in %1")
+                    .arg(parser.value(reuse ? reuseOption : dirOption)));
         return 1;
     }
-    data.setAutoRemove(false);
+    const QDir data(dataPath);
     say(QStringLiteral("data folder: %1").arg(data.path()));
 
     // The window starts here, pointed at a loopback port that nobody listens on.
@@ -1012,12 +1048,12 @@ int main(int argc, char **argv)
              && ok;
     }
     QDir::setCurrent(QDir::tempPath());
-    if (!parser.isSet(keepOption)) {
+    if (!parser.isSet(keepOption) && !reuse) {
         QElapsedTimer clock;
         clock.start();
         // rm unlinks two million files in seconds where a walk through QDir takes minutes.
         if (!runProcess(QStringLiteral("rm"), {QStringLiteral("-rf"), data.path()}))
-            data.remove();
+            made->remove();
         say(QStringLiteral("data folder deleted in %1 s").arg(seconds(clock), 0, 'f', 1));
     }
     return ok ? 0 : 1;

@@ -5,6 +5,7 @@
 #include "core/selection/runrecord.h"
 #include "core/selection/selectionjob.h"
 #include "tests/coretestsupport.h"
+#include "tests/filesizelimit.h"
 
 #include <QProcess>
 #include <QtTest>
@@ -106,6 +107,7 @@ private slots:
     void timeLeftOnThrottledCopy();
     void recordAsQtWritesIt_data();
     void recordAsQtWritesIt();
+    void recordInPieces();
 
 private:
     SelectionJob::Settings settings(bool classified = false) const
@@ -880,6 +882,39 @@ void tst_selectionjob::recordAsQtWritesIt()
         expected.insert("entries", referenceEntries);
         QCOMPARE(written, QJsonDocument(expected).toJson(QJsonDocument::Indented));
     }
+}
+
+// A large record goes to the disk a piece at a time: all of it, or, when a piece cannot be
+// written, none of it, the record there before left as it was.
+void tst_selectionjob::recordInPieces()
+{
+    if (!FileSizeLimit::isSupported())
+        QSKIP("Needs a file-size limit (RLIMIT_FSIZE)");
+    QTemporaryDir folder;
+    RunRecord record;
+    record.outcome = QStringLiteral("completed");
+    for (int k = 0; k < 8000; ++k) {
+        RunEntry entry;
+        entry.target = QStringLiteral("/out/婚礼 IMG_%1.CR2").arg(k);
+        const QString name = QStringLiteral("IMG_%1.CR2").arg(k);
+        record.entries.append({QStringLiteral("/small/") + name, QStringLiteral("/big/") + name,
+                               entry});
+    }
+    const QByteArray json = record.toJson();
+    QVERIFY2(json.size() > 1500 * 1024, QByteArray::number(json.size()).constData());
+    const QString path = folder.filePath(QStringLiteral("record.json"));
+    QString error;
+    QVERIFY2(record.write(path, &error), qPrintable(error));
+    QCOMPARE(fileContent(path), json);
+
+    record.outcome = QStringLiteral("stopped");
+    {
+        const FileSizeLimit limit(json.size() / 2);
+        QVERIFY(!record.write(path, &error));
+    }
+    QVERIFY2(error.endsWith(QLatin1String(" bytes")), qPrintable(error));
+    QCOMPARE(fileContent(path), json);
+    QCOMPARE(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden).size(), 1);
 }
 
 QTEST_MAIN(tst_selectionjob)

@@ -95,16 +95,25 @@ void appendMember(QByteArray &out, const char *key, const QString &value, bool l
 }
 
 // The entry list as QJsonDocument's indented form of it at the top level of the record, keys in
-// its order. Written by hand: with a hundred thousand entries, objects of QJsonValues would take
-// most of the time the record takes.
-void appendEntryList(QByteArray &out, const QVector<RunRecord::Entry> &entries)
+// its order, handed to `put` a megabyte at a time. Written by hand: with a hundred thousand
+// entries, objects of QJsonValues would take most of the time the record takes, and the whole
+// text at once tens of megabytes.
+bool putEntryList(QByteArray &out, const QVector<RunRecord::Entry> &entries,
+                  const std::function<bool(const QByteArray &)> &put)
 {
     if (entries.isEmpty()) {
         out += "[\n    ]";
-        return;
+        return true;
     }
+    constexpr int piece = 1 << 20;
+    out.reserve(piece + 64 * 1024);
     out += "[\n";
     for (const RunRecord::Entry &each : entries) {
+        if (out.size() >= piece) {
+            if (!put(out))
+                return false;
+            out.resize(0); // the room reserved stays
+        }
         const RunEntry &entry = each.entry;
         out += "        {\n            \"bytes\": ";
         out += QByteArray::number(entry.bytes);
@@ -126,36 +135,12 @@ void appendEntryList(QByteArray &out, const QVector<RunRecord::Entry> &entries)
     }
     out.chop(2);
     out += "\n    ]";
-}
-
-// Room enough for the entry list, so that the record is never copied to grow: each string's
-// UTF-8 (three bytes for most characters beyond ASCII), the names and the indentation, and the
-// room appendString() asks for while it writes the last one.
-qsizetype entryListRoom(const QVector<RunRecord::Entry> &entries)
-{
-    const auto bytes = [](const QString &text) {
-        qsizetype size = text.size();
-        for (const QChar c : text)
-            size += c.unicode() >= 0x80 ? 2 : 0;
-        return size;
-    };
-    qsizetype room = 16;
-    qsizetype longest = 0;
-    for (const RunRecord::Entry &each : entries) {
-        const qsizetype strings[] = {bytes(each.pick), bytes(each.original),
-                                     bytes(each.entry.target), bytes(each.entry.detail)};
-        for (const qsizetype size : strings) {
-            room += size + 8; // quotes, and escapes now and then
-            longest = qMax(longest, size);
-        }
-        room += 300;
-    }
-    return room + 6 * longest;
+    return true;
 }
 
 } // namespace
 
-QByteArray RunRecord::toJson() const
+bool RunRecord::putJson(const std::function<bool(const QByteArray &)> &put) const
 {
     QJsonArray ignoredList;
     for (const IgnoredFile &file : ignored) {
@@ -181,13 +166,22 @@ QByteArray RunRecord::toJson() const
     const QByteArray document = QJsonDocument(record).toJson(QJsonDocument::Indented);
     const int folders = document.indexOf("\n    \"folders\": ") + 5;
     Q_ASSERT(folders > 5);
+    QByteArray out = document.left(folders);
+    out += "\"entries\": ";
+    if (!putEntryList(out, entries, put))
+        return false;
+    out += ",\n    ";
+    out.append(document.constData() + folders, document.size() - folders);
+    return put(out);
+}
+
+QByteArray RunRecord::toJson() const
+{
     QByteArray json;
-    json.reserve(document.size() + entryListRoom(entries));
-    json.append(document.constData(), folders);
-    json += "\"entries\": ";
-    appendEntryList(json, entries);
-    json += ",\n    ";
-    json.append(document.constData() + folders, document.size() - folders);
+    putJson([&json](const QByteArray &piece) {
+        json += piece;
+        return true;
+    });
     return json;
 }
 
@@ -199,8 +193,22 @@ bool RunRecord::write(const QString &path, QString *error) const
         return false;
     }
     QSaveFile file(path);
-    if (openWholeFile(file) && commitWholeFile(file, toJson()))
-        return true;
+    if (openWholeFile(file)) {
+        qint64 written = 0;
+        const bool whole = putJson([&file, &written](const QByteArray &piece) {
+            const qint64 done = file.write(piece);
+            written += qMax<qint64>(done, 0);
+            return done == piece.size();
+        });
+        if (whole && commitWholeFile(file, QByteArray()))
+            return true;
+        if (!whole) {
+            // A write that came out short says no more than that (a full disk, a size limit).
+            *error = QStringLiteral("%1 after %2 bytes").arg(file.errorString()).arg(written);
+            file.cancelWriting();
+            return false;
+        }
+    }
     *error = file.errorString();
     return false;
 }

@@ -10,6 +10,8 @@
 #include <QStringList>
 #include <QVector>
 
+#include <functional>
+
 // The record of one selection run, written as one JSON file: the folders, the rules in force,
 // start and end, every entry of the matched list with its pick, original, target, outcome and
 // bytes (where a replaced file went, why a copy failed), the missing picks and the files left
@@ -40,4 +42,8 @@ public:
     QByteArray toJson() const;
     // Writes the record, making the folder it goes in; false with the reason in *error.
     bool write(const QString &path, QString *error) const;
+
+private:
+    // The record's text, piece by piece; false as soon as `put` is.
+    bool putJson(const std::function<bool(const QByteArray &)> &put) const;
 };

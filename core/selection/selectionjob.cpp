@@ -187,8 +187,11 @@ void SelectionJob::start()
         matches.reset(new StemMatches(std::move(found.picks)));
         ambiguous = found.ambiguous;
     } else {
-        matches.reset(new StemMatches(
-                StemIndex(candidates, config.rules).match(picks, config.classified, progress)));
+        std::vector<int> positions;
+        matches.reset(new StemMatches(StemIndex(candidates, config.rules)
+                                              .match(picks, config.classified, progress,
+                                                     &positions)));
+        StemIndex::addRecords(*matches, candidates, positions);
     }
     {
         QMutexLocker locker(&summaryLock);

@@ -252,7 +252,8 @@ void StemIndex::lookup(QStringView fileName, std::vector<int> &found) const
 }
 
 StemMatches StemIndex::match(const PathList &picks, bool keepPartners,
-                             const std::function<void(int)> &progress) const
+                             const std::function<void(int)> &progress,
+                             std::vector<int> *positions) const
 {
     StemMatches result;
     std::vector<int> found;
@@ -260,7 +261,10 @@ StemMatches StemIndex::match(const PathList &picks, bool keepPartners,
         lookup(picks.name(i), found);
         const QFileInfo pick = keepPartners && !found.empty() ? picks.fileInfo(i) : QFileInfo();
         for (const int position : found) {
-            result.matched.append(candidates.fileInfo(position));
+            if (positions)
+                positions->push_back(position);
+            else
+                result.matched.append(candidates.fileInfo(position));
             result.pickOf.append(i);
             if (keepPartners)
                 result.partners.append(pick);
@@ -271,6 +275,14 @@ StemMatches StemIndex::match(const PathList &picks, bool keepPartners,
             progress(i + 1);
     }
     return result;
+}
+
+void StemIndex::addRecords(StemMatches &matches, const PathList &candidates,
+                           const std::vector<int> &positions)
+{
+    matches.matched.reserve(int(positions.size()));
+    for (const int position : positions)
+        matches.matched.append(candidates.fileInfo(position));
 }
 
 StemMatches StemIndex::matchEveryPair(const QFileInfoList &picks, const QFileInfoList &candidates,

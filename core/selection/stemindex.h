@@ -48,8 +48,15 @@ public:
     void lookup(QStringView fileName, std::vector<int> &positions) const;
 
     // Matches every pick in order; progress is told the number of picks done after each one.
+    // With `positions` given, the matched list is left empty and the matches' candidate
+    // positions go there instead, for the caller to make the file records once the index is
+    // gone (addRecords()): at two million candidates the index and the records together would
+    // be most of the run's memory.
     StemMatches match(const PathList &picks, bool keepPartners,
-                      const std::function<void(int)> &progress = {}) const;
+                      const std::function<void(int)> &progress = {},
+                      std::vector<int> *positions = nullptr) const;
+    static void addRecords(StemMatches &matches, const PathList &candidates,
+                           const std::vector<int> &positions);
 
     // The same result by testing every pick against every candidate.
     static StemMatches matchEveryPair(const QFileInfoList &picks, const QFileInfoList &candidates,

@@ -28,5 +28,6 @@ public:
 
 private:
     QHash<QString, QString> owners; // target path in lower case -> the original written there
-    QHash<QString, QString> placed; // folder, newline, original -> its target path
+    // folder -> original -> its target path; the originals' paths are shared with the caller's
+    QHash<QString, QHash<QString, QString>> placed;
 };
