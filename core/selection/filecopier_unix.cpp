@@ -70,8 +70,10 @@ bool copyPiece(int in, int out, qint64 wanted, bool &kernelCopy, qint64 &copied)
             left -= n;
             continue;
         }
+        if (n == 0 && copied > 0)
+            return true; // the end
         if (n == 0)
-            break; // the end, or a file system that reports none: reading confirms it
+            break; // an empty file, or a file system that copies nothing: reading tells
         if (errno == EINTR)
             continue;
         if (errno == EFBIG || errno == ENOSPC || errno == EDQUOT || errno == EIO)
@@ -167,13 +169,16 @@ FileCopier::Outcome FileCopier::copy(const QString &source, const QString &targe
     if (!S_ISREG(sourceStat.st_mode))
         return fail(QStringLiteral("not a regular file"));
 
-    // Replacing the target would destroy the very file being copied.
+    // Replacing the target would destroy the very file being copied. Nearly always nothing is
+    // there yet, which one look tells.
     struct stat targetStat;
-    if (::stat(to.constData(), &targetStat) == 0 && targetStat.st_dev == sourceStat.st_dev
-        && targetStat.st_ino == sourceStat.st_ino)
-        return SameFile;
-    if (replacesIntactFile(target))
-        return compareWithIntactFile(source, target);
+    if (::lstat(to.constData(), &targetStat) == 0) {
+        if (::stat(to.constData(), &targetStat) == 0 && targetStat.st_dev == sourceStat.st_dev
+            && targetStat.st_ino == sourceStat.st_ino)
+            return SameFile;
+        if (replacesIntactFile(target))
+            return compareWithIntactFile(source, target);
+    }
 
     const QString folder = QFileInfo(target).path();
     const QByteArray folderName = QFile::encodeName(folder);
@@ -197,8 +202,10 @@ FileCopier::Outcome FileCopier::copy(const QString &source, const QString &targe
             return fail(QString());
         ::fchmod(out.fd, mode & ~mask);
     }
-    // Held for as long as the copy is open: removeLeftovers() leaves a locked file alone.
-    ::flock(out.fd, LOCK_EX | LOCK_NB);
+    // A named copy is held locked for as long as it is open: removeLeftovers() leaves a locked
+    // file alone. A copy without a name cannot be left over.
+    if (!temporary.isEmpty())
+        ::flock(out.fd, LOCK_EX | LOCK_NB);
     auto discard = [&](const QString &why) {
         const Outcome outcome = fail(why);
         if (!temporary.isEmpty())
@@ -248,6 +255,7 @@ FileCopier::Outcome FileCopier::copy(const QString &source, const QString &targe
             }
             if (errno != EEXIST)
                 return fail(QString());
+            ::flock(out.fd, LOCK_EX | LOCK_NB); // about to have a hidden name
             for (int attempt = 0; temporary.isEmpty(); ++attempt) {
                 const QByteArray name = folderName + "/.zanora-"
                                         + QByteArray::number(QRandomGenerator::global()->generate(),
