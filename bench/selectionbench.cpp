@@ -19,8 +19,8 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QDateTime>
-#include <QDirIterator>
 #include <QDir>
+#include <QDirIterator>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
@@ -33,8 +33,6 @@
 #include <QSet>
 #include <QTcpServer>
 #include <QTemporaryDir>
-
-#include <optional>
 #include <QTimer>
 
 #include <algorithm>
@@ -443,8 +441,6 @@ JobTimes runJob(const QString &small, const QString &big, const QString &out)
     return {seconds(clock), job->summary()};
 }
 
-// Runs the job again into the output of an earlier run, first with nothing new, then with 5 %
-// more picks, each of an original no pick took before: what is there already must cost little.
 // Set when the trees of an earlier benchmark are measured again: its outputs stay, and each of
 // this run's goes beside them under a name of its own.
 QString outputStamp;
@@ -454,6 +450,8 @@ QString outputFolder(const QString &root, const char *name)
     return root + QStringLiteral("/out-") + outputStamp + QLatin1String(name);
 }
 
+// Runs the job again into the output of an earlier run, first with nothing new, then with 5 %
+// more picks, each of an original no pick took before: what is there already must cost little.
 bool measureRerun(const QString &small, const QString &big, const QString &out,
                   const JobTimes &first, const QStringList &matchedFiles)
 {

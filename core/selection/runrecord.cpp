@@ -193,22 +193,24 @@ bool RunRecord::write(const QString &path, QString *error) const
         return false;
     }
     QSaveFile file(path);
-    if (openWholeFile(file)) {
-        qint64 written = 0;
-        const bool whole = putJson([&file, &written](const QByteArray &piece) {
-            const qint64 done = file.write(piece);
-            written += qMax<qint64>(done, 0);
-            return done == piece.size();
-        });
-        if (whole && commitWholeFile(file, QByteArray()))
-            return true;
-        if (!whole) {
-            // A write that came out short says no more than that (a full disk, a size limit).
-            *error = QStringLiteral("%1 after %2 bytes").arg(file.errorString()).arg(written);
-            file.cancelWriting();
-            return false;
-        }
+    if (!openWholeFile(file)) {
+        *error = file.errorString();
+        return false;
     }
+    qint64 written = 0;
+    const bool whole = putJson([&file, &written](const QByteArray &piece) {
+        const qint64 done = file.write(piece);
+        written += qMax<qint64>(done, 0);
+        return done == piece.size();
+    });
+    if (!whole) {
+        // A write that came out short says no more than that (a full disk, a size limit).
+        *error = QStringLiteral("%1 after %2 bytes").arg(file.errorString()).arg(written);
+        file.cancelWriting();
+        return false;
+    }
+    if (commitWholeFile(file, QByteArray()))
+        return true;
     *error = file.errorString();
     return false;
 }

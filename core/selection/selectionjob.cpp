@@ -623,7 +623,6 @@ void SelectionJob::writeRecord(Outcome outcome)
         }
         record.entries.append({pickText, matches->matched.at(entry.match).filePath(), entry});
     }
-    pickPaths.clear();
     if (matches)
         record.missing = matches->missing;
     record.ignored = ignored;
